@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
+#include <utility>
 
 #include "core/Formats.h"
 #include "core/Rounding.h"
@@ -108,20 +109,29 @@ const char* const kShortfallGraphTip =
 
 BalanceResult runEnergyBalance(const BalanceInputs& in, std::span<const double> powerKw,
                                std::span<const double> hours) {
+    BalanceResult r;
+    runEnergyBalance(in, powerKw, hours, r);
+    return r;
+}
+
+void runEnergyBalance(const BalanceInputs& in, std::span<const double> powerKw,
+                      std::span<const double> hours, BalanceResult& into) {
     if (powerKw.size() != hours.size())
         throw std::invalid_argument("runEnergyBalance: one power and one hours value per sounding");
 
-    BalanceResult r;
+    BalanceSeries series = std::move(into.series);
+    into = BalanceResult{};
+    BalanceResult& r = into;
     // The first pass gives the total shortfall, which sets the scale of the
     // shortfall graph before the second pass fills the series it draws.
     r.shortfallKWh = balancePass(in, powerKw, hours, nullptr).shortfallKWh;
 
+    // Every entry is written by the second pass, so no clearing is needed.
     const std::size_t n = powerKw.size();
-    r.series.storedEnergy.assign(n, 0.0);
-    r.series.shortfallToDate.assign(n, 0.0);
-    r.series.batteryRate.assign(n, 0.0);
-    r.series.excessRate.assign(n, 0.0);
-    r.series.chargeLossRate.assign(n, 0.0);
+    for (auto* v : {&series.storedEnergy, &series.shortfallToDate, &series.batteryRate, &series.excessRate,
+                    &series.chargeLossRate})
+        v->resize(n);
+    r.series = std::move(series);
     const PassTotals t = balancePass(in, powerKw, hours, &r.series);
     r.hoursRun = t.hoursRun;
     r.hoursInShortfall = t.hoursInShortfall;
@@ -141,7 +151,6 @@ BalanceResult runEnergyBalance(const BalanceInputs& in, std::span<const double> 
     const double usedKWh = in.aveUsed * r.hoursRun;
     r.energyUsed = usedKWh > 0.0;
     r.percentNonWind = r.energyUsed ? std::min(100.0, r.shortfallKWh / usedKWh * 100.0) : 0.0;
-    return r;
 }
 
 std::string formatEnergy(double mwh) { return formatAbove(mwh, "##0.00", "##,###,##0"); }

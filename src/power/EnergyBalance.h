@@ -60,6 +60,10 @@ struct BalanceResult {
 // sounding in time order and must be of equal length.
 BalanceResult runEnergyBalance(const BalanceInputs& in, std::span<const double> powerKw,
                                std::span<const double> hours);
+// The same into an earlier result, reusing the memory of its series: a rerun
+// after an input change then allocates nothing.
+void runEnergyBalance(const BalanceInputs& in, std::span<const double> powerKw,
+                      std::span<const double> hours, BalanceResult& into);
 
 // The texts of the energy block of the Power Page.
 struct EnergyLines {

@@ -278,3 +278,19 @@ TEST(IdleStatistics, noCutOutWhenCutOutSpeedIsZero) {
     EXPECT_DOUBLE_EQ(s.cutOutsPerYear, 0);
     EXPECT_DOUBLE_EQ(s.idleStartsPerYear, 0);
 }
+
+TEST(EnergyBalance, rerunIntoAnEarlierResultMatchesAFreshRun) {
+    const std::vector<double> p1{0, 20, 5, 30}, h1{12, 12, 12, 12};
+    const std::vector<double> p2{3, 25}, h2{12, 6};
+    const BalanceInputs in = inputs(10, 0.1, 80, 50);
+    BalanceResult reused = runEnergyBalance(in, p1, h1);
+    runEnergyBalance(in, p2, h2, reused);
+    const BalanceResult fresh = runEnergyBalance(in, p2, h2);
+    EXPECT_EQ(reused.series.storedEnergy, fresh.series.storedEnergy);
+    EXPECT_EQ(reused.series.shortfallToDate, fresh.series.shortfallToDate);
+    EXPECT_EQ(reused.series.excessRate, fresh.series.excessRate);
+    EXPECT_EQ(reused.series.chargeLossRate, fresh.series.chargeLossRate);
+    EXPECT_EQ(reused.series.batteryRate, fresh.series.batteryRate);
+    EXPECT_DOUBLE_EQ(reused.shortfallKWh, fresh.shortfallKWh);
+    EXPECT_DOUBLE_EQ(reused.hoursRun, 18);
+}
