@@ -356,16 +356,16 @@ std::string formatDateTime(Days d, int hour, int minute, int second, std::string
 
 std::string formatDate(Days d, std::string_view pattern) { return formatDateTime(d, 0, 0, 0, pattern); }
 
-std::string formatPlain(double v) {
+std::string formatPlain(double v, int significant) {
     if (!std::isfinite(v)) return nonFiniteText(v);
-    const DecimalDigits d = decimalDigits(v);
+    const DecimalDigits d = decimalDigits(v, significant);
     const std::string digits = unsignedText(d, true);
     return (d.negative && !d.isZero()) ? "-" + digits : digits;
 }
 
-std::string formatVbStr(double v) {
+std::string formatVbStr(double v, int significant) {
     if (!std::isfinite(v)) return " " + nonFiniteText(v) + " ";
-    const DecimalDigits d = decimalDigits(v);
+    const DecimalDigits d = decimalDigits(v, significant);
     const bool negative = d.negative && !d.isZero();
     return (negative ? "-" : " ") + unsignedText(d, false) + " ";
 }

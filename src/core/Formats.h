@@ -42,12 +42,13 @@ std::string formatDateTime(Days d, int hour, int minute, int second, std::string
 // at most 15 significant digits, the shortest that read back to the value, no
 // trailing zeros or point ("12", "0.5", "-1013.25"). Magnitudes from 1E-05 up to
 // below 1E+15 are written in plain digits, others in exponent form ("1E+15",
-// "1.5E-06").
-std::string formatPlain(double v);
+// "1.5E-06"). A single-precision value is written with significant = 7, as it
+// was printed before it widened to a double (15.2f gives "15.2").
+std::string formatPlain(double v, int significant = 15);
 
 // A number as the generator text file writes it: the sign place (a blank, or
 // "-"), the digits as formatPlain but without a zero before the point, and one
 // trailing blank (" 1013.25 ", " .5 ", "-3 ", " 0 ").
-std::string formatVbStr(double v);
+std::string formatVbStr(double v, int significant = 15);
 
 }  // namespace skyloom::core

@@ -164,6 +164,14 @@ TEST(Formats, plainFormForSqlAndCsv) {
     EXPECT_EQ(formatPlain(HUGE_VAL), "Inf");
 }
 
+TEST(Formats, singlePrecisionValuesWithSevenDigits) {
+    const double widened = static_cast<double>(15.2f);
+    EXPECT_EQ(formatPlain(widened), "15.1999998092651");
+    EXPECT_EQ(formatPlain(widened, 7), "15.2");
+    EXPECT_EQ(formatPlain(static_cast<double>(1234567.8f), 7), "1234568");
+    EXPECT_EQ(formatVbStr(static_cast<double>(-0.7f), 7), "-.7 ");
+}
+
 TEST(Formats, generatorFileNumbers) {
     EXPECT_EQ(formatVbStr(1013.25), " 1013.25 ");
     EXPECT_EQ(formatVbStr(0.5), " .5 ");
