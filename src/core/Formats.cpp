@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cmath>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "core/Rounding.h"
