@@ -1,6 +1,9 @@
 #include "power/PowerPageEnergy.h"
 
+#include <stdexcept>
+
 #include "core/Rounding.h"
+#include "sounding/SoundingSet.h"
 
 namespace skyloom::power {
 
@@ -20,6 +23,27 @@ InputOutcome editEnergyField(EnergyField f, core::Prompter& p, PowerPageInputs& 
 void PowerPageEnergy::setSoundings(std::vector<double> powerKw, std::vector<double> hours) {
     power_ = std::move(powerKw);
     hours_ = std::move(hours);
+    times_.clear();
+    idle_ = IdleStatistics{};
+}
+
+void PowerPageEnergy::setSoundings(const sounding::SoundingSet& set, std::span<const double> powerKw,
+                                   std::span<const double> speedKnots, double cutInKnots, double cutOutKnots) {
+    const auto n = static_cast<std::size_t>(set.count());
+    if (powerKw.size() <= n || speedKnots.size() <= n)
+        throw std::invalid_argument("PowerPageEnergy: power and speed for every sounding of the set");
+    power_.clear();
+    hours_.clear();
+    times_.clear();
+    std::vector<double> speeds;
+    for (int i = 1; i <= set.count(); ++i) {
+        if (set.key[i] < 0) continue;
+        power_.push_back(powerKw[i]);
+        hours_.push_back(set.hoursRepresented(i));
+        times_.push_back(set.hrs(i));
+        speeds.push_back(speedKnots[i]);
+    }
+    idle_ = idleStatistics(speeds, times_, hours_, cutInKnots, cutOutKnots);
 }
 
 void PowerPageEnergy::run() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,6 +11,9 @@
 
 namespace skyloom::core {
 class Prompter;
+}
+namespace skyloom::sounding {
+class SoundingSet;
 }
 
 namespace skyloom::power {
@@ -32,8 +36,16 @@ public:
     // powerKw: corrected generator power per sounding (cut-out marker allowed);
     // hours: the hours each sounding represents. Does not run the balance.
     void setSoundings(std::vector<double> powerKw, std::vector<double> hours);
+    // The same from the loaded set: powerKw and speedKnots are numbered like the
+    // set (1..count, index 0 unused) at the height of interest. Soundings ignored
+    // since loading (negative key) take no part. Also gives the idle statistics.
+    void setSoundings(const sounding::SoundingSet& set, std::span<const double> powerKw,
+                      std::span<const double> speedKnots, double cutInKnots, double cutOutKnots);
     const std::vector<double>& powerKw() const { return power_; }
     const std::vector<double>& hours() const { return hours_; }
+    // Time stamps of the soundings taken from a set (empty otherwise), for the graphs.
+    const std::vector<core::HoursSince1930>& times() const { return times_; }
+    const IdleStatistics& idle() const { return idle_; }
 
     // The balance, then the money.
     void run();
@@ -51,6 +63,8 @@ public:
 private:
     std::vector<double> power_;
     std::vector<double> hours_;
+    std::vector<core::HoursSince1930> times_;
+    IdleStatistics idle_;
     BalanceResult balance_;
     MoneyResult money_;
 };

@@ -4,6 +4,7 @@
 
 #include "ScriptedPrompter.h"
 #include "power/PowerPageEnergy.h"
+#include "sounding/SoundingSet.h"
 
 using namespace skyloom::power;
 using skyloom::test::ScriptedPrompter;
@@ -98,4 +99,32 @@ TEST(PowerPageEnergy, recordValuesAreRoundedAsTheAnalysisRecordStoresThem) {
     EXPECT_DOUBLE_EQ(v.at("PercentNonWind"), 100);
     EXPECT_DOUBLE_EQ(v.at("NetEnergyCost"), -0.123);
     EXPECT_DOUBLE_EQ(v.at("BuyE"), 0);
+}
+
+TEST(PowerPageEnergy, takesTheSoundingsOfTheSetThatAreNotIgnored) {
+    skyloom::sounding::SoundingSet set;
+    set.setCount(4);
+    for (int n = 1; n <= 4; ++n) {
+        set.key[n] = n;
+        set.time[n][0] = 1000 + 12 * n;
+        set.time[n][1] = 12;
+    }
+    set.key[3] = -3;
+    const std::vector<double> power{0, 0, 20, 99, 30};
+    const std::vector<double> speed{0, 2, 20, 30, 40};
+    PowerPageEnergy e;
+    e.inputs.aveUsed = 10;
+    e.maxToGrid = 1e9;
+    e.setSoundings(set, power, speed, 3, 35);
+    EXPECT_EQ(e.powerKw(), (std::vector<double>{0, 20, 30}));
+    EXPECT_EQ(e.hours(), (std::vector<double>{12, 12, 12}));
+    EXPECT_EQ(e.times(), (std::vector<skyloom::core::HoursSince1930>{1012, 1024, 1048}));
+    EXPECT_DOUBLE_EQ(e.idle().maxIdleDays, 0.5);
+    EXPECT_DOUBLE_EQ(e.idle().maxCutOutDays, 0.5);
+    e.run();
+    EXPECT_DOUBLE_EQ(e.balance().shortfallKWh, 120);
+    EXPECT_DOUBLE_EQ(e.balance().hoursRun, 36);
+
+    const std::vector<double> tooShort{0, 1};
+    EXPECT_THROW(e.setSoundings(set, tooShort, speed, 3, 35), std::invalid_argument);
 }
