@@ -25,7 +25,7 @@ MoneyResult computeEconomics(const MoneyInputs& in, const EnergyFigures& e) {
         m.usedEnergyCost = core::roundHalfAwayFromZero(m.totalCost / usedKWh, 4);
         m.netEnergyCost = sells ? core::roundHalfAwayFromZero((m.totalCost - m.income) / usedKWh, 4)
                                 : m.usedEnergyCost;
-    } else if (e.totalEPot > 0.0) {
+    } else if (isBreakEven(e.totalEUse, e.totalEPot)) {
         m.breakEven = true;
         m.netEnergyCost = core::roundHalfAwayFromZero(m.totalCost / (e.totalEPot * 1000.0), 4);
     }
@@ -42,6 +42,15 @@ MoneyLines moneyLines(const MoneyResult& m) {
     l.usedEnergyCost = core::formatNumber(m.usedEnergyCost, "0.0000");
     l.netSave = core::formatNumber(m.netSave, "$#,###,##0");
     return l;
+}
+
+bool isBreakEven(double totalEUse, double totalEPot) { return totalEUse == 0.0 && totalEPot > 0.0; }
+
+NetCostLine netCostLine(const MoneyInputs& in, double netEnergyCost, double totalEUse, double totalEPot) {
+    MoneyResult m;
+    m.netEnergyCost = netEnergyCost;
+    m.breakEven = isBreakEven(totalEUse, totalEPot);
+    return netCostLine(in, m);
 }
 
 NetCostLine netCostLine(const MoneyInputs& in, const MoneyResult& m) {

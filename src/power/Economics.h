@@ -61,6 +61,11 @@ struct NetCostLine {
     bool showLocalLines = true;
 };
 NetCostLine netCostLine(const MoneyInputs& in, const MoneyResult& m);
+// The same for a recalled analysis from its stored figures.
+NetCostLine netCostLine(const MoneyInputs& in, double netEnergyCost, double totalEUse, double totalEPot);
+// Nothing is used locally but the generator produces: the net cost is the
+// break-even sell price.
+bool isBreakEven(double totalEUse, double totalEPot);
 
 // The storage cost and efficiency fields are shown only with a store.
 bool storageInputsVisible(double bankSize);

@@ -148,3 +148,10 @@ TEST(Economics, moneyFollowsTheBalanceResults) {
     EXPECT_NEAR(m.buyE, 0.120 * 8766 / 24, 1e-9);
     EXPECT_NEAR(m.shortfallCost, 120 * 8766 / 24 * 0.3, 1e-6);
 }
+
+TEST(Economics, recalledAnalysisGetsTheSameWordingFromItsStoredFigures) {
+    const MoneyInputs in = money(0, 0, 0, 0.2, 0.1, 5000);
+    EXPECT_EQ(netCostLine(in, 0.05, 0, 100).label, "Break Even Sell Price if sell all");
+    EXPECT_EQ(netCostLine(in, 0.05, 0, 0).label, "Net COST if excess wind energy is sold for $0.1 per kWhr:");
+    EXPECT_EQ(netCostLine(money(3, 0, 0, 0.2, 0.1, 0), -0.0301, 26.3, 100).value, "0.0301");
+}
