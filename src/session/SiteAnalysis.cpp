@@ -20,6 +20,8 @@
 #include "sounding/HeightInterpolation.h"
 #include "sounding/SoundingRetrieval.h"
 #include "sounding/StationDataFile.h"
+#include "session/Session.h"
+#include "session/StationSummary.h"
 
 namespace skyloom::session {
 
@@ -101,6 +103,31 @@ int firstGeneratorDifference(const GeneratorSettings& a, const GeneratorSettings
     return -1;
 }
 
+// ---- listener chain -------------------------------------------------------
+
+GeneratorSettings AnalysisListenerChain::generatorSettings() const {
+    return generatorSource_ ? generatorSource_->generatorSettings() : GeneratorSettings{};
+}
+
+sounding::LevelVisitor* AnalysisListenerChain::levelVisitor() {
+    // The statistics pass takes one visitor: the first listener that offers one.
+    for (auto* l : listeners_)
+        if (auto* v = l->levelVisitor()) return v;
+    return nullptr;
+}
+
+void AnalysisListenerChain::powerPass(sounding::SoundingSet& set, sounding::LevelStatistics& stats, bool reloaded) {
+    for (auto* l : listeners_) l->powerPass(set, stats, reloaded);
+}
+
+void AnalysisListenerChain::energyBalance(const sounding::SoundingSet& set, const sounding::LevelStatistics& stats) {
+    for (auto* l : listeners_) l->energyBalance(set, stats);
+}
+
+void AnalysisListenerChain::heightOfInterestChanged(double feet) {
+    for (auto* l : listeners_) l->heightOfInterestChanged(feet);
+}
+
 // ---- site texts -----------------------------------------------------------
 
 long wmoOfSiteText(std::string_view text) {
@@ -124,6 +151,9 @@ SiteAnalysis::SiteAnalysis(core::MainDatabase& db, core::Settings& settings, cor
     units_ = sounding::Units::fromSetting(settings_.get("Units", "0"));
     ignoreZero_ = settings_.getFlag("IgnoreZ", false);
 }
+
+SiteAnalysis::SiteAnalysis(Session& session)
+    : SiteAnalysis(session.mainDb(), session.settings(), session.prompter(), session.stations()) {}
 
 std::optional<SiteAnalysis::StationRange> SiteAnalysis::stationRange(long wmo) {
     SQLite::Statement q(db_.db(),
@@ -315,6 +345,8 @@ void SiteAnalysis::applyAnalysisDates(long wmo, core::Days from, core::Days to) 
     const core::Days useTo = std::min(to, toPicker_.maximum());
     fromPicker_.setValue(useFrom);
     toPicker_.setValue(useTo);
+    currentFrom_ = fromPicker_.value();
+    currentTo_ = toPicker_.value();
     SQLite::Statement last(db_.db(), "UPDATE stations SET lastfromdate = ?, lasttodate = ? WHERE wmo = ?");
     last.bind(1, fromPicker_.text());
     last.bind(2, toPicker_.text());
@@ -351,53 +383,11 @@ void SiteAnalysis::setIgnoreZeroGroundWind(bool on) {
 }
 
 std::string SiteAnalysis::siteEntryText(long wmo) {
-    SQLite::Statement st(db_.db(),
-                         "SELECT stationname, country, lat, lon, fromdate, todate, lastfromdate, lasttodate "
-                         "FROM stations WHERE wmo = ?");
-    st.bind(1, static_cast<std::int64_t>(wmo));
-    if (!st.executeStep()) return {};
-    const std::string name = st.getColumn(0).isNull() ? std::string() : st.getColumn(0).getString();
-    const std::string abrev = st.getColumn(1).isNull() ? std::string() : st.getColumn(1).getString();
-    const double lat = st.getColumn(2).getDouble();
-    const double lon = st.getColumn(3).getDouble();
-    const auto fileFrom = dateColumn(st.getColumn(4));
-    const auto fileTo = dateColumn(st.getColumn(5));
-    const auto lastFrom = dateColumn(st.getColumn(6));
-    const auto lastTo = dateColumn(st.getColumn(7));
-
-    std::string text = name;
-    if (const core::CountryEntry* c = stations_.country(abrev))
-        text += ", " + core::trim(c->name + " " + c->region);
-    else if (!abrev.empty())
-        text += ", " + abrev;
-
-    SQLite::Statement hd(db_.db(),
-                         "SELECT FromDate, ToDate, NumSoundings, NumDataPoints, NumDeletedDataPoints, TimeGaps "
-                         "FROM havedata WHERE wmo = ? ORDER BY key LIMIT 1");
-    hd.bind(1, static_cast<std::int64_t>(wmo));
-    if (hd.executeStep()) {
-        // The line tells the last analysed period when there is one, else the file's.
-        auto from = lastFrom ? lastFrom : dateColumn(hd.getColumn(0));
-        auto to = lastTo ? lastTo : dateColumn(hd.getColumn(1));
-        if (!from) from = fileFrom;
-        if (!to) to = fileTo;
-        if (from && to) {
-            const bool whole = fileFrom && fileTo && *from == *fileFrom && *to == *fileTo;
-            const double years = sounding::yearsOfRange(core::daysBetween(*from, *to));
-            text += " from " + shownDate(*from) + " to " + shownDate(*to) + (whole ? " ALL " : "     ") +
-                    core::formatNumber(years, "#.0") + " yrs of " +
-                    core::formatNumber(core::yearOf(*from) % 100, "00") + "-" +
-                    core::formatNumber(core::yearOf(*to) % 100, "00");
-        }
-        const std::int64_t points = hd.getColumn(3).getInt64();
-        const std::int64_t deleted = hd.getColumn(4).getInt64();
-        text += " with " + core::formatNumber(static_cast<double>(hd.getColumn(2).getInt64()), "00000") +
-                " soundings, " + core::formatNumber(static_cast<double>(points), "000000") + " data points, " +
-                core::formatNumber(sounding::ignoredShare(points, deleted), "0.0%") + " ignored and " +
-                core::formatPlain(core::roundHalfEven(hd.getColumn(5).getDouble(), 1)) + "% gaps.";
-    }
-    return core::padRight(text, kSiteTextWidth) + core::formatNumber(lat, "0.00") + ", " +
-           core::formatNumber(lon, "0.00") + "#" + std::to_string(wmo);
+    // " ALL " marks an entry whose current period is the station's whole range.
+    bool subRange = false;
+    if (wmo == currentWmo_)
+        if (const auto range = stationRange(wmo)) subRange = currentFrom_ != range->from || currentTo_ != range->to;
+    return stationSummary(db_, wmo, subRange).value_or(std::string());
 }
 
 }  // namespace skyloom::session

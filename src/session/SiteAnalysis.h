@@ -21,6 +21,8 @@ class StationIndex;
 
 namespace skyloom::session {
 
+class Session;
+
 // A date picker as the windows show it: a current value inside an allowed range.
 // Like a real picker it never holds a minimum after its maximum (the other end
 // moves along) and keeps its value inside the range.
@@ -94,6 +96,23 @@ public:
     virtual void heightOfInterestChanged(double feet) { (void)feet; }
 };
 
+// Hands every step to several listeners in the order they were added; the
+// generator settings come from the one named as their source (none: defaults).
+class AnalysisListenerChain : public AnalysisListener {
+public:
+    void add(AnalysisListener* listener) { listeners_.push_back(listener); }
+    void setGeneratorSource(AnalysisListener* source) { generatorSource_ = source; }
+    GeneratorSettings generatorSettings() const override;
+    sounding::LevelVisitor* levelVisitor() override;
+    void powerPass(sounding::SoundingSet& set, sounding::LevelStatistics& stats, bool reloaded) override;
+    void energyBalance(const sounding::SoundingSet& set, const sounding::LevelStatistics& stats) override;
+    void heightOfInterestChanged(double feet) override;
+
+private:
+    std::vector<AnalysisListener*> listeners_;
+    AnalysisListener* generatorSource_ = nullptr;
+};
+
 enum class AnalysisOutcome {
     Analysed,          // soundings loaded and analysed
     GeneratorRerun,    // same soundings; derived table and everything after it renewed
@@ -114,6 +133,8 @@ class SiteAnalysis {
 public:
     SiteAnalysis(core::MainDatabase& db, core::Settings& settings, core::Prompter& prompter,
                  const core::StationIndex& stations);
+    // On the program's session: its main database, settings, prompter and station index.
+    explicit SiteAnalysis(Session& session);
 
     void setListener(AnalysisListener* listener) { listener_ = listener; }
     void setProgress(core::Progress* progress) { progress_ = progress; }

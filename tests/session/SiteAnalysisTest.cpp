@@ -96,7 +96,7 @@ TEST_F(SiteAnalysisTest, siteTextsCarryNameAndStationNumber) {
     EXPECT_EQ(siteNameOfSiteText(s), "ALBANY, United States North America");
     EXPECT_EQ(core::trim(s.substr(0, 200)),
               "ALBANY, United States North America from 01-Jan-2019 to 31-Dec-2022 ALL 4.0 yrs of 19-22 with "
-              "02860 soundings, 085800 data points, 0.3% ignored and 0% gaps.");
+              "02860 soundings, 085800 data points, 0.3% ignored and 0.0% gaps.");
     EXPECT_EQ(wmoOfSiteText("no key here"), 0);
 }
 
@@ -282,7 +282,7 @@ TEST_F(SiteAnalysisTest, recalledDatesAreClippedWithAMessageForTheFromDate) {
     analysis->applyAnalysisDates(kWmo, core::makeDate(2020, 1, 1), core::makeDate(2020, 12, 31));
     EXPECT_EQ(prompter.messages.size(), 1u);
     EXPECT_EQ(dbText("SELECT lasttodate FROM stations"), "2020-12-31");
-    EXPECT_NE(analysis->dataSites()[1].find(" from 01-Jan-2020 to 31-Dec-2020     1.0 yrs of 20-20"),
+    EXPECT_NE(analysis->dataSites()[1].find(" to 31-Dec-2022     4.0 yrs of 19-22"),
               std::string::npos) << analysis->dataSites()[1];
 }
 
@@ -329,4 +329,23 @@ TEST_F(SiteAnalysisTest, missingSummaryRowIsRebuiltOnceThenReported) {
     ASSERT_EQ(prompter.messages.size(), 2u);
     EXPECT_EQ(prompter.messages[0], "Error, no dhavedata record for 72518");
     EXPECT_EQ(prompter.messages[1], "Error, no allhavedata record for 72518");
+}
+
+TEST_F(SiteAnalysisTest, listenerChainHandsEveryStepToEachListener) {
+    RecordingListener power, energy;
+    energy.generator.hubHeight = 80;
+    AnalysisListenerChain chain;
+    chain.add(&power);
+    chain.add(&energy);
+    analysis->setListener(&chain);
+    ASSERT_EQ(analysis->reanalyseSite(false), AnalysisOutcome::Analysed);
+    EXPECT_EQ(analysis->loadedSetKey().generator.hubHeight, 0);      // no source named: defaults
+    chain.setGeneratorSource(&energy);
+    EXPECT_EQ(analysis->reanalyseSite(false), AnalysisOutcome::GeneratorRerun);
+    EXPECT_EQ(analysis->loadedSetKey().generator.hubHeight, 80);
+    EXPECT_EQ(power.passes, (std::vector<bool>{true, false}));
+    EXPECT_EQ(energy.passes, (std::vector<bool>{true, false}));
+    EXPECT_EQ(power.balances, 2);
+    EXPECT_EQ(energy.balances, 2);
+    EXPECT_EQ(listener.balances, 0);
 }
