@@ -294,32 +294,37 @@ void SiteAnalysis::recordResults(long wmo, core::Days from, core::Days to) {
     }
     summary_ = sounding::summaryLine(stats_, {from, to}, wholeRange_, sounding::ignoredShare(points, deletedPoints));
 
-    SQLite::Statement last(db_.db(), "UPDATE stations SET lastfromdate = ?, lasttodate = ? WHERE wmo = ?");
-    last.bind(1, core::isoDate(from));
-    last.bind(2, core::isoDate(to));
-    last.bind(3, static_cast<std::int64_t>(wmo));
-    last.exec();
-    updateHaveData(wmo);
+    // The last range and the counts are written together: one commit.
+    bool haveRow = false;
+    {
+        SQLite::Transaction tx(db_.db());
+        SQLite::Statement last(db_.db(), "UPDATE stations SET lastfromdate = ?, lasttodate = ? WHERE wmo = ?");
+        last.bind(1, core::isoDate(from));
+        last.bind(2, core::isoDate(to));
+        last.bind(3, static_cast<std::int64_t>(wmo));
+        last.exec();
+        haveRow = updateHaveData(wmo);
+        tx.commit();
+    }
+    if (!haveRow) {
+        // A missing summary row means the index no longer matches the data folder.
+        sounding::rebuildHaveData(db_, prompter_, nullptr);
+        if (!updateHaveData(wmo)) {
+            // The summary of the files on this computer and that of all files are one table here.
+            prompter_.message("Error, no dhavedata record for " + std::to_string(wmo));
+            prompter_.message("Error, no allhavedata record for " + std::to_string(wmo));
+        }
+    }
     refreshSiteEntry();
 }
 
-void SiteAnalysis::updateHaveData(long wmo) {
-    auto update = [&] {
-        SQLite::Statement q(db_.db(),
-                            "UPDATE havedata SET NumSoundings = ?, NumDataPoints = ?, TimeGaps = ? WHERE wmo = ?");
-        q.bind(1, stats_.soundingCount);
-        q.bind(2, stats_.totalDataPoints);
-        q.bind(3, stats_.gapPercent);
-        q.bind(4, static_cast<std::int64_t>(wmo));
-        return q.exec() > 0;
-    };
-    if (update()) return;
-    // A missing summary row means the index no longer matches the data folder.
-    sounding::rebuildHaveData(db_, prompter_, nullptr);
-    if (update()) return;
-    // The summary of the files on this computer and that of all files are one table here.
-    prompter_.message("Error, no dhavedata record for " + std::to_string(wmo));
-    prompter_.message("Error, no allhavedata record for " + std::to_string(wmo));
+bool SiteAnalysis::updateHaveData(long wmo) {
+    SQLite::Statement q(db_.db(), "UPDATE havedata SET NumSoundings = ?, NumDataPoints = ?, TimeGaps = ? WHERE wmo = ?");
+    q.bind(1, stats_.soundingCount);
+    q.bind(2, stats_.totalDataPoints);
+    q.bind(3, stats_.gapPercent);
+    q.bind(4, static_cast<std::int64_t>(wmo));
+    return q.exec() > 0;
 }
 
 bool SiteAnalysis::checkDateOrder() {

@@ -205,7 +205,7 @@ public:
 private:
     AnalysisOutcome analyse(long wmo, core::Days from, core::Days to, std::string_view siteText);
     void recordResults(long wmo, core::Days from, core::Days to);
-    void updateHaveData(long wmo);
+    bool updateHaveData(long wmo);
     void showWait(const std::string& line);
 
     core::MainDatabase& db_;

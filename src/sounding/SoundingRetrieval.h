@@ -23,7 +23,7 @@ enum class RetrievalResult { Loaded, Empty, Cancelled };
 
 // The SQL of the query: parameters 1 wmo, 2 first day, 3 the day after the last
 // one (so any time part stored with a date still falls inside the range).
-// Soundings come in ascending time order.
+// The caller gets the soundings in ascending time order from retrieveSoundings.
 std::string retrievalSql(bool ignoreZeroGroundWind);
 
 // Reads the soundings of the range into set (emptied first) in one pass, growing

@@ -146,3 +146,18 @@ TEST_F(Retrieval, cancelLeavesTheSetEmpty) {
     EXPECT_EQ(cancel.lastDone, 1024);
     EXPECT_EQ(cancel.lastTotal, 1462);   // 731 days (2020 is a leap year), twice a day
 }
+
+TEST_F(Retrieval, rowsWrittenOutOfTimeOrderComeBackInTimeOrder) {
+    StationFileBuilder b(path, kWmo);
+    b.addTwiceDaily(core::makeDate(2020, 2, 1), core::makeDate(2020, 2, 3), [](int n) { return 100 + n; }).write();
+    b.addTwiceDaily(core::makeDate(2020, 1, 1), core::makeDate(2020, 1, 2), [](int n) { return 10 + n; }).write();
+    ASSERT_EQ(load(core::makeDate(2020, 1, 1), core::makeDate(2020, 2, 28)), RetrievalResult::Loaded);
+    ASSERT_EQ(set.count(), 10);
+    for (int n = 2; n <= 10; ++n) EXPECT_GT(set.hrs(n), set.hrs(n - 1)) << n;
+    EXPECT_EQ(set.speed(1, 0), 10);
+    EXPECT_EQ(set.speed(4, 0), 13);
+    EXPECT_EQ(set.speed(5, 0), 100);
+    EXPECT_EQ(set.speed(5, 10), 200);          // every array moved with its sounding
+    EXPECT_EQ(set.hrs(5), at(2020, 2, 1, 0));
+    EXPECT_GT(set.key[1], set.key[10]);        // the January rows were written last
+}
