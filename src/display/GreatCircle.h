@@ -13,10 +13,10 @@ inline constexpr double kKmPerDegree = 111.195;
 // (degrees x pi / 180), north and east positive.
 //
 // The inputs are taken at single precision (each is rounded to float on entry,
-// the arithmetic is then done in double): the map and the station index keep
-// their coordinates that way, and rounding here makes the result depend only on
-// the float value, so a station at the edge of a circle falls on the same side
-// whichever caller asks. The rounding moves a point by well under a metre.
+// the arithmetic is then done in double), as the site lists have always measured:
+// the result depends only on the float value, so a station at the edge of a
+// circle falls on the same side whichever caller asks. The rounding moves a
+// point by at most about a metre.
 //
 // Points on opposite sides of the equator are measured as two legs that meet
 // where the straight latitude-longitude line between them crosses the equator.
