@@ -5,8 +5,7 @@
 #include <fstream>
 #include <numbers>
 
-#include <fmt/format.h>
-
+#include "core/Formats.h"
 #include "core/Prompter.h"
 #include "display/GreatCircle.h"
 #include "display/SiteLine.h"
@@ -17,10 +16,9 @@ namespace {
 
 constexpr double kRadPerDeg = std::numbers::pi / 180.0;
 
-// Plain decimal text as the program writes a double (15 significant digits) or a
-// single (7): no trailing zeros, exponent form only for very large or small values.
-std::string doubleText(double v) { return fmt::format("{:.15G}", v + 0.0); }
-std::string singleText(float v) { return fmt::format("{:.7G}", v + 0.0F); }
+// Coordinates are doubles (15 significant digits), the range a single (7).
+std::string doubleText(double v) { return core::formatPlain(v, 15); }
+std::string singleText(float v) { return core::formatPlain(v, 7); }
 
 bool validUtf8(std::string_view s) {
     for (std::size_t i = 0; i < s.size();) {

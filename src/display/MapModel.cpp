@@ -42,7 +42,7 @@ std::optional<double> askCoordinate(core::Prompter& p, std::string_view prompt, 
 }
 
 // How a typed number is written back in a label: shortest form, no trailing zeros.
-std::string plainNumber(double v) { return fmt::format("{}", v + 0.0); }
+std::string plainNumber(double v) { return core::formatPlain(v); }
 
 }  // namespace
 
