@@ -9,6 +9,7 @@
 
 #include "core/Formats.h"
 #include "core/Prompter.h"
+#include "core/StationIndex.h"
 #include "core/Text.h"
 #include "display/GreatCircle.h"
 #include "display/SiteLine.h"
@@ -45,6 +46,29 @@ std::optional<double> askCoordinate(core::Prompter& p, std::string_view prompt, 
 std::string plainNumber(double v) { return core::formatPlain(v); }
 
 }  // namespace
+
+Station mapStation(const core::StationEntry& entry, const core::CountryEntry* country) {
+    Station s;
+    s.wmo = entry.wmo;
+    s.name = entry.name;
+    s.areaCode = entry.province;
+    s.countryCode = entry.country;
+    if (country) {
+        s.countryName = country->name;
+        s.region = country->region;
+    }
+    s.lat = entry.lat;
+    s.lon = entry.lon;
+    s.elevMetres = entry.elev;
+    return s;
+}
+
+std::vector<Station> mapStations(const core::StationIndex& index) {
+    std::vector<Station> out;
+    out.reserve(index.stations().size());
+    for (const core::StationEntry& e : index.stations()) out.push_back(mapStation(e, index.country(e.country)));
+    return out;
+}
 
 MapPoint toMap(double latDeg, double lonDeg) { return {lonDeg + 180.0, 88.0 - latDeg}; }
 double latitudeAt(double mapY) { return 88.0 - mapY; }

@@ -8,6 +8,9 @@
 
 namespace skyloom::core {
 class Prompter;
+class StationIndex;
+struct StationEntry;
+struct CountryEntry;
 }
 
 namespace skyloom::display {
@@ -27,6 +30,11 @@ struct Station {
     double lon = 0.0;
     double elevMetres = 0.0;
 };
+
+// A station of the in-memory index with its country's name and region (none
+// when the country is unknown).
+Station mapStation(const core::StationEntry& entry, const core::CountryEntry* country);
+std::vector<Station> mapStations(const core::StationIndex& index);
 
 // The map picture is scaled in degrees with latitude 88 N at its top edge.
 struct MapPoint {

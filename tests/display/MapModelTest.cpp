@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ScriptedPrompter.h"
+#include "core/StationIndex.h"
 #include "display/GreatCircle.h"
 #include "display/MapModel.h"
 #include "display/SiteLine.h"
@@ -283,4 +284,22 @@ TEST(MapModel, pageTextsAndCaptions) {
     EXPECT_EQ(orderButtonCaption(true), "See Analysis");
     EXPECT_EQ(pageCaption(false, 24), "  Analysis Page of Skyloom - Wind Data Display Program V24.0");
     EXPECT_EQ(pageCaption(true, 24.5), "  Order Data Page of Skyloom - Wind Data Display Program V24.5");
+}
+
+TEST(MapModel, indexEntriesBecomeMapStationsWithTheirCountry) {
+    skyloom::core::StationEntry e;
+    e.wmo = 72518;
+    e.name = "ALBANY";
+    e.province = "NY";
+    e.country = "US";
+    e.lat = 42.75;
+    e.lon = -73.8;
+    e.elev = 86;
+    skyloom::core::CountryEntry c;
+    c.name = "United States";
+    c.region = "North America";
+    EXPECT_EQ(nearListLine(mapStation(e, &c)), nearListLine(station(72518, "ALBANY", 42.75, -73.80, "NY", 86)));
+    const Station unknown = mapStation(e, nullptr);
+    EXPECT_EQ(unknown.countryCode, "US");
+    EXPECT_TRUE(unknown.countryName.empty());
 }
