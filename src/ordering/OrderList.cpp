@@ -161,7 +161,7 @@ void deleteOrderList(const std::filesystem::path& programDir) {
     std::filesystem::remove(orderFile(programDir), ec);
 }
 
-std::string YearsChoice::text() const { return " " + fmt::format("{}", years) + " yrs " + span; }
+std::string YearsChoice::text() const { return fmt::format(" {} yrs {}", years, span); }
 
 YearsChoice buildYears(const std::vector<InventoryRow>& rows, bool option0708) {
     int selected = 0;
@@ -179,7 +179,8 @@ YearsChoice buildYears(const std::vector<InventoryRow>& rows, bool option0708) {
                 c.span += "-08";
                 n += 2;
             } else {
-                c.span += "-" + lastTwo(r.year);
+                c.span += '-';
+                c.span += lastTwo(r.year);
             }
         }
     }
