@@ -29,7 +29,24 @@ struct Builder {
     std::optional<double> surfaceHeight;
     std::vector<std::size_t> surfaceWithoutHeight;
 
+    // The surface height from its pressure, by the hypsometric equation from the
+    // lowest level that reports both pressure and height.
+    void surfaceFromPressure() {
+        const RawPoint* surface = nullptr;
+        for (std::size_t i : surfaceWithoutHeight)
+            if (s.points[i].pressureMb) surface = &s.points[i];
+        if (!surface) return;
+        const RawPoint* ref = nullptr;
+        for (const auto& p : s.points)
+            if (p.heightM && p.pressureMb && (!ref || *p.pressureMb > *ref->pressureMb)) ref = &p;
+        if (!ref || std::fabs(*ref->pressureMb - *surface->pressureMb) > 150) return;
+        double t1 = surface->temperatureC.value_or(15.0), t2 = ref->temperatureC.value_or(t1);
+        double kelvin = (t1 + t2) / 2.0 + 273.15;
+        surfaceHeight = *ref->heightM + 29.27 * kelvin * std::log(*ref->pressureMb / *surface->pressureMb);
+    }
+
     void finish(std::vector<ParsedSounding>& out, std::optional<double>& lastElevation) {
+        if (!surfaceHeight) surfaceFromPressure();
         if (surfaceHeight) lastElevation = surfaceHeight;
         s.elevationM = surfaceHeight ? surfaceHeight : lastElevation;
         if (s.elevationM)
@@ -57,9 +74,9 @@ void readHeader(std::string_view line, ParsedSounding& s) {
         }
     }
     if (!s.date) s.readProblem = "Unreadable sounding header.";
-    // Station ids of the WMO network ("M" in the fourth place) end in the WMO number.
+    // Station ids of the WMO network ("M" in the third place) end in the WMO number.
     long long wmo = 0;
-    if (id.size() == 11 && id[3] == 'M' && core::parseInteger(id.substr(6), wmo) && wmo > 0) s.wmo = static_cast<long>(wmo);
+    if (id.size() == 11 && id[2] == 'M' && core::parseInteger(id.substr(6), wmo) && wmo > 0) s.wmo = static_cast<long>(wmo);
     else if (s.readProblem.empty()) s.readProblem = "No WMO number in station id.";
     s.staid = id;
     s.rtime = rel;

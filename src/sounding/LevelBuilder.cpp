@@ -37,13 +37,13 @@ std::vector<Sample> samplesOf(const std::vector<CollectedPoint>& pts, Get get) {
     return out;
 }
 
-// Last sample at or below h and first sample at or above h (indices, -1 when none).
+// The samples bracketing h (indices, -1 when none). A sample exactly at h is
+// both ends; of several at one height the first reported one is used.
 std::pair<int, int> bracket(const std::vector<Sample>& s, long h) {
-    int lo = -1, hi = -1;
-    for (int i = 0; i < static_cast<int>(s.size()); ++i) {
-        if (s[i].feet <= h) lo = i;
-        if (s[i].feet >= h && hi < 0) hi = i;
-    }
+    auto it = std::lower_bound(s.begin(), s.end(), h, [](const Sample& a, long v) { return a.feet < v; });
+    int hi = it == s.end() ? -1 : static_cast<int>(it - s.begin());
+    if (hi >= 0 && s[static_cast<std::size_t>(hi)].feet == h) return {hi, hi};
+    int lo = hi < 0 ? static_cast<int>(s.size()) - 1 : hi - 1;
     return {lo, hi};
 }
 
