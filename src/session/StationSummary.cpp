@@ -55,7 +55,7 @@ std::optional<std::string> stationSummary(core::MainDatabase& db, long wmo, bool
     double ignoredShare = points + deleted > 0 ? 100.0 * deleted / (points + deleted) : 0.0;
     std::string visible = heading + " from " + core::formatDate(*from, "dd-mmm-yyyy") + " to " + core::formatDate(*to, "dd-mmm-yyyy") +
                           (subRange ? "     " : " ALL ") + yearsText + " yrs of " +
-                          fmt::format("{:02d}-{:02d}", core::yearOf(*from) % 100, core::yearOf(*to) % 100) +
+                          core::formatNumber(core::yearOf(*from) % 100, "00") + "-" + core::formatNumber(core::yearOf(*to) % 100, "00") +
                           " with " + core::formatNumber(soundings, "00000") + " soundings, " +
                           core::formatNumber(points, "000000") + " data points, " + core::formatNumber(ignoredShare / 100, "0.0%") +
                           " ignored and " + core::formatNumber(gaps, "0.0") + "% gaps.";
