@@ -390,9 +390,7 @@ ImportResult importFile(const std::string& appDir, const std::string& path, cons
         prompter.message(failed.report);
         return failed;
     }
-    ImportResult r = importSoundings(appDir, station, soundings, options, prompter);
-    prompter.message(r.report);
-    return r;
+    return importSoundings(appDir, station, soundings, options, prompter);
 }
 
 }  // namespace skyloom::sounding

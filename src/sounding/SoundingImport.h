@@ -67,7 +67,8 @@ ImportResult importText(const std::string& appDir, long wmo, std::string_view te
 
 // Imports one file. A raw text file names its station at the start of its file
 // name; IGRA and Wyoming files name it inside. wmo, when given, names the
-// station instead. The report is shown through the prompter.
+// station instead. A file that cannot be imported at all is reported through the
+// prompter; the closing report of an import is left to the caller to show.
 ImportResult importFile(const std::string& appDir, const std::string& path, const ImportOptions& options,
                         core::Prompter& prompter, std::optional<long> wmo = std::nullopt);
 

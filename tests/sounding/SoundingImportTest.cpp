@@ -258,7 +258,7 @@ TEST(SoundingImport, rawTextFileNameMustBeginWithTheWmo) {
     test::writeFile(f.folder / "87576 Ezeiza.txt", goodSounding(2));
     auto good = importFile(f.dir(), (f.folder / "87576 Ezeiza.txt").string(), {}, f.prompter);
     EXPECT_EQ(good.added, 1);
-    EXPECT_EQ(f.prompter.lastMessage(), good.report);
+    EXPECT_EQ(f.prompter.messages.size(), 1u);   // the report is the caller's to show
     // A station named by the caller needs no such name.
     auto named = importFile(f.dir(), (f.folder / "Ezeiza.txt").string(), {}, f.prompter, 87576L);
     EXPECT_EQ(named.duplicates, 1);
