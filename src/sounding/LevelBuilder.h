@@ -64,6 +64,18 @@ double interpolateDirection(double d1, double d2, double fraction);
 // Interpolated value to one decimal, as the level values are given.
 double roundToTenth(double v);
 
+// The eleven levels of a sounding. Each quantity is taken from the points that carry it:
+// - between two points: linear in height, directions along the shorter arc;
+// - below the lowest wind: a level within 6% under it (ratio of heights >= 0.94)
+//   takes its value; lower down its speed falls off with the one-seventh power of
+//   height to an anemometer's 33 ft at the ground, its direction kept;
+// - above the highest wind: none (the checks delete such a sounding);
+// - temperature beyond the reports: the 1.98 C per 1000 ft lapse from the nearest
+//   report (warmer below it, colder above), at most 2000 ft away;
+// - pressure beyond the reports: hydrostatic from the nearest report, at most 2000 ft away.
+// BadTemperatureData: a level without temperature, or one outside -80..+60 C.
+// BadPressureData: a level without pressure, one outside 400..1100 mb, or a
+// pressure that does not fall with height.
 LevelBuild build(const ParsedSounding& s);
 
 }  // namespace levels

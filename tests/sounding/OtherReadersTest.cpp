@@ -98,3 +98,14 @@ TEST(WyomingReader, pageWithoutStationBlockOrTitleIsAProblemNotACrash) {
     EXPECT_TRUE(wyoming::read("<PRE>PRES HGHT</PRE>").empty());
     EXPECT_EQ(wyoming::read("<H2>garbage</H2><PRE>x</PRE>")[0].readProblem, "Unreadable sounding header.");
 }
+
+TEST(WyomingReader, pageWithTwoSoundingsGivesBoth) {
+    std::string one = test::readFile(test::sharedData("wyoming/uwyo_72672_RIW_2019052800.html"));
+    std::string two = test::readFile(test::sharedData("wyoming/uwyo_72672_RIW_2019052812.html"));
+    auto v = wyoming::read(one + two);
+    ASSERT_EQ(v.size(), 2u);
+    EXPECT_EQ(v[0].hour, 0);
+    EXPECT_EQ(v[1].hour, 12);
+    EXPECT_TRUE(v[1].readProblem.empty());
+    EXPECT_DOUBLE_EQ(*v[1].elevationM, 1703);
+}

@@ -12,6 +12,8 @@
 #include "TempFolder.h"
 #include "core/DatabaseFile.h"
 #include "core/FileOps.h"
+#include "core/MainDatabase.h"
+#include "core/Progress.h"
 #include "sounding/QualityCheck.h"
 #include "sounding/StationDataFile.h"
 
@@ -79,6 +81,16 @@ public:
     bool accept(const SoundingRecord&, std::string_view, std::string_view) override {
         throw std::runtime_error("import killed");
     }
+};
+
+// Asks to stop once the import has stepped past a given sounding.
+class StopAfter final : public core::Progress {
+public:
+    explicit StopAfter(std::int64_t n) : n_(n) {}
+    void step(std::int64_t done, std::int64_t, std::string_view) override { last_ = done; }
+    bool cancelRequested() override { return ++polls_ > n_; }
+private:
+    std::int64_t n_, last_ = 0, polls_ = 0;
 };
 
 class RecordingDecider final : public ReviewDecider {
@@ -294,4 +306,54 @@ TEST(SoundingImport, realSamplesOfEveryFormatImport) {
     EXPECT_EQ(wy.wmo, 72672);
     EXPECT_EQ(wy.added, 1);
     EXPECT_EQ(wy.report, " Added 1 unique soundings from Tuesday May-28-2019 to Tuesday May-28-2019 with 45 data points.");
+}
+
+TEST(SoundingImport, cancelledImportKeepsWhatWasDoneAndARepeatCompletesIt) {
+    ImportFolder f;
+    std::string text;
+    for (int d = 1; d <= 20; ++d) text += goodSounding(d);
+    StopAfter stop(5);
+    ImportOptions opt;
+    opt.progress = &stop;
+    auto r = importText(f.dir(), 87576, text, opt, f.prompter);
+    EXPECT_TRUE(r.cancelled);
+    EXPECT_EQ(r.added, 5);
+    EXPECT_EQ(f.count(87576, "SELECT NumSoundings FROM HaveData"), 5);
+    auto rest = importText(f.dir(), 87576, text, {}, f.prompter);
+    EXPECT_EQ(rest.added, 15);
+    EXPECT_EQ(rest.duplicates, 5);
+}
+
+TEST(SoundingImport, stationsHaveDataRowIsRefreshedInTheMainDatabase) {
+    ImportFolder f;
+    core::MainDatabase::create(f.dir() + "Skyloom.dat");
+    core::MainDatabase main(f.dir());
+    ASSERT_TRUE(main.open(f.prompter));
+    ImportOptions opt;
+    opt.mainDb = &main;
+    importText(f.dir(), 87576, goodSounding(2) + goodSounding(5), opt, f.prompter);
+    SQLite::Statement q(main.db(), "SELECT FromDate, ToDate, NumSoundings, NumDataPoints FROM havedata WHERE wmo = 87576");
+    ASSERT_TRUE(q.executeStep());
+    EXPECT_EQ(q.getColumn(0).getString(), "2019-01-02");
+    EXPECT_EQ(q.getColumn(1).getString(), "2019-01-05");
+    EXPECT_EQ(q.getColumn(2).getInt(), 2);
+    EXPECT_EQ(q.getColumn(3).getInt(), 14);
+    importText(f.dir(), 87576, goodSounding(9), opt, f.prompter);
+    SQLite::Statement again(main.db(), "SELECT count(*), max(NumSoundings) FROM havedata WHERE wmo = 87576");
+    ASSERT_TRUE(again.executeStep());
+    EXPECT_EQ(again.getColumn(0).getInt(), 1);
+    EXPECT_EQ(again.getColumn(1).getInt(), 3);
+}
+
+TEST(SoundingImport, absurdValuesAreLeftOutNotStored) {
+    ImportFolder f;
+    auto lines = goodLines(10);
+    lines.push_back({6, 99999, 2000000000, 99999, 99999, 270, 50});    // 2,000,000 km up
+    lines.push_back({6, 99999, 900, 99999, 99999, 270, 9000});          // 9000 kt
+    lines.push_back({5, 99999, 1000, 9999, 99999, 99999, 99999});       // 999.9 C
+    lines.push_back({4, -50000, 1100, 99999, 99999, 99999, 99999});     // negative pressure
+    auto r = importText(f.dir(), 87576, test::fslSounding(12, 2, "JAN", 2019, 87576, lines), {}, f.prompter);
+    EXPECT_EQ(r.added, 1);
+    EXPECT_EQ(f.count(87576, "SELECT numpoints FROM soundings"), 7);
+    EXPECT_LT(f.count(87576, "SELECT max(\"3000spd\") FROM soundings"), 300);
 }
