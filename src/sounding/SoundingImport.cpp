@@ -61,8 +61,7 @@ SoundingRecord recordOf(const ParsedSounding& s, const LevelBuild& b) {
 class ImportWriter {
 public:
     explicit ImportWriter(SQLite::Database& db)
-        : db_(db),
-          inSoundings_(db, "SELECT count(*) FROM soundings WHERE stationwmo = ? AND Date = ? AND Time = ?"),
+        : inSoundings_(db, "SELECT count(*) FROM soundings WHERE stationwmo = ? AND Date = ? AND Time = ?"),
           inDeleted_(db, "SELECT count(*) FROM deleted WHERE wmo = ? AND stationwmo = ? AND Date = ? AND Time = ?"),
           sameText_(db, "SELECT count(*) FROM deleted WHERE wmo = ? AND Date IS NULL AND sounding = ?"),
           addDeleted_(db, "INSERT INTO deleted (wmo, stationwmo, Date, Time, sounding, deletedall, deletedline, "
@@ -156,7 +155,6 @@ private:
         return q.getColumn(0).getInt64();
     }
 
-    SQLite::Database& db_;
     SQLite::Statement inSoundings_, inDeleted_, sameText_, addDeleted_, addSounding_;
 };
 
