@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "CliAnalyse.h"
 #include "CliContext.h"
 
 int main(int argc, char** argv) {
@@ -14,6 +15,7 @@ int main(int argc, char** argv) {
 
     addFoundationCommands(app, ctx);
     addImportCommands(app, ctx);
+    addAnalyseCommands(app, ctx);
 
     try {
         app.parse(argc, argv);
