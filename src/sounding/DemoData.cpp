@@ -111,22 +111,24 @@ std::string demoText(const DemoStation& st, int firstYear, int years, std::uint3
         // Winter peak: mid-January in the north, mid-July in the south.
         const double season = std::cos(2.0 * kPi * (doy - (south ? 196 : 15)) / 365.25);
         for (int hour : {0, 12}) {
-            synoptic = 0.75 * synoptic + 0.66 * dice.normal() * 0.38;
+            synoptic = 0.75 * synoptic + 0.2 * dice.normal();
             wander = 0.8 * wander + 0.6 * dice.normal() * 35.0;
             if (inGap) continue;
             const double solarHour = std::fmod(hour + st.lon / 15.0 + 48.0, 24.0);
-            const bool day = solarHour > 8 && solarHour < 18;
-            // Stable nights shear the wind strongly; mixed afternoons much less.
-            const double alpha = day ? 0.11 : 0.30;
+            // Sunshine mixes the lowest air from morning to evening (0 at night, 1 at noon):
+            // stable nights shear the wind strongly, mixed afternoons much less.
+            const double mixing = std::max(0.0, std::sin(kPi * (solarHour - 6.0) / 12.0));
+            const bool day = mixing > 0.2;
+            const double alpha = 0.30 - 0.19 * mixing;
             const double top = std::max(1.0, st.meanWind5000Kt * (1.0 + 0.22 * season) * std::exp(synoptic));
             const double tSurface = st.meanTemperatureC - st.seasonalAmplitudeC * season +
-                                    (day ? 3.5 : -2.5) + 2.0 * dice.normal();
+                                    -2.5 + 6.0 * mixing + 2.0 * dice.normal();
             const double pSurface = 1013.25 * std::exp(-st.elevationM / 8430.0) + 8.0 * dice.normal();
             const double direction = st.prevailingDirection + wander;
 
             auto tempAt = [&](double agl) {
                 if (!day && agl < 300) return tSurface + 3.0 * agl / 300.0;   // night inversion
-                return tSurface + (day ? -0.0085 : 0.009) * std::min(agl, 300.0) - 0.0065 * std::max(0.0, agl - 300.0);
+                return tSurface + (day ? -0.0085 : 0.01) * std::min(agl, 300.0) - 0.0065 * std::max(0.0, agl - 300.0);
             };
             auto pressureAt = [&](double agl) {
                 double meanK = (tSurface + tempAt(agl)) / 2.0 + 273.15;
