@@ -1,7 +1,9 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ordering/OrderList.h"
@@ -24,6 +26,10 @@ struct InventoryRecord {
 
     bool isTotal() const;
 };
+
+// Column captions of the years window's grid, in column order (`Selected` is column 3).
+inline constexpr std::array<std::string_view, 6> kInventoryCaptions = {"Key", "WMO", "Year", "Selected", "Total",
+                                                                       "Total Years"};
 
 // Soundings of one year that can be ordered.
 struct YearOfData {

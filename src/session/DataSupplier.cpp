@@ -35,6 +35,14 @@ long deliveredWmo(const fs::path& file) {
     return core::parseInteger(stem, wmo) && wmo > 0 ? static_cast<long>(wmo) : 0;
 }
 
+// The delivered file opens as a station data file and describes the station it is named after.
+bool isStationFileOf(const fs::path& file, long wmo, core::Prompter& prompter) {
+    auto opened = sounding::StationDataFile::open(file.string(), true, prompter);
+    if (!opened) return false;
+    const auto summary = opened->haveData();
+    return !summary || summary->wmo == wmo;
+}
+
 std::string joinWmos(const std::vector<long>& wmos) {
     std::string out;
     for (long w : wmos) out += (out.empty() ? "" : ", ") + std::to_string(w);
@@ -93,9 +101,9 @@ std::vector<long> DataSupplier::installPurchasedData(core::Progress* progress) {
     for (const fs::path& source : delivered) {
         if (progress) progress->step(done++, static_cast<std::int64_t>(delivered.size()), "Installing purchased data");
         const long wmo = deliveredWmo(source);
-        if (!sounding::StationDataFile::open(source.string(), true, prompter)) {
+        if (!isStationFileOf(source, wmo, prompter)) {
             prompter.message("The delivered file '" + source.string() +
-                             "' is not a station data file; it was left where it is.");
+                             "' is not a station data file of that station; it was left where it is.");
             continue;
         }
         const std::string target = appDir + "data/" + std::to_string(wmo) + ".dat";

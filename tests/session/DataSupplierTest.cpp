@@ -110,6 +110,7 @@ TEST_F(DataSupplierTest, newStationsAreAddedAndForeignFilesLeftInTheInbox) {
     makeDataFile((inbox / "72520.dat").string(), 72520, {"2001-06-01"});
     makeDataFile((inbox / "72528.dat").string(), 72528, {"2001-06-01", "2001-06-02"});
     test::writeFile(inbox / "72501.dat", std::string(5000, 'x'));
+    makeDataFile((inbox / "72502.dat").string(), 72599, {"2001-06-01"});   // named after another station
     test::writeFile(inbox / "readme.txt", "hello");
     test::writeFile(inbox / "72518_Previous.dat", "not a delivery");
     session::DataSupplier supplier(*s);
@@ -117,13 +118,15 @@ TEST_F(DataSupplierTest, newStationsAreAddedAndForeignFilesLeftInTheInbox) {
     EXPECT_TRUE(core::fileExists(tmp.dir() + "data/72520.dat"));
     EXPECT_TRUE(core::fileExists(tmp.dir() + "data/72528.dat"));
     EXPECT_TRUE(fs::exists(inbox / "72501.dat"));
+    EXPECT_TRUE(fs::exists(inbox / "72502.dat"));
+    EXPECT_FALSE(fs::exists(tmp / "data" / "72502.dat"));
     EXPECT_EQ(mainCount("SELECT count(*) FROM havedata WHERE wmo IN (72520, 72528)"), 2);
     EXPECT_NE(s->stations().find(72528), nullptr);
-    ASSERT_EQ(prompter.messages.size(), 2u);
-    EXPECT_EQ(prompter.messages[0],
-              "The delivered file '" + (inbox / "72501.dat").string() + "' is not a station data file; it was left "
-              "where it is.");
-    EXPECT_EQ(prompter.messages[1], "Purchased data was installed for 2 stations: 72520, 72528.");
+    ASSERT_EQ(prompter.messages.size(), 3u);
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(prompter.messages[i], "The delivered file '" + (inbox / ("7250" + std::to_string(i + 1) + ".dat")).string() +
+                                            "' is not a station data file of that station; it was left where it is.");
+    EXPECT_EQ(prompter.messages[2], "Purchased data was installed for 2 stations: 72520, 72528.");
 }
 
 TEST_F(DataSupplierTest, emptyOrMissingInboxSaysSo) {
