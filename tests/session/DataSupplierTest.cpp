@@ -5,6 +5,7 @@
 #include <SQLiteCpp/SQLiteCpp.h>
 
 #include "ScriptedPrompter.h"
+#include "StationFileBuilder.h"
 #include "TempFolder.h"
 #include "core/DatabaseFile.h"
 #include "core/FileOps.h"
@@ -84,24 +85,31 @@ TEST_F(DataSupplierTest, locationFollowsItsSetting) {
 }
 
 TEST_F(DataSupplierTest, deliveredFileKeepsTheUsersIgnoredSoundingsOut) {
-    const std::string current = tmp.dir() + "data/72518.dat";
-    // The user ignored the sounding of 2 January: it left `soundings` for `deleted`.
-    makeDataFile(current, 72518, {"1995-01-01", "1995-01-03"});
+    const std::string current = test::StationFileBuilder::pathFor(tmp.dir(), 72518);
+    const auto jan = [](int day) { return core::makeDate(1995, 1, day); };
+    test::StationFileBuilder(current, 72518).addTwiceDaily(jan(1), jan(3)).write();
+    // The user ignored the sounding of 2 January 12:00: it moved from `soundings` to `deleted`.
+    const auto ignored = core::hoursSince1930(jan(2), 12);
     {
         SQLite::Database db = core::openGuardedDatabase(current, false);
-        db.exec("INSERT INTO deleted (wmo, stationwmo, Date, Time, sounding, deletedall, deletedline, Reason, "
-                "numdpdeleted) VALUES (72518, 72518, '1995-01-02', '00:00', 'text', 1, '', 'EndUser deleted', 9)");
+        SQLite::Statement move(db, "INSERT INTO deleted (wmo, stationwmo, Date, Time, sounding, deletedall, "
+                                   "deletedline, Reason, numdpdeleted) SELECT stationwmo, stationwmo, Date, Time, "
+                                   "'text', 1, '', 'EndUser deleted', numpoints FROM soundings WHERE Hrs = ?");
+        move.bind(1, ignored);
+        ASSERT_EQ(move.exec(), 1);
+        db.exec("DELETE FROM soundings WHERE Hrs = " + std::to_string(ignored));
     }
-    makeDataFile((inbox / "72518.dat").string(), 72518, {"1995-01-01", "1995-01-02", "1995-01-03", "1995-01-04"});
+    // The delivery reaches one day further.
+    test::StationFileBuilder((inbox / "72518.dat").string(), 72518).addTwiceDaily(jan(1), jan(4)).write();
     s->rebuildDataIndex();
 
     session::DataSupplier supplier(*s);
     EXPECT_EQ(supplier.installPurchasedData(), std::vector<long>{72518});
     EXPECT_FALSE(fs::exists(tmp / "data" / "72518_Previous.dat"));
     EXPECT_FALSE(fs::exists(inbox / "72518.dat"));
-    EXPECT_EQ(count(current, "SELECT count(*) FROM soundings"), 3);
-    EXPECT_EQ(count(current, "SELECT count(*) FROM soundings WHERE Date = '1995-01-02'"), 0);
-    EXPECT_EQ(count(current, "SELECT count(*) FROM deleted WHERE Date = '1995-01-02' AND deletedall = 1"), 1);
+    EXPECT_EQ(count(current, "SELECT count(*) FROM soundings"), 7);
+    EXPECT_EQ(count(current, "SELECT count(*) FROM soundings WHERE Hrs = " + std::to_string(ignored)), 0);
+    EXPECT_EQ(count(current, "SELECT count(*) FROM deleted WHERE deletedall = 1 AND Reason = 'EndUser deleted'"), 1);
     EXPECT_EQ(mainCount("SELECT count(*) FROM havedata WHERE wmo = 72518 AND ToDate LIKE '1995-01-04%'"), 1);
     EXPECT_EQ(prompter.lastMessage(), "Purchased data was installed for 1 station: 72518.");
 }
