@@ -1,7 +1,31 @@
+#include <iostream>
+
 #include <CLI/CLI.hpp>
 
+#include "CliContext.h"
+
 int main(int argc, char** argv) {
-    CLI::App app{"Skyloom command-line tool"};
-    CLI11_PARSE(app, argc, argv);
+    using namespace skyloom::cli;
+    CLI::App app{"Skyloom: wind statistics, power and money of radiosonde sites"};
+    app.require_subcommand(1);
+    CliContext ctx;
+    app.add_option("--folder", ctx.folder, "Program folder (default: the per-user data folder)");
+    app.add_flag("--quiet", ctx.prompter.quiet, "Do not print messages");
+
+    addFoundationCommands(app, ctx);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e);
+    } catch (const CliError& e) {
+        ctx.progress.finish();
+        std::cerr << "skyloom-cli: " << e.what() << std::endl;
+        return 1;
+    } catch (const std::exception& e) {
+        ctx.progress.finish();
+        std::cerr << "skyloom-cli: " << e.what() << std::endl;
+        return 2;
+    }
     return 0;
 }

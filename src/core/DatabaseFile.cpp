@@ -1,0 +1,34 @@
+#include "core/DatabaseFile.h"
+
+#include <SQLiteCpp/Exception.h>
+#include <SQLiteCpp/Statement.h>
+
+#include "core/FileOps.h"
+#include "core/HeaderGuard.h"
+
+namespace skyloom::core {
+
+SQLite::Database openGuardedDatabase(const std::string& path, bool create) {
+    registerGuardVfs();
+    recoverInterruptedCompaction(path);
+    if (fileExists(path)) {
+        if (fileSize(path) == 0 && !create)
+            throw SQLite::Exception("file is empty, not a database", 26);
+        guardHeader(path);
+    }
+    int flags = SQLite::OPEN_READWRITE | (create ? SQLite::OPEN_CREATE : 0);
+    SQLite::Database db(path, flags, 5000, kGuardVfsName);
+    // Forces the engine to read and check the header now.
+    db.exec("SELECT count(*) FROM sqlite_master");
+    db.exec("PRAGMA journal_mode=DELETE");
+    db.exec("PRAGMA foreign_keys=OFF");
+    return db;
+}
+
+std::string databaseErrorText(const std::exception& e) {
+    int code = 0;
+    if (auto* se = dynamic_cast<const SQLite::Exception*>(&e)) code = se->getErrorCode();
+    return "Database Error = " + std::to_string(code) + " " + e.what();
+}
+
+}  // namespace skyloom::core

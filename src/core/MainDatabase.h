@@ -1,0 +1,43 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include <SQLiteCpp/Database.h>
+
+namespace skyloom::core {
+
+class Prompter;
+
+// The main database "Skyloom.dat" in the program folder: stations, settings,
+// generators, analyses and studies. Opened once at start-up and kept open.
+class MainDatabase {
+public:
+    static constexpr const char* kFileName = "Skyloom.dat";
+
+    explicit MainDatabase(std::string appDir);
+    ~MainDatabase();
+
+    // Opens the file. A missing file shows "The file '<path>' is missing.", any
+    // other failure "Database Error = <number> <description>"; both return false
+    // (the caller ends the program).
+    bool open(Prompter& prompter);
+    void close();
+    bool isOpen() const { return db_ != nullptr; }
+
+    SQLite::Database& db();
+    const std::string& appDir() const { return appDir_; }
+    std::string path() const { return appDir_ + kFileName; }
+
+    // "Repair Data Structure": close, compact the file, open again.
+    bool repair(Prompter& prompter);
+
+    // Creates a new, empty main database with the whole schema at path.
+    static void create(const std::string& path);
+
+private:
+    std::string appDir_;
+    std::unique_ptr<SQLite::Database> db_;
+};
+
+}  // namespace skyloom::core

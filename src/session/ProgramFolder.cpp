@@ -1,0 +1,164 @@
+#include "session/ProgramFolder.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <SQLiteCpp/Statement.h>
+#include <SQLiteCpp/Transaction.h>
+
+#include "core/DatabaseFile.h"
+#include "core/FileOps.h"
+#include "core/MainDatabase.h"
+#include "core/Progress.h"
+#include "core/Prompter.h"
+#include "core/StationIndex.h"
+#include "core/Text.h"
+#include "sounding/StationDataFile.h"
+
+namespace fs = std::filesystem;
+
+namespace skyloom::session {
+
+std::string ensureTrailingSlash(std::string dir) {
+    if (dir.empty() || dir.back() != '/') dir += '/';
+    return dir;
+}
+
+std::string defaultProgramFolder() {
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) return ensureTrailingSlash(std::string(xdg) + "/skyloom");
+    const char* home = std::getenv("HOME");
+    return ensureTrailingSlash(std::string(home && *home ? home : ".") + "/.local/share/skyloom");
+}
+
+std::string programDataFolder() {
+    if (const char* d = std::getenv("SKYLOOM_DATA_DIR"); d && *d) return ensureTrailingSlash(d);
+    std::error_code ec;
+    // Installed beside the executable (share/skyloom), else the source tree.
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (!ec) {
+        fs::path shared = exe.parent_path().parent_path() / "share" / "skyloom";
+        if (fs::exists(shared / "stations.txt", ec)) return ensureTrailingSlash(shared.string());
+    }
+    return ensureTrailingSlash(std::string(SKYLOOM_SOURCE_DIR) + "/data");
+}
+
+namespace {
+
+std::string readWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void loadCountries(SQLite::Database& db, const std::string& csvPath) {
+    std::istringstream in(readWholeFile(csvPath));
+    std::string line;
+    bool header = true;
+    SQLite::Statement ins(db, "INSERT INTO countries (abrev, country, region, lat, lon, elev) VALUES (?,?,?,?,?,?)");
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty() || line[0] == '#') continue;
+        if (header) {
+            header = false;
+            continue;
+        }
+        auto f = core::split(line, ',');
+        if (f.size() < 6) continue;
+        ins.reset();
+        ins.bind(1, f[0]);
+        ins.bind(2, f[1]);
+        ins.bind(3, f[2]);
+        ins.bind(4, core::leadingNumber(f[3]));
+        ins.bind(5, core::leadingNumber(f[4]));
+        ins.bind(6, core::leadingNumber(f[5]));
+        ins.exec();
+    }
+}
+
+}  // namespace
+
+int importStationListText(core::MainDatabase& db, const std::string& text) {
+    auto entries = core::parseStationList(text);
+    auto& main = db.db();
+    SQLite::Transaction tx(main);
+    // Stations with data on this computer stay; every other row is replaced by the list.
+    main.exec("DELETE FROM stations WHERE nodataavailable = 0 AND HaveData = 0");
+    SQLite::Statement ins(main,
+                          "INSERT OR IGNORE INTO stations (init, wban, wmo, lat, lon, elev, stationname, province, "
+                          "country, areacode, nodataavailable, HaveData) VALUES (?,?,?,?,?,?,?,?,?,'99',0,0)");
+    for (const auto& e : entries) {
+        ins.reset();
+        ins.bind(1, e.init);
+        ins.bind(2, static_cast<std::int64_t>(e.wban));
+        ins.bind(3, static_cast<std::int64_t>(e.wmo));
+        ins.bind(4, e.lat);
+        ins.bind(5, e.lon);
+        ins.bind(6, e.elev);
+        ins.bind(7, e.name);
+        ins.bind(8, e.province);
+        ins.bind(9, e.country);
+        ins.exec();
+    }
+    tx.commit();
+    return static_cast<int>(entries.size());
+}
+
+int importStationListFrom(core::MainDatabase& db, const std::string& address, core::Prompter& prompter) {
+    std::string path = address;
+    if (core::startsWith(path, "file://")) path = path.substr(7);
+    if (path.empty() || !core::fileExists(path)) {
+        prompter.message("The station list '" + address + "' could not be read.");
+        return -1;
+    }
+    std::string text = core::replaceAll(readWholeFile(path), "\r\n", "\n");
+    text = core::replaceAll(text, "\n", "\r\n");
+    {
+        std::ofstream copy(db.appDir() + "Stations.txt", std::ios::binary | std::ios::trunc);
+        copy << text;
+    }
+    return importStationListText(db, text);
+}
+
+bool initProgramFolder(const std::string& dir, core::Prompter& prompter, core::Progress& progress) {
+    const std::string appDir = ensureTrailingSlash(dir);
+    const std::string mainPath = appDir + core::MainDatabase::kFileName;
+    if (core::fileExists(mainPath)) {
+        prompter.message("The program folder '" + appDir + "' is already set up; nothing was changed.");
+        return false;
+    }
+    std::error_code ec;
+    fs::create_directories(appDir + "data", ec);
+    if (ec) {
+        prompter.message("Cannot create the program folder '" + appDir + "': " + ec.message());
+        return false;
+    }
+    const std::string data = programDataFolder();
+    // Built under a temporary name so that an interrupted set-up never looks finished.
+    const std::string building = mainPath + ".new";
+    fs::remove(building, ec);
+    {
+        core::MainDatabase::create(building);
+        SQLite::Database db = core::openGuardedDatabase(building, false);
+        SQLite::Transaction tx(db);
+        loadCountries(db, data + "countries.csv");
+        tx.commit();
+    }
+    const std::string empty = appDir + "empty.dat";
+    if (!core::fileExists(empty)) sounding::StationDataFile::createEmpty(empty);
+    fs::rename(building, mainPath, ec);
+    if (ec) {
+        prompter.message("Cannot create '" + mainPath + "': " + ec.message());
+        return false;
+    }
+    core::MainDatabase db(appDir);
+    if (!db.open(prompter)) return false;
+    importStationListText(db, readWholeFile(data + "stations.txt"));
+    // Further contents of a new folder are added here, in order.
+    (void)progress;
+    return true;
+}
+
+}  // namespace skyloom::session

@@ -1,0 +1,172 @@
+#include "session/Session.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/file.h>
+#include <sys/utsname.h>
+#include <unistd.h>
+
+#include <SQLiteCpp/Statement.h>
+#include <SQLiteCpp/Transaction.h>
+
+#include "core/Constants.h"
+#include "core/FileOps.h"
+#include "core/Prompter.h"
+#include "core/SqlUtil.h"
+#include "core/Text.h"
+#include "session/ProgramFolder.h"
+#include "sounding/HaveDataIndex.h"
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace skyloom::session {
+
+bool launchDetached(const std::string& program, const std::string& workingDir) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID);
+    std::string cwd = workingDir;
+    char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
+    pid_t pid = 0;
+    std::error_code ec;
+    fs::path old = fs::current_path(ec);
+    fs::current_path(cwd, ec);
+    int rc = posix_spawn(&pid, program.c_str(), &actions, &attr, argv, environ);
+    fs::current_path(old, ec);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attr);
+    return rc == 0;
+}
+
+Session::Session(std::string appDir, core::Prompter& prompter)
+    : appDir_(ensureTrailingSlash(std::move(appDir))), prompter_(prompter), db_(appDir_), settings_(db_) {}
+
+Session::~Session() {
+    if (lockFd_ >= 0) ::close(lockFd_);
+}
+
+void Session::holdRunningLock() {
+    // Lets an installer or updater see that the program runs (a lock, not a refusal to start).
+    if (lockFd_ >= 0) return;
+    lockFd_ = ::open((appDir_ + kLockFile).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (lockFd_ >= 0) ::flock(lockFd_, LOCK_SH | LOCK_NB);
+}
+
+Session::StartResult Session::startUp(core::Progress* progress) {
+    holdRunningLock();
+    if (core::fileExists(appDir_ + kUpdateNeeded) && core::fileExists(appDir_ + kUpdater)) {
+        if (launcher(appDir_ + kUpdater, appDir_)) return StartResult::UpdatePending;
+    }
+    revertVisible = core::fileExists(appDir_ + kPreviousProgram);
+    std::error_code ec;
+    if (core::fileExists(appDir_ + kLogFile)) fs::remove(appDir_ + kLogFile, ec);
+
+    if (!db_.open(prompter_)) return StartResult::BadDatabase;
+    try {
+        helpKey = settings_.getInt("HelpKey", 0);
+        sounding::checkHaveData(db_, prompter_, progress);
+        email = settings_.get("Email", "");
+        units = static_cast<int>(settings_.getInt("Units", 0));
+        if (units < 0 || units > 2) units = 0;
+        speedStatistic = settings_.getInt("ShowWhat", 0) == 1 ? "Mean" : "Average";
+        stateOfCharge = settings_.getNumber("StateOfCharge", 75);
+        dotSize = settings_.getNumber("DotSize", 100);
+        settings_.set("Version", core::kProgramVersionText);
+        settings_.set("MinorRev", core::kMinorRevision);
+        struct utsname u {};
+        settings_.set("WinVer", ::uname(&u) == 0 ? std::string(u.sysname) + " " + u.release : "unknown");
+        // The public address needs the data supplier's servers, which this computer does not reach.
+        settings_.set("MyIPAddress", "unknown");
+        if (db_.db().execAndGet("SELECT count(*) FROM havedata").getInt() == 0)
+            sounding::rebuildHaveData(db_, prompter_, progress);
+        stations_.load(db_);
+
+        long color = settings_.getInt("DataColor", core::kDataColorDefault);
+        dataColor = (color > core::kDataColorMax || color < core::kDataColorMin) ? core::kDataColorDefault
+                                                                                : static_cast<int>(color);
+        powerVisible = settings_.getFlag("PowerVisible", true);
+        onPage = settings_.get("OnPage", "Wind") == "Order" ? "Order" : "Wind";
+        if (settings_.getInt("ReCalcLevel", 0) != core::kCalcLevel && recalculateAllAnalyses)
+            recalculateAllAnalyses(*this);
+        if (settings_.getInt("DatesFixed", 0) == 0) rewriteAnalysisDates();
+        lastStudy = settings_.getInt("LastStudy", 0);
+        lastKey = settings_.getInt("LastKey", helpKey);
+        studyVisible = settings_.getFlag("StudyVisible", false);
+    } catch (const std::exception& e) {
+        prompter_.message(std::string("Bad database\n") + e.what());
+        db_.close();
+        return StartResult::BadDatabase;
+    }
+    return StartResult::Ready;
+}
+
+void Session::rewriteAnalysisDates() {
+    auto& db = db_.db();
+    SQLite::Transaction tx(db);
+    SQLite::Statement rows(db, "SELECT key, selline, fromDate, toDate FROM datapoints");
+    SQLite::Statement upd(db, "UPDATE datapoints SET selline = ? WHERE key = ?");
+    static const char* months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    auto fmtDate = [](const std::string& iso) -> std::string {
+        auto d = core::parseIsoDate(iso);
+        if (!d) return iso;
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "%02d-%s-%04d", core::dayOf(*d), months[core::monthOf(*d) - 1],
+                      core::yearOf(*d));
+        return buf;
+    };
+    while (rows.executeStep()) {
+        std::string line = core::columnText(rows.getColumn(1));
+        auto from = line.find(" from ");
+        auto with = line.find(" with ");
+        if (from == std::string::npos) continue;
+        std::string fixed = line.substr(0, from + 6) + fmtDate(core::columnText(rows.getColumn(2))) + " to " +
+                            fmtDate(core::columnText(rows.getColumn(3))) +
+                            (with == std::string::npos ? std::string() : line.substr(with));
+        upd.reset();
+        upd.bind(1, fixed);
+        upd.bind(2, rows.getColumn(0).getInt64());
+        upd.exec();
+    }
+    tx.commit();
+    settings_.set("DatesFixed", "-1");
+}
+
+void Session::shutDown() {
+    db_.close();
+}
+
+bool Session::revert() {
+    if (!core::fileExists(appDir_ + kPreviousProgram)) {
+        prompter_.message("The previous version does not exist on this computer.");
+        return false;
+    }
+    {
+        std::ofstream out(appDir_ + kUpdateNeeded, std::ios::trunc | std::ios::binary);
+        out << "Revert\r\n";
+    }
+    launcher(appDir_ + kUpdater, appDir_);
+    return true;
+}
+
+bool Session::repairMainDatabase() {
+    bool ok = db_.repair(prompter_);
+    if (ok) stations_.load(db_);
+    return ok;
+}
+
+void Session::reloadStationIndex() { stations_.load(db_); }
+
+void Session::rebuildDataIndex(core::Progress* progress) {
+    sounding::rebuildHaveData(db_, prompter_, progress);
+    stations_.load(db_);
+}
+
+}  // namespace skyloom::session

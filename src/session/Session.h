@@ -1,0 +1,99 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/MainDatabase.h"
+#include "core/Settings.h"
+#include "core/StationIndex.h"
+
+namespace skyloom::core {
+class Prompter;
+class Progress;
+}  // namespace skyloom::core
+
+namespace skyloom::session {
+
+// Runs an outside program (the updater) detached; returns false when it could not be started.
+using ProgramLauncher = std::function<bool(const std::string& program, const std::string& workingDir)>;
+bool launchDetached(const std::string& program, const std::string& workingDir);
+
+// Program-wide state of one run: the program folder, the main database, the
+// settings, the station index, and the user preferences read at start-up.
+class Session {
+public:
+    enum class StartResult {
+        Ready,          // the program runs
+        UpdatePending,  // the updater was started: end the program at once
+        BadDatabase,    // the main database did not open: end after the messages
+    };
+
+    Session(std::string appDir, core::Prompter& prompter);
+    ~Session();
+
+    // The start-up sequence: pending update, Revert visibility, log deletion,
+    // main database, havedata check, settings read-back, recalculation, date-text rewrite.
+    StartResult startUp(core::Progress* progress = nullptr);
+    // Nothing is saved at shutdown: settings are saved the moment they change.
+    void shutDown();
+
+    const std::string& appDir() const { return appDir_; }
+    core::Prompter& prompter() { return prompter_; }
+    core::MainDatabase& mainDb() { return db_; }
+    core::Settings& settings() { return settings_; }
+    core::StationIndex& stations() { return stations_; }
+    bool databaseOpen() const { return db_.isOpen(); }
+
+    // Preferences read back at start-up.
+    int units = 0;                  // 0 mph, 1 knots, 2 SI
+    std::string speedStatistic = "Average";   // or "Mean"
+    double stateOfCharge = 75;
+    double dotSize = 100;
+    int dataColor = 0;
+    bool powerVisible = true;
+    std::string onPage = "Wind";
+    long helpKey = 0;
+    long lastStudy = 0;
+    long lastKey = 0;
+    bool studyVisible = false;
+    std::string email;
+    bool revertVisible = false;
+
+    // "Revert to last Program Version". Returns true when the updater was started
+    // and the program must end.
+    bool revert();
+    // "Repair Data Structure".
+    bool repairMainDatabase();
+    // Reloads the station index (after a repair or new data files).
+    void reloadStationIndex();
+    // Ctrl+D and the data installation: rebuilds `havedata` and the index.
+    void rebuildDataIndex(core::Progress* progress = nullptr);
+
+    // Replaceable for tests: how the updater is started.
+    ProgramLauncher launcher = launchDetached;
+    // Run at start-up when the stored calculation level differs from this
+    // program's; it recalculates the stored analyses and returns true when it
+    // stored the new level. Until set, nothing is recalculated.
+    std::function<bool(Session&)> recalculateAllAnalyses;
+
+    // File names in the program folder.
+    static constexpr const char* kUpdateNeeded = "UpdateNeeded.txt";
+    static constexpr const char* kUpdater = "Updater.exe";
+    static constexpr const char* kPreviousProgram = "Skyloom_Previous.exe";
+    static constexpr const char* kLogFile = "Skyloom.log";
+    static constexpr const char* kLockFile = "Skyloom.lock";
+
+private:
+    void holdRunningLock();
+    void rewriteAnalysisDates();
+
+    std::string appDir_;
+    core::Prompter& prompter_;
+    core::MainDatabase db_;
+    core::Settings settings_;
+    core::StationIndex stations_;
+    int lockFd_ = -1;
+};
+
+}  // namespace skyloom::session

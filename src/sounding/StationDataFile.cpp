@@ -1,0 +1,211 @@
+#include "sounding/StationDataFile.h"
+
+#include <filesystem>
+
+#include <SQLiteCpp/Statement.h>
+#include <SQLiteCpp/Transaction.h>
+#include <zlib.h>
+
+#include "core/DatabaseFile.h"
+#include "core/FileOps.h"
+#include "core/Prompter.h"
+#include "core/SqlUtil.h"
+
+namespace skyloom::sounding {
+
+std::string levelColumn(int level, Quantity q) {
+    if (level == 0) {
+        switch (q) {
+            case Speed: return "gndspd";
+            case Direction: return "GNDDir";
+            case Temperature: return "GNDtemp";
+            case Pressure: return "GNDpres";
+        }
+    }
+    std::string h = std::to_string(level * kLevelStepFeet);
+    switch (q) {
+        case Speed: return h + "spd";
+        case Direction: return h + "Dir";
+        case Temperature: return h + "temp";
+        case Pressure: return h + "press";
+    }
+    return {};
+}
+
+namespace {
+constexpr const char* kHaveDataTable =
+    "CREATE TABLE HaveData (key INTEGER PRIMARY KEY AUTOINCREMENT, wmo INTEGER, FromDate TEXT, ToDate TEXT, "
+    "NumSoundings INTEGER, NumDataPoints INTEGER, NumDeletedDataPoints INTEGER, NumDeletedSoundings INTEGER, "
+    "TimeGaps REAL)";
+}
+
+void createStationSchema(SQLite::Database& db) {
+    std::string levels;
+    for (int l = 0; l < kLevelCount; ++l)
+        for (Quantity q : {Speed, Direction, Temperature, Pressure}) levels += ", \"" + levelColumn(l, q) + "\" INTEGER";
+    SQLite::Transaction tx(db);
+    db.exec("CREATE TABLE soundings (Key INTEGER PRIMARY KEY AUTOINCREMENT, Hrs INTEGER NOT NULL, "
+            "stationwmo INTEGER NOT NULL, Date TEXT NOT NULL, Time TEXT NOT NULL" +
+            levels +
+            ", BadTemperatureData INTEGER DEFAULT 0, BadPressureData INTEGER DEFAULT 0, bands TEXT, numpoints INTEGER, "
+            "wban INTEGER, lat REAL, lon REAL, elev REAL, rtime TEXT, staid TEXT, sonde TEXT, hydro TEXT, mxwd TEXT, "
+            "tropl TEXT, tindex TEXT, Source TEXT)");
+    db.exec("CREATE INDEX soundings_hrs ON soundings(Hrs)");
+    db.exec("CREATE UNIQUE INDEX soundings_when ON soundings(stationwmo, Date, Time)");
+    db.exec("CREATE TABLE deleted (id INTEGER PRIMARY KEY AUTOINCREMENT, wmo INTEGER, stationwmo INTEGER, Date TEXT, "
+            "Time TEXT, sounding TEXT, deletedall INTEGER, deletedline TEXT, Reason TEXT COLLATE NOCASE, "
+            "numdpdeleted INTEGER)");
+    db.exec("CREATE INDEX deleted_when ON deleted(wmo, Date, Time)");
+    db.exec("CREATE TABLE stations (wmo INTEGER, wban INTEGER, lat REAL, lon REAL, elev REAL, rtime TEXT, "
+            "fromDate TEXT, toDate TEXT, NumSoundings INTEGER, NumDataPoints INTEGER, NumDeletedDataPoints INTEGER, "
+            "NumDeletedSoundings INTEGER, TimeGaps REAL)");
+    db.exec(kHaveDataTable);
+    tx.commit();
+}
+
+void StationDataFile::createEmpty(const std::string& path) {
+    SQLite::Database db = core::openGuardedDatabase(path, true);
+    createStationSchema(db);
+}
+
+std::unique_ptr<StationDataFile> StationDataFile::open(const std::string& path, bool quiet,
+                                                       core::Prompter& prompter) {
+    if (!core::fileExists(path)) {
+        if (!quiet) prompter.message("Unable to Display Data, File '" + path + "' is missing.");
+        return nullptr;
+    }
+    try {
+        SQLite::Database db = core::openGuardedDatabase(path, false);
+        if (!db.tableExists("soundings") || !db.tableExists("deleted") || !db.tableExists("stations"))
+            throw SQLite::Exception("not a station data file (tables missing)", 26);
+        if (!db.tableExists("HaveData")) {
+            // Older files keep their summary only in `stations`.
+            SQLite::Transaction tx(db);
+            int rows = db.execAndGet("SELECT count(*) FROM stations").getInt();
+            if (rows > 1)
+                throw SQLite::Exception("its stations table describes " + std::to_string(rows) +
+                                            " stations; a station data file holds one",
+                                        26);
+            db.exec(kHaveDataTable);
+            if (rows == 1)
+                db.exec("INSERT INTO HaveData (wmo, FromDate, ToDate, NumSoundings, NumDataPoints, "
+                        "NumDeletedDataPoints, NumDeletedSoundings, TimeGaps) SELECT wmo, fromDate, toDate, "
+                        "NumSoundings, NumDataPoints, NumDeletedDataPoints, NumDeletedSoundings, TimeGaps "
+                        "FROM stations");
+            tx.commit();
+        }
+        return std::unique_ptr<StationDataFile>(new StationDataFile(path, std::move(db)));
+    } catch (const std::exception& e) {
+        if (!quiet)
+            prompter.message("The station data file '" + path + "' could not be opened: " + e.what());
+        return nullptr;
+    }
+}
+
+std::optional<HaveDataRow> StationDataFile::haveData() {
+    SQLite::Statement q(db_,
+                        "SELECT wmo, FromDate, ToDate, NumSoundings, NumDataPoints, NumDeletedDataPoints, "
+                        "NumDeletedSoundings, TimeGaps FROM HaveData ORDER BY key LIMIT 1");
+    if (!q.executeStep()) return std::nullopt;
+    HaveDataRow r;
+    r.wmo = static_cast<long>(q.getColumn(0).getInt64());
+    r.fromDate = q.getColumn(1).isNull() ? "" : q.getColumn(1).getString();
+    r.toDate = q.getColumn(2).isNull() ? "" : q.getColumn(2).getString();
+    r.numSoundings = static_cast<long>(q.getColumn(3).getInt64());
+    r.numDataPoints = static_cast<long>(q.getColumn(4).getInt64());
+    r.numDeletedDataPoints = static_cast<long>(q.getColumn(5).getInt64());
+    r.numDeletedSoundings = static_cast<long>(q.getColumn(6).getInt64());
+    r.timeGaps = q.getColumn(7).getDouble();
+    return r;
+}
+
+void StationDataFile::writeHaveData(const HaveDataRow& r) {
+    SQLite::Transaction tx(db_);
+    db_.exec("DELETE FROM HaveData");
+    SQLite::Statement ins(db_,
+                          "INSERT INTO HaveData (wmo, FromDate, ToDate, NumSoundings, NumDataPoints, "
+                          "NumDeletedDataPoints, NumDeletedSoundings, TimeGaps) VALUES (?,?,?,?,?,?,?,?)");
+    ins.bind(1, static_cast<std::int64_t>(r.wmo));
+    ins.bind(2, r.fromDate);
+    ins.bind(3, r.toDate);
+    ins.bind(4, static_cast<std::int64_t>(r.numSoundings));
+    ins.bind(5, static_cast<std::int64_t>(r.numDataPoints));
+    ins.bind(6, static_cast<std::int64_t>(r.numDeletedDataPoints));
+    ins.bind(7, static_cast<std::int64_t>(r.numDeletedSoundings));
+    ins.bind(8, r.timeGaps);
+    ins.exec();
+    tx.commit();
+}
+
+void carryOverUserDeletions(const std::string& appDir, long wmo, core::Prompter& prompter) {
+    const std::string oldPath = appDir + "data/" + std::to_string(wmo) + "_Previous.dat";
+    const std::string newPath = appDir + "data/" + std::to_string(wmo) + ".dat";
+    try {
+        core::SilentPrompter quiet;
+        auto oldFile = StationDataFile::open(oldPath, true, quiet);
+        if (oldFile) {
+            SQLite::Statement rows(oldFile->db(),
+                                   "SELECT wmo, stationwmo, Date, Time, sounding, deletedall, deletedline, Reason, "
+                                   "numdpdeleted FROM deleted WHERE Reason = 'EndUser Deleted' ORDER BY id");
+            std::unique_ptr<StationDataFile> newFile;
+            while (rows.executeStep()) {
+                if (!newFile) {
+                    newFile = StationDataFile::open(newPath, false, prompter);
+                    if (!newFile) break;
+                }
+                auto& db = newFile->db();
+                const std::string date = rows.getColumn(2).getString();
+                const std::string time = rows.getColumn(3).getString();
+                SQLite::Transaction tx(db);
+                SQLite::Statement del(db, "DELETE FROM soundings WHERE stationwmo = ? AND Date = ? AND Time = ?");
+                del.bind(1, static_cast<std::int64_t>(wmo));
+                del.bind(2, date);
+                del.bind(3, time);
+                del.exec();
+                SQLite::Statement have(db, "SELECT count(*) FROM deleted WHERE wmo = ? AND Date = ? AND Time = ?");
+                have.bind(1, static_cast<std::int64_t>(wmo));
+                have.bind(2, date);
+                have.bind(3, time);
+                have.executeStep();
+                if (have.getColumn(0).getInt() == 0) {
+                    SQLite::Statement add(db,
+                                          "INSERT INTO deleted (wmo, stationwmo, Date, Time, sounding, deletedall, "
+                                          "deletedline, Reason, numdpdeleted) VALUES (?,?,?,?,?,1,?,?,?)");
+                    for (int c = 0; c < 9; ++c) {
+                        if (c == 5) continue;  // deletedall is always 1 here
+                        int param = c < 5 ? c + 1 : c;
+                        core::bindColumn(add, param, rows.getColumn(c));
+                    }
+                    add.exec();
+                }
+                tx.commit();
+            }
+        }
+    } catch (const std::exception&) {
+        // Errors of the carry-over are not reported; the old copy goes all the same.
+    }
+    std::error_code ec;
+    std::filesystem::remove(oldPath, ec);
+}
+
+std::string compressText(const std::string& data, int* status) {
+    uLongf outLen = static_cast<uLongf>(data.size() + data.size() / 100 + 12 + 1);
+    std::string out(outLen, '\0');
+    int rc = ::compress(reinterpret_cast<Bytef*>(out.data()), &outLen, reinterpret_cast<const Bytef*>(data.data()),
+                        static_cast<uLong>(data.size()));
+    if (status) *status = rc;
+    out.resize(rc == Z_OK ? outLen : 0);
+    return out;
+}
+
+std::string uncompressText(const std::string& data, std::size_t unpackedLength, int* status) {
+    uLongf outLen = static_cast<uLongf>(unpackedLength);
+    std::string out(unpackedLength, '\0');
+    int rc = ::uncompress(reinterpret_cast<Bytef*>(out.data()), &outLen,
+                          reinterpret_cast<const Bytef*>(data.data()), static_cast<uLong>(data.size()));
+    if (status) *status = rc;
+    out.resize(rc == Z_OK ? outLen : 0);
+    return out;
+}
+
+}  // namespace skyloom::sounding
