@@ -1,11 +1,10 @@
 #include "power/GeneratorFile.h"
 
-#include <cmath>
-#include <fmt/format.h>
 #include <fstream>
 #include <iterator>
 #include <vector>
 
+#include "core/Formats.h"
 #include "core/Rounding.h"
 #include "core/Text.h"
 
@@ -38,17 +37,6 @@ SettingLine splitSettingLine(std::string_view line) {
     return {core::trim(line.substr(0, eq)), core::trim(line.substr(eq + 1))};
 }
 
-std::string plainFileNumber(double v) {
-    if (v == 0) return "0";
-    return fmt::format("{}", v);
-}
-
-std::string signedFileNumber(double v) {
-    std::string digits = v == 0 ? std::string("0") : fmt::format("{}", std::fabs(v));
-    if (digits.size() > 1 && digits[0] == '0' && digits[1] == '.') digits.erase(0, 1);
-    return (v < 0 ? "-" : " ") + digits + " ";
-}
-
 std::string generatorFileText(const GeneratorRecord& g) {
     std::string out;
     auto line = [&out](std::string_view a, const std::string& b) {
@@ -57,15 +45,15 @@ std::string generatorFileText(const GeneratorRecord& g) {
         out += kEol;
     };
     line("Generator Name (please no / ? < > \\ : * | double quote) = ", core::trim(g.name));
-    line("Hub Height (feet agl) = ", plainFileNumber(g.height));
-    line("Cut-in Wind Speed (knots) = ", plainFileNumber(g.cutInSpeed));
-    line("Temperature (degC) = ", signedFileNumber(g.temperature / 10.0));
-    line("Pressure (millibars) = ", signedFileNumber(g.pressure));
-    line("Cost Per Year (Dollars) = ", signedFileNumber(g.costPerYear));
-    line("Max to Grid (kW) = ", signedFileNumber(g.maxToGrid));
-    line("Cut-out Wind Speed (knots) = ", signedFileNumber(g.cutOut));
+    line("Hub Height (feet agl) = ", core::formatPlain(g.height));
+    line("Cut-in Wind Speed (knots) = ", core::formatPlain(g.cutInSpeed));
+    line("Temperature (degC) = ", core::formatVbStr(g.temperature / 10.0));
+    line("Pressure (millibars) = ", core::formatVbStr(g.pressure));
+    line("Cost Per Year (Dollars) = ", core::formatVbStr(g.costPerYear));
+    line("Max to Grid (kW) = ", core::formatVbStr(g.maxToGrid));
+    line("Cut-out Wind Speed (knots) = ", core::formatVbStr(g.cutOut));
     line(kGeneratorFileMarker, "");
-    for (const CurvePoint& p : g.points) line(plainFileNumber(p.speed), " " + plainFileNumber(p.kw));
+    for (const CurvePoint& p : g.points) line(core::formatPlain(p.speed), " " + core::formatPlain(p.kw));
     return out;
 }
 

@@ -22,13 +22,6 @@ struct SettingLine {
 };
 SettingLine splitSettingLine(std::string_view line);
 
-// A number as a generator file writes it on its numeric header lines: a blank
-// (or "-") for the sign, the shortest decimal form without a leading zero before
-// the point, and one trailing blank: " 1013.25 ", " .5 ", "-2 ".
-std::string signedFileNumber(double v);
-// A number as the page holds it (shortest decimal form, no blanks): "1013.25", "0.5".
-std::string plainFileNumber(double v);
-
 // The 19 lines of a generator's text file, each ended by CR LF.
 std::string generatorFileText(const GeneratorRecord& g);
 // Writes the file, replacing any file at path; false when it cannot be written.

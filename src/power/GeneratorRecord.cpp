@@ -6,36 +6,6 @@
 
 namespace skyloom::power {
 
-const char* datapointsGeneratorColumnName(int pos) {
-    if (pos == kColName) return "genname";
-    if (pos <= 0 || pos >= kGeneratorColumnCount) return "";
-    return kGeneratorColumns[static_cast<std::size_t>(pos)].name;
-}
-
-std::string generatorsTableSql() {
-    std::string sql = "CREATE TABLE IF NOT EXISTS generators (";
-    for (int i = 0; i < kGeneratorColumnCount; ++i) {
-        const auto& c = kGeneratorColumns[static_cast<std::size_t>(i)];
-        if (i > 0) sql += ", ";
-        sql += c.name;
-        sql += ' ';
-        sql += c.sqlType;
-    }
-    sql += ")";
-    return sql;
-}
-
-std::string datapointsGeneratorBlockSql() {
-    std::string sql;
-    for (int i = 1; i < kGeneratorColumnCount; ++i) {
-        if (i > 1) sql += ", ";
-        sql += datapointsGeneratorColumnName(i);
-        sql += ' ';
-        sql += kGeneratorColumns[static_cast<std::size_t>(i)].sqlType;
-    }
-    return sql;
-}
-
 double GeneratorRecord::column(int pos) const {
     if (pos >= kColFirstPoint && pos < kColFirstPoint + 2 * kCurvePoints) {
         const auto& p = points[static_cast<std::size_t>((pos - kColFirstPoint) / 2)];

@@ -4,20 +4,16 @@
 #include <string>
 #include <string_view>
 
+#include "core/MainSchema.h"
+
 namespace skyloom::power {
 
 constexpr int kCurvePoints = 10;
 
-// One column of the generator block: the `generators` table uses these columns
-// in this order, and `datapoints` carries positions 1..30 at the same positions
-// (its position 0 is `key` and its position 1 is named `genname`). Copies,
-// comparisons and reloads between the two tables go by position over this list.
-struct GeneratorColumn {
-    const char* name;
-    const char* sqlType;
-};
-
-constexpr int kGeneratorColumnCount = 31;
+// Positions of the generator block (core::kGeneratorColumns): the `generators`
+// table holds them in this order, and `datapoints` carries positions 1..30 at the
+// same positions, so copies, comparisons and reloads go by position.
+constexpr int kGeneratorColumnCount = core::kGeneratorBlockSize + 1;
 constexpr int kColName = 1;
 constexpr int kColTemperature = 2;
 constexpr int kColPressure = 3;
@@ -29,40 +25,6 @@ constexpr int kColOrgData = 27;
 constexpr int kColCostPerYear = 28;
 constexpr int kColMaxToGrid = 29;
 constexpr int kColCutOut = 30;
-
-inline constexpr std::array<GeneratorColumn, kGeneratorColumnCount> kGeneratorColumns{{
-    {"ID", "INTEGER PRIMARY KEY"},
-    {"Name", "TEXT COLLATE NOCASE"},
-    {"Temperature", "REAL"},
-    {"Pressure", "REAL"},
-    {"CutInSpeed", "REAL"},
-    {"MaxKW", "REAL"},
-    {"spd1", "REAL"}, {"kw1", "REAL"},
-    {"spd2", "REAL"}, {"kw2", "REAL"},
-    {"spd3", "REAL"}, {"kw3", "REAL"},
-    {"spd4", "REAL"}, {"kw4", "REAL"},
-    {"spd5", "REAL"}, {"kw5", "REAL"},
-    {"spd6", "REAL"}, {"kw6", "REAL"},
-    {"spd7", "REAL"}, {"kw7", "REAL"},
-    {"spd8", "REAL"}, {"kw8", "REAL"},
-    {"spd9", "REAL"}, {"kw9", "REAL"},
-    {"spd10", "REAL"}, {"kw10", "REAL"},
-    {"height", "REAL"},
-    {"OrgData", "INTEGER"},
-    {"CostPerYear", "REAL"},
-    {"MaxToGrid", "REAL"},
-    {"CutOut", "REAL"},
-}};
-
-// Name of the column at position pos in `datapoints` (same as generators,
-// except that position 1 is `genname`).
-const char* datapointsGeneratorColumnName(int pos);
-
-// "CREATE TABLE IF NOT EXISTS generators (...)" from the column list.
-std::string generatorsTableSql();
-// The generator block of a `datapoints` definition: "genname TEXT COLLATE NOCASE,
-// Temperature REAL, ..., CutOut REAL" (positions 1..30, no key, no trailing comma).
-std::string datapointsGeneratorBlockSql();
 
 struct CurvePoint {
     double speed = 0;   // knots

@@ -13,7 +13,8 @@ std::string columnList(bool datapoints, int from) {
     std::string s;
     for (int pos = from; pos < kGeneratorColumnCount; ++pos) {
         if (pos > from) s += ", ";
-        s += datapoints ? datapointsGeneratorColumnName(pos) : kGeneratorColumns[static_cast<std::size_t>(pos)].name;
+        const auto& cols = datapoints ? core::kDatapointGeneratorColumns : core::kGeneratorColumns;
+        s += '"' + std::string(cols[static_cast<std::size_t>(pos)].name) + '"';
     }
     return s;
 }
@@ -51,8 +52,6 @@ std::string copyBase(std::string_view name) {
 }
 
 GeneratorStore::GeneratorStore(SQLite::Database& db) : db_(db) {}
-
-void GeneratorStore::createTable(SQLite::Database& db) { db.exec(generatorsTableSql()); }
 
 std::vector<std::string> GeneratorStore::namesTallestFirst() const {
     SQLite::Statement q(db_, "SELECT Name FROM generators ORDER BY height DESC, ID");
@@ -96,8 +95,7 @@ void GeneratorStore::update(const GeneratorRecord& g) {
     std::string sets;
     for (int pos = 1; pos < kGeneratorColumnCount; ++pos) {
         if (pos > 1) sets += ", ";
-        sets += kGeneratorColumns[static_cast<std::size_t>(pos)].name;
-        sets += " = ?";
+        sets += '"' + std::string(core::kGeneratorColumns[static_cast<std::size_t>(pos)].name) + "\" = ?";
     }
     SQLite::Statement q(db_, "UPDATE generators SET " + sets + " WHERE ID = ?");
     bindBlock(q, g);

@@ -21,9 +21,6 @@ class GeneratorStore {
 public:
     explicit GeneratorStore(SQLite::Database& db);
 
-    // Creates `generators` from the shared column list when it is missing.
-    static void createTable(SQLite::Database& db);
-
     // FillGeneratorList: every name, the tallest generators first.
     std::vector<std::string> namesTallestFirst() const;
     bool empty() const;

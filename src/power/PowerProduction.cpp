@@ -1,9 +1,9 @@
 #include "power/PowerProduction.h"
 
 #include <cmath>
-#include <fmt/format.h>
 
 #include "core/Dates.h"
+#include "core/Formats.h"
 #include "core/Rounding.h"
 
 namespace skyloom::power {
@@ -25,12 +25,6 @@ bool levelEmpty(const sounding::SoundingSet& set, int n, int level) {
     const auto& v = set.level[ix(n)][ix(level)];
     return v[sounding::Speed] == 0 && v[sounding::Direction] == 0 && v[sounding::Temperature] == 0 &&
            v[sounding::Pressure] == 0;
-}
-
-// The shortest text of a number, as a number joined to a text shows it.
-std::string plainNumber(double v) {
-    if (v == 0) return "0";
-    return fmt::format("{}", v);
 }
 
 }  // namespace
@@ -255,7 +249,7 @@ std::vector<double> soundingPowerAtFeet(const sounding::SoundingSet& set, const 
 PowerAnalysis showPowerAnalysis(const LevelPowerResults& r, double maxKW, double heightFeet,
                                 double heightShown, const std::string& lengthUnit) {
     PowerAnalysis a;
-    const std::string head = "Power Analysis for " + plainNumber(heightShown) + " " + lengthUnit;
+    const std::string head = "Power Analysis for " + core::formatPlain(heightShown) + " " + lengthUnit;
     a.idlePercent = levelValueAtFeet(r.idleShare, heightFeet) * 100.0;
     if (maxKW == 0) {
         a.unknownCapacity = true;
@@ -264,14 +258,14 @@ PowerAnalysis showPowerAnalysis(const LevelPowerResults& r, double maxKW, double
         a.potKW = levelValueAtFeet(r.correctedPower, heightFeet);
         a.potCF = core::roundHalfEven(a.potKW / maxKW * 100.0, 1);
         a.summary = head + " results in a Potential Capacity Factor of " +
-                    plainNumber(core::roundSignificantA(a.potCF)) + "% or " +
-                    plainNumber(core::roundSignificantA(a.potKW)) + " kW";
+                    core::formatPlain(core::roundSignificantA(a.potCF)) + "% or " +
+                    core::formatPlain(core::roundSignificantA(a.potKW)) + " kW";
     }
     const double e = heightEffect(r, heightFeet);
     a.tempPressPercent = core::roundHalfEven(e * 100.0, 1);
     if (std::fabs(a.tempPressPercent) >= 0.1) {
         a.effectLine = std::string("Temperature and pressure effect: ") + (e >= 0 ? "GAIN of " : "LOSS of ") +
-                       plainNumber(std::fabs(a.tempPressPercent)) + "%";
+                       core::formatPlain(std::fabs(a.tempPressPercent)) + "%";
     } else if (r.effectsUnknown) {
         a.effectLine = "Temperature and pressure losses were unknown";
     } else {

@@ -37,17 +37,6 @@ const std::string kHeaderName = "Generator Name (please no / ? < > \\ : * | doub
 
 }  // namespace
 
-TEST(GeneratorFile, numericHeaderValuesKeepSignPlaceAndTrailingBlank) {
-    EXPECT_EQ(signedFileNumber(1013.25), " 1013.25 ");
-    EXPECT_EQ(signedFileNumber(0.5), " .5 ");
-    EXPECT_EQ(signedFileNumber(-0.5), "-.5 ");
-    EXPECT_EQ(signedFileNumber(0), " 0 ");
-    EXPECT_EQ(signedFileNumber(15), " 15 ");
-    EXPECT_EQ(signedFileNumber(-12.25), "-12.25 ");
-    EXPECT_EQ(plainFileNumber(0.5), "0.5");
-    EXPECT_EQ(plainFileNumber(100), "100");
-}
-
 TEST(GeneratorFile, exportWritesTheGoldenBytesWithCrLf) {
     EXPECT_EQ(generatorFileText(goldenGenerator()), readFile(testData("generators/golden-export.txt")));
 }

@@ -4,6 +4,7 @@
 #include <SQLiteCpp/Statement.h>
 #include <gtest/gtest.h>
 
+#include "core/MainSchema.h"
 #include "power/SuppliedGenerators.h"
 #include "TempFolder.h"
 
@@ -27,18 +28,24 @@ GeneratorRecord curve(const std::string& name, double height = 100) {
     return g;
 }
 
+// A database with the generator table alone, as before any analysis table existed.
+void createGeneratorsOnly(SQLite::Database& db) {
+    std::string sql = "CREATE TABLE generators (";
+    for (const auto& c : skyloom::core::kGeneratorColumns)
+        sql += std::string(c.name == "ID" ? "" : ", ") + "\"" + std::string(c.name) + "\" " + std::string(c.type);
+    db.exec(sql + ")");
+}
+
 class GeneratorStoreTest : public ::testing::Test {
 protected:
     GeneratorStoreTest() : db(":memory:", SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE), store(db) {
-        GeneratorStore::createTable(db);
-        db.exec("CREATE TABLE datapoints (key INTEGER PRIMARY KEY, " + datapointsGeneratorBlockSql() +
-                ", aveused REAL, deleted TEXT)");
+        skyloom::core::createMainSchema(db);
     }
     // Saves an analysis carrying g's generator block, as an analysis save copies it.
     void saveAnalysis(const GeneratorRecord& g) {
         std::string cols, marks;
         for (int pos = 1; pos < kGeneratorColumnCount; ++pos) {
-            cols += std::string(pos > 1 ? ", " : "") + datapointsGeneratorColumnName(pos);
+            cols += std::string(pos > 1 ? ", " : "") + "\"" + std::string(skyloom::core::kDatapointGeneratorColumns[pos].name) + "\"";
             marks += pos > 1 ? ", ?" : "?";
         }
         SQLite::Statement q(db, "INSERT INTO datapoints (" + cols + ") VALUES (" + marks + ")");
@@ -124,7 +131,7 @@ TEST_F(GeneratorStoreTest, copyNumbersSkipGeneratorsAndAnalyses) {
 
 TEST(GeneratorStoreWithoutAnalyses, aDatabaseWithoutDatapointsHasNoAnalyses) {
     SQLite::Database db(":memory:", SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-    GeneratorStore::createTable(db);
+    createGeneratorsOnly(db);
     GeneratorStore store(db);
     EXPECT_TRUE(store.empty());
     EXPECT_EQ(store.curveUsedInAnalysis("x", GeneratorRecord{}), 0);
@@ -180,7 +187,7 @@ TEST(SuppliedGenerators, theSuppliedFileGivesEightLockedCurvesFromSmallToUtility
 
 TEST(SuppliedGenerators, installAddsOnlyMissingNames) {
     SQLite::Database db(":memory:", SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-    GeneratorStore::createTable(db);
+    createGeneratorsOnly(db);
     GeneratorStore store(db);
     const auto gens = parseSuppliedGenerators(skyloom::test::readFile(suppliedGeneratorsFile()));
     EXPECT_EQ(installSuppliedGenerators(store, gens), 8);

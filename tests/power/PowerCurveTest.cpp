@@ -93,13 +93,21 @@ TEST(GeneratorRecord, maxKWComesFromTheLastPointWithSpeedAndPower) {
 }
 
 TEST(GeneratorRecord, columnsByPositionFollowTheSharedColumnList) {
-    EXPECT_STREQ(kGeneratorColumns[kColName].name, "Name");
-    EXPECT_STREQ(kGeneratorColumns[kColMaxKW].name, "MaxKW");
-    EXPECT_STREQ(kGeneratorColumns[6].name, "spd1");
-    EXPECT_STREQ(kGeneratorColumns[25].name, "kw10");
-    EXPECT_STREQ(kGeneratorColumns[kColOrgData].name, "OrgData");
-    EXPECT_STREQ(kGeneratorColumns[kColCutOut].name, "CutOut");
-    EXPECT_STREQ(datapointsGeneratorColumnName(1), "genname");
+    using skyloom::core::kDatapointGeneratorColumns;
+    using skyloom::core::kGeneratorColumns;
+    EXPECT_EQ(kGeneratorColumns[kColName].name, "Name");
+    EXPECT_EQ(kGeneratorColumns[kColTemperature].name, "Temperature");
+    EXPECT_EQ(kGeneratorColumns[kColPressure].name, "Pressure");
+    EXPECT_EQ(kGeneratorColumns[kColCutInSpeed].name, "CutInSpeed");
+    EXPECT_EQ(kGeneratorColumns[kColMaxKW].name, "MaxKW");
+    EXPECT_EQ(kGeneratorColumns[kColFirstPoint].name, "spd1");
+    EXPECT_EQ(kGeneratorColumns[kColFirstPoint + 19].name, "kw10");
+    EXPECT_EQ(kGeneratorColumns[kColHeight].name, "height");
+    EXPECT_EQ(kGeneratorColumns[kColOrgData].name, "OrgData");
+    EXPECT_EQ(kGeneratorColumns[kColCostPerYear].name, "CostPerYear");
+    EXPECT_EQ(kGeneratorColumns[kColMaxToGrid].name, "MaxToGrid");
+    EXPECT_EQ(kGeneratorColumns[kColCutOut].name, "CutOut");
+    EXPECT_EQ(kDatapointGeneratorColumns[kColName].name, "genname");
     GeneratorRecord g;
     for (int pos = 2; pos < kGeneratorColumnCount; ++pos) g.setColumn(pos, pos * 1.5);
     for (int pos = 2; pos < kGeneratorColumnCount; ++pos) EXPECT_EQ(g.column(pos), pos * 1.5) << pos;
