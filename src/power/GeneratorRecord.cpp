@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/Rounding.h"
 #include "core/Text.h"
 
 namespace skyloom::power {
@@ -66,15 +67,8 @@ double GeneratorRecord::speedAtMaxPower() const {
 
 bool isLegalGeneratorName(std::string_view name) { return core::isLegalName(name); }
 
-namespace {
-double roundTo(double v, int decimals) {
-    const double scale = std::pow(10.0, decimals);
-    return std::nearbyint(v * scale) / scale;
-}
-}  // namespace
-
-double roundKW(double kw) { return std::fabs(kw) >= 100 ? roundTo(kw, 0) : roundTo(kw, 2); }
-double roundMaxToGrid(double kw) { return std::fabs(kw) >= 10 ? roundTo(kw, 0) : roundTo(kw, 2); }
-double roundSpeed(double knots) { return roundTo(knots, 2); }
+double roundKW(double kw) { return std::fabs(kw) >= 100 ? core::roundHalfAwayFromZero(kw, 0) : core::roundHalfAwayFromZero(kw, 2); }
+double roundMaxToGrid(double kw) { return std::fabs(kw) >= 10 ? core::roundHalfAwayFromZero(kw, 0) : core::roundHalfAwayFromZero(kw, 2); }
+double roundSpeed(double knots) { return core::roundHalfAwayFromZero(knots, 2); }
 
 }  // namespace skyloom::power
