@@ -61,5 +61,6 @@ private:
 
 // Command groups, one file each.
 void addFoundationCommands(CLI::App& app, CliContext& ctx);
+void addGeneratorCommands(CLI::App& app, CliContext& ctx);
 
 }  // namespace skyloom::cli

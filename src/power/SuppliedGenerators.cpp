@@ -1,8 +1,6 @@
 #include "power/SuppliedGenerators.h"
 
 #include <cmath>
-#include <fstream>
-#include <iterator>
 
 #include "core/Text.h"
 #include "power/GeneratorStore.h"
@@ -83,10 +81,6 @@ std::vector<GeneratorRecord> parseSuppliedGenerators(std::string_view csvText) {
         out.push_back(std::move(g));
     }
     return out;
-}
-
-std::filesystem::path suppliedGeneratorsFile() {
-    return std::filesystem::path(SKYLOOM_SOURCE_DIR) / "data" / "generators.csv";
 }
 
 int installSuppliedGenerators(GeneratorStore& store, const std::vector<GeneratorRecord>& generators) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,9 +22,6 @@ std::vector<CurvePoint> reduceCurve(std::vector<CurvePoint> points, std::size_t 
 // data line, speeds converted to knots, curves reduced to ten points, OrgData set.
 // Lines that cannot be read are skipped.
 std::vector<GeneratorRecord> parseSuppliedGenerators(std::string_view csvText);
-
-// Where the supplied-curves file of this build lies.
-std::filesystem::path suppliedGeneratorsFile();
 
 // Adds every supplied generator whose name is not in the table yet; returns the
 // number added.

@@ -12,6 +12,8 @@ using namespace skyloom::power;
 
 namespace {
 
+std::string suppliedCurves() { return skyloom::test::readFile(std::string(SKYLOOM_SOURCE_DIR) + "/data/generators.csv"); }
+
 GeneratorRecord curve(const std::string& name, double height = 100) {
     GeneratorRecord g;
     g.name = name;
@@ -154,7 +156,7 @@ TEST(SuppliedGenerators, reductionKeepsFirstAndRatedPointsAndTheShape) {
 }
 
 TEST(SuppliedGenerators, theSuppliedFileGivesEightLockedCurvesFromSmallToUtilityScale) {
-    const auto gens = parseSuppliedGenerators(skyloom::test::readFile(suppliedGeneratorsFile()));
+    const auto gens = parseSuppliedGenerators(suppliedCurves());
     ASSERT_EQ(gens.size(), 8u);
     double smallest = 1e9, largest = 0;
     for (const auto& g : gens) {
@@ -189,7 +191,7 @@ TEST(SuppliedGenerators, installAddsOnlyMissingNames) {
     SQLite::Database db(":memory:", SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
     createGeneratorsOnly(db);
     GeneratorStore store(db);
-    const auto gens = parseSuppliedGenerators(skyloom::test::readFile(suppliedGeneratorsFile()));
+    const auto gens = parseSuppliedGenerators(suppliedCurves());
     EXPECT_EQ(installSuppliedGenerators(store, gens), 8);
     EXPECT_EQ(installSuppliedGenerators(store, gens), 0);
     EXPECT_EQ(store.findByName("GE 1.5SLE")->orgData, -1);
