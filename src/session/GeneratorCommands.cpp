@@ -117,6 +117,10 @@ double GeneratorCommands::shownCutOut() const {
     return core::roundHalfAwayFromZero(current_->cutOut * units_.speedFactor, 0);
 }
 
+std::string GeneratorCommands::shownCostPerYear() const {
+    return current_ ? core::formatNumber(current_->costPerYear, "$#,###,##0") : std::string();
+}
+
 std::optional<double> GeneratorCommands::askChanged(const std::string& prompt, double shown,
                                                     const std::string& defaultText) {
     const auto answer = prompter_.input(prompt, defaultText.empty() ? core::formatPlain(shown) : defaultText);

@@ -80,6 +80,7 @@ public:
     double shownHubHeight() const;
     double shownTemperature() const;
     double shownCutOut() const;
+    std::string shownCostPerYear() const;   // "$#,###,##0"
 
     // Commands. Each returns true when it changed something.
     bool choose(const std::string& name, bool overlay = false);

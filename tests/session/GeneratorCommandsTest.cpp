@@ -366,6 +366,7 @@ TEST_F(GeneratorCommandsTest, costRecomputesTheBalanceAndGridLimitRounds) {
     EXPECT_TRUE(commands.editCostPerYear());
     EXPECT_EQ(events.balance, 1);
     EXPECT_EQ(stored("Money").costPerYear, 1234.5);
+    EXPECT_EQ(commands.shownCostPerYear(), "$1,235");
     prompter.answer("12.6");
     EXPECT_TRUE(commands.editMaxToGrid());
     EXPECT_EQ(stored("Money").maxToGrid, 13);
