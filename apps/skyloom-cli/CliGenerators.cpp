@@ -4,9 +4,14 @@
 
 #include <fmt/format.h>
 
+#include "CliAnalyse.h"
 #include "CliContext.h"
+#include "core/Formats.h"
+#include "core/Rounding.h"
 #include "power/GeneratorStore.h"
 #include "session/GeneratorCommands.h"
+#include "session/PowerListener.h"
+#include "session/Session.h"
 
 namespace skyloom::cli {
 
@@ -23,9 +28,45 @@ struct GeneratorCli {
     session::GeneratorCommands commands;
 };
 
+// `analyse --generator NAME`: the power figures of the generator at the height of interest.
+void addAnalysePowerOptions(CliContext& ctx) {
+    static std::string generatorName;
+    static session::PowerListener listener;
+    AnalyseExtension e;
+    e.addOptions = [](CLI::App& analyse) {
+        analyse.add_option("--generator", generatorName, "Wind generator whose power is computed at the height");
+    };
+    e.prepare = [&ctx](AnalyseRun& run) {
+        if (generatorName.empty()) return;
+        power::GeneratorStore store(ctx.session().mainDb().db());
+        auto g = store.findByName(generatorName);
+        if (!g) throw CliError("there is no generator named '" + generatorName + "'");
+        listener.setGenerator(std::move(g));
+        run.listeners.add(&listener);
+        run.listeners.setGeneratorSource(&listener);
+    };
+    e.report = [](AnalyseRun& run) {
+        if (generatorName.empty() || !listener.computed()) return;
+        const auto a = listener.analysisAt(run.heightFeet, run.units);
+        run.result.set("genname", listener.generator()->name);
+        run.result.set("PotCF", core::roundSignificantB(a.potCF));
+        run.result.set("PotkW", core::roundSignificantB(a.potKW));
+        run.result.set("IdlePercent", core::roundSignificantB(a.idlePercent));
+        run.result.set("TempPressPercent", core::roundSignificantB(a.tempPressPercent));
+        if (run.json) return;
+        run.out << "\nGenerator: " << listener.generator()->name << "\n"
+                << a.summary << "\n"
+                << a.effectLine << "\n"
+                << core::formatNumber(a.idlePercent, "0") << "% idle\n";
+    };
+    addAnalyseExtension(std::move(e));
+}
+
 }  // namespace
 
 void addGeneratorCommands(CLI::App& app, CliContext& ctx) {
+    addAnalysePowerOptions(ctx);
+
     auto* list = app.add_subcommand("generators", "List the wind generators, the tallest first");
     ctx.addFolderOption(list);
     list->callback([&ctx] {

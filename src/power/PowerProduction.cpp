@@ -5,6 +5,8 @@
 #include "core/Dates.h"
 #include "core/Formats.h"
 #include "core/Rounding.h"
+#include "sounding/HeightInterpolation.h"
+#include "sounding/Units.h"
 
 namespace skyloom::power {
 
@@ -198,23 +200,13 @@ LevelPowerResults computeLevelPower(sounding::SoundingSet& set, const PowerModel
     return r;
 }
 
+// Heights in feet are heights in the length unit of the knots mode.
 double levelValueAtFeet(const LevelTable& values, double feet) {
-    if (feet < 0) return 0;
-    const long whole = static_cast<long>(feet);
-    long i = whole / sounding::kLevelStepFeet + 1;
-    double f = static_cast<double>(whole % sounding::kLevelStepFeet) / sounding::kLevelStepFeet;
-    if (i >= kLevels) {
-        i = kLevels - 1;
-        f = 1;
-    }
-    const double below = values[static_cast<std::size_t>(i - 1)];
-    return below + (values[static_cast<std::size_t>(i)] - below) * f;
+    return sounding::levelValueAtHeight(values, feet, sounding::Units(sounding::UnitMode::Knots));
 }
 
 double levelRatioAtFeet(const LevelTable& numerator, const LevelTable& denominator, double feet) {
-    LevelTable q{};
-    for (std::size_t L = 0; L < q.size(); ++L) q[L] = denominator[L] != 0 ? numerator[L] / denominator[L] : 0.0;
-    return levelValueAtFeet(q, feet);
+    return sounding::levelRatioAtHeight(numerator, denominator, feet, sounding::Units(sounding::UnitMode::Knots));
 }
 
 double heightEffect(const LevelPowerResults& r, double feet) {
