@@ -21,7 +21,7 @@ namespace {
 struct GeneratorCli {
     explicit GeneratorCli(CliContext& ctx)
         : store(ctx.session().mainDb().db()), commands(store, ctx.prompter, ctx.appDir()) {
-        commands.setUnits(session::GeneratorUnits::fromSetting(ctx.session().units));
+        commands.setUnits(sounding::Units::fromSetting(ctx.session().settings().get("Units", "0")));
         commands.refresh();
     }
     power::GeneratorStore store;

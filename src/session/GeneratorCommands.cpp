@@ -15,9 +15,7 @@ namespace skyloom::session {
 
 namespace {
 
-constexpr double kFeetPerMetre = 3.281;
-constexpr double kMetricSpeedFactor = 0.5144;
-constexpr double kMphSpeedFactor = 6000.0 / 5280.0;
+using sounding::kFeetPerMetre;
 
 const std::string kIllegalName = "This is not a legal file name, please try again.";
 const std::string kNameInUse =
@@ -33,16 +31,6 @@ void takeBlock(power::GeneratorRecord& g, const power::GeneratorRecord& from) {
 }
 
 }  // namespace
-
-GeneratorUnits GeneratorUnits::fromSetting(int units) {
-    GeneratorUnits u;
-    switch (units) {
-        case 2: u.speedFactor = kMetricSpeedFactor; u.metres = true; break;
-        case 1: u.speedFactor = 1; u.fahrenheit = true; break;
-        default: u.speedFactor = kMphSpeedFactor; u.fahrenheit = true; break;
-    }
-    return u;
-}
 
 GeneratorCommands::GeneratorCommands(power::GeneratorStore& store, core::Prompter& prompter,
                                      std::string programFolder, GeneratorObserver* observer)
@@ -98,23 +86,23 @@ bool GeneratorCommands::curveLocked() {
 double GeneratorCommands::shownSpeed(int stored) const {
     if (!current_ || stored < 0 || stored > power::kCurvePoints) return 0;
     const double knots = stored == 0 ? current_->cutInSpeed : current_->points[static_cast<std::size_t>(stored - 1)].speed;
-    return round2(knots * units_.speedFactor);
+    return round2(knots * units_.speedFactor());
 }
 
 double GeneratorCommands::shownHubHeight() const {
     if (!current_) return 0;
-    return units_.metres ? core::roundHalfAwayFromZero(current_->height / kFeetPerMetre, 0) : current_->height;
+    return units_.metric() ? core::roundHalfAwayFromZero(current_->height / kFeetPerMetre, 0) : current_->height;
 }
 
 double GeneratorCommands::shownTemperature() const {
     if (!current_) return 0;
     const double c = current_->temperature / 10.0;
-    return core::roundHalfAwayFromZero(units_.fahrenheit ? c * 9 / 5 + 32 : c, 1);
+    return core::roundHalfAwayFromZero(!units_.metric() ? c * 9 / 5 + 32 : c, 1);
 }
 
 double GeneratorCommands::shownCutOut() const {
     if (!current_) return 0;
-    return core::roundHalfAwayFromZero(current_->cutOut * units_.speedFactor, 0);
+    return core::roundHalfAwayFromZero(current_->cutOut * units_.speedFactor(), 0);
 }
 
 std::string GeneratorCommands::shownCostPerYear() const {
@@ -273,7 +261,7 @@ bool GeneratorCommands::editSpeed(int i) {
         prompter_.message("You must enter a speed that is less than the speed above it.");
         return false;
     }
-    const double knots = round2(*v / units_.speedFactor);
+    const double knots = round2(*v / units_.speedFactor());
     if (stored == 0)
         current_->cutInSpeed = knots;
     else
@@ -305,7 +293,7 @@ bool GeneratorCommands::editKW(int i) {
 
 bool GeneratorCommands::editHubHeight() {
     if (curveLocked()) return false;
-    const std::string unit = units_.lengthUnit();
+    const std::string unit(units_.lengthUnit());
     const auto v = askChanged("The Height at which you wish this wind generator analysed when it is first selected. (" +
                                   unit + ")",
                               shownHubHeight());
@@ -314,7 +302,7 @@ bool GeneratorCommands::editHubHeight() {
         prompter_.message(kNotNegative);
         return false;
     }
-    const double feet = units_.metres ? *v * kFeetPerMetre : *v;
+    const double feet = units_.metric() ? *v * kFeetPerMetre : *v;
     current_->height = core::roundHalfAwayFromZero(feet, 0);
     saveCurrent();
     if (prompter_.ask("Shall I set the current Analysis Height to " + core::formatPlain(*v) + " " + unit + "?"))
@@ -326,10 +314,10 @@ bool GeneratorCommands::editTemperature() {
     if (curveLocked()) return false;
     const auto v = askChanged(std::string("The Temperature at which the power curve was obtained (at the hub height).  "
                                           "This should not be changed once it is originally input. (") +
-                                  units_.temperatureUnit() + ")",
+                                  std::string(units_.temperatureUnit()) + ")",
                               shownTemperature());
     if (!v) return false;
-    const double celsius = units_.fahrenheit ? (*v - 32) * 5 / 9 : *v;
+    const double celsius = !units_.metric() ? (*v - 32) * 5 / 9 : *v;
     current_->temperature = std::round(core::roundHalfAwayFromZero(celsius, 1) * 10);
     saveCurrent();
     markStale();
@@ -372,11 +360,11 @@ bool GeneratorCommands::editCutOut() {
         const auto v = askChanged("What is the wind speed that the mill shuts down due to too high winds", shownCutOut());
         if (!v) return false;
         const double whole = core::roundHalfAwayFromZero(*v, 0);
-        const double knots = round2(whole / units_.speedFactor);
+        const double knots = round2(whole / units_.speedFactor());
         const double atMax = current_->speedAtMaxPower();
         if (knots < atMax) {
             prompter_.message("Must be greater than speed at max power of " +
-                              core::formatPlain(round2(atMax * units_.speedFactor)));
+                              core::formatPlain(round2(atMax * units_.speedFactor())));
             continue;
         }
         current_->cutOut = knots;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "power/GeneratorRecord.h"
+#include "sounding/Units.h"
 
 namespace skyloom::core {
 class Prompter;
@@ -14,18 +15,6 @@ class GeneratorStore;
 }
 
 namespace skyloom::session {
-
-// The display units the Power Page shows generator values in.
-struct GeneratorUnits {
-    double speedFactor = 1;    // display units per knot
-    bool metres = false;       // heights in metres, else feet
-    bool fahrenheit = false;   // temperatures in degF, else degC
-
-    // From the unit setting: 0 miles per hour, 1 knots (both feet and degF), 2 metric.
-    static GeneratorUnits fromSetting(int units);
-    const char* lengthUnit() const { return metres ? "meters" : "feet"; }
-    const char* temperatureUnit() const { return fahrenheit ? "degF" : "degC"; }
-};
 
 // What the rest of the program does when a generator command changed something.
 class GeneratorObserver {
@@ -57,8 +46,9 @@ public:
     GeneratorCommands(power::GeneratorStore& store, core::Prompter& prompter, std::string programFolder,
                       GeneratorObserver* observer = nullptr);
 
-    void setUnits(const GeneratorUnits& u) { units_ = u; }
-    const GeneratorUnits& units() const { return units_; }
+    // Display units of speeds, heights and temperatures (stored values are knots, feet, tenths of degC).
+    void setUnits(const sounding::Units& u) { units_ = u; }
+    const sounding::Units& units() const { return units_; }
 
     // FillGeneratorList, then the first generator of the list becomes current
     // when none is (or the current one is gone).
@@ -119,7 +109,7 @@ private:
     std::string folder_;
     GeneratorObserver* observer_;
     GeneratorObserver noObserver_;
-    GeneratorUnits units_;
+    sounding::Units units_{sounding::UnitMode::Knots};
     std::vector<std::string> list_;
     std::optional<power::GeneratorRecord> current_;
     int curveUsed_ = 0;

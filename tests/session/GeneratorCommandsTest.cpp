@@ -270,7 +270,7 @@ TEST_F(GeneratorCommandsTest, pointSpeedsMustStayInOrder) {
 
 TEST_F(GeneratorCommandsTest, speedsAreEnteredInDisplayUnitsAndStoredInKnots) {
     current(mill("Metric"));
-    commands.setUnits(session::GeneratorUnits::fromSetting(2));
+    commands.setUnits(sounding::Units(sounding::UnitMode::SI));
     EXPECT_EQ(commands.shownSpeed(1), 4.12);   // 8 kn x 0.5144
     prompter.answer("5");
     EXPECT_TRUE(commands.editSpeed(12));
@@ -300,7 +300,7 @@ TEST_F(GeneratorCommandsTest, temperatureInFahrenheitIsStoredInTenthsOfCelsius) 
     auto g = mill("Temp");
     g.temperature = 0;
     current(g);
-    commands.setUnits(session::GeneratorUnits::fromSetting(1));
+    commands.setUnits(sounding::Units(sounding::UnitMode::Knots));
     prompter.answer("59");
     EXPECT_TRUE(commands.editTemperature());
     EXPECT_EQ(stored("Temp").temperature, 150);
@@ -309,7 +309,7 @@ TEST_F(GeneratorCommandsTest, temperatureInFahrenheitIsStoredInTenthsOfCelsius) 
               "The Temperature at which the power curve was obtained (at the hub height).  This should not be changed "
               "once it is originally input. (degF)");
     EXPECT_TRUE(commands.resultsStale());
-    commands.setUnits(session::GeneratorUnits::fromSetting(2));
+    commands.setUnits(sounding::Units(sounding::UnitMode::SI));
     EXPECT_EQ(commands.shownTemperature(), 15);
     prompter.answer("-3.46");
     EXPECT_TRUE(commands.editTemperature());
@@ -346,7 +346,7 @@ TEST_F(GeneratorCommandsTest, negativeHubHeightCostAndGridLimitAreRefused) {
 
 TEST_F(GeneratorCommandsTest, hubHeightInMetresIsStoredInFeetAndMaySetTheAnalysisHeight) {
     current(mill("Hub"));
-    commands.setUnits(session::GeneratorUnits::fromSetting(2));
+    commands.setUnits(sounding::Units(sounding::UnitMode::SI));
     EXPECT_EQ(commands.shownHubHeight(), 30);   // 100 ft / 3.281
     prompter.answer("80").yes();
     EXPECT_TRUE(commands.editHubHeight());
@@ -386,7 +386,7 @@ TEST_F(GeneratorCommandsTest, cutOutBelowTopPowerSpeedIsAskedAgainAndStoredInKno
     EXPECT_EQ(prompter.prompts[0], "What is the wind speed that the mill shuts down due to too high winds");
     EXPECT_EQ(stored("Cut").cutOut, 30);
 
-    commands.setUnits(session::GeneratorUnits::fromSetting(2));
+    commands.setUnits(sounding::Units(sounding::UnitMode::SI));
     EXPECT_EQ(commands.shownCutOut(), 15);   // 30 kn x 0.5144 = 15.4
     prompter.answer("25");
     EXPECT_TRUE(commands.editCutOut());
