@@ -11,6 +11,8 @@
 #include "power/GeneratorStore.h"
 #include "power/SuppliedGenerators.h"
 #include "sounding/LevelStatistics.h"
+#include "sounding/SoundingImport.h"
+#include "sounding/StationDataFile.h"
 
 using namespace skyloom;
 
@@ -116,4 +118,55 @@ TEST(PowerListener, generatorSettingsFollowTheCurrentGenerator) {
     session::PowerListener other;
     other.setGenerator(changed);
     EXPECT_EQ(session::firstGeneratorDifference(s, other.generatorSettings()), 6 + 2 * 3);
+}
+
+TEST(PowerOnRealSoundings, albanyNineteenNinetyGivesSaneRepeatableFigures) {
+    test::TempFolder folder;
+    core::SilentPrompter silent;
+    core::MainDatabase::create(folder.dir() + core::MainDatabase::kFileName);
+    core::MainDatabase db{folder.dir()};
+    ASSERT_TRUE(db.open(silent));
+    power::GeneratorStore store(db.db());
+    power::installSuppliedGenerators(store, power::parseSuppliedGenerators(suppliedCurves()));
+    db.db().exec("INSERT INTO countries (country, abrev, region) VALUES ('United States', 'US', 'North America')");
+    sounding::ImportOptions options;
+    const auto imported = sounding::importFile(
+        folder.dir(), test::sharedData("fsl/ncdc-cdrom_ALB_72518_1990_ms_32767.fsl").string(), options, silent, 72518L);
+    ASSERT_GT(imported.added, 700);
+    sounding::HaveDataRow have;
+    {
+        auto file = sounding::StationDataFile::open(test::StationFileBuilder::pathFor(folder.dir(), 72518), true, silent);
+        ASSERT_TRUE(file);
+        const auto row = file->haveData();
+        ASSERT_TRUE(row);
+        have = *row;
+    }
+    test::registerStation(db, have, "ALBANY", "US", 42.75, -73.8);
+    core::Settings settings{db};
+    core::StationIndex stations;
+    stations.load(db);
+
+    std::vector<power::PowerAnalysis> runs;
+    for (int run = 0; run < 2; ++run) {
+        session::PowerListener listener;
+        listener.setGenerator(store.findByName("Vestas V90-2.0"));
+        session::SiteAnalysis analysis(db, settings, silent, stations);
+        const sounding::Units units(sounding::UnitMode::SI);
+        analysis.setUnits(units);
+        analysis.setHeightOfInterestFeet(262.5);
+        analysis.setListener(&listener);
+        analysis.setSiteString(analysis.siteEntryText(72518));
+        ASSERT_EQ(analysis.reanalyseSite(true), session::AnalysisOutcome::Analysed);
+        runs.push_back(listener.analysisAt(262.5, units));
+    }
+    const auto& a = runs[0];
+    EXPECT_GT(a.potCF, 0);
+    EXPECT_LT(a.potCF, 100);
+    EXPECT_GT(a.idlePercent, 0);
+    EXPECT_LT(a.idlePercent, 100);
+    EXPECT_EQ(a.summary.rfind("Power Analysis for 80 meters results in a Potential Capacity Factor of ", 0), 0u)
+        << a.summary;
+    EXPECT_EQ(a.summary, runs[1].summary);
+    EXPECT_EQ(a.effectLine, runs[1].effectLine);
+    EXPECT_EQ(a.idlePercent, runs[1].idlePercent);
 }
