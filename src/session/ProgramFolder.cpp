@@ -15,6 +15,9 @@
 #include "core/Prompter.h"
 #include "core/StationIndex.h"
 #include "core/Text.h"
+#include "ordering/Inventory.h"
+#include "power/GeneratorStore.h"
+#include "power/SuppliedGenerators.h"
 #include "sounding/StationDataFile.h"
 
 namespace fs = std::filesystem;
@@ -156,6 +159,12 @@ bool initProgramFolder(const std::string& dir, core::Prompter& prompter, core::P
     core::MainDatabase db(appDir);
     if (!db.open(prompter)) return false;
     importStationListText(db, readWholeFile(data + "stations.txt"));
+    ordering::fillDefaultInventory(db.db());
+    {
+        power::GeneratorStore generators(db.db());
+        power::installSuppliedGenerators(generators,
+                                         power::parseSuppliedGenerators(readWholeFile(data + "generators.csv")));
+    }
     // Further contents of a new folder are added here, in order.
     (void)progress;
     return true;
