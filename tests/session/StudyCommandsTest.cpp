@@ -264,9 +264,8 @@ TEST_F(StudyCommandsFixture, exportTellsWhereTheFileIs) {
     studies->exportCsv();
     EXPECT_EQ(prompter.lastMessage(),
               "An Excel .csv file by the name of 'Analysis_Coast.csv' in the directory " + folder.dir());
-    EXPECT_EQ(std::count(test::readFile(folder / "Analysis_Coast.csv").begin(),
-                         test::readFile(folder / "Analysis_Coast.csv").end(), '\n'),
-              2);
+    const std::string text = test::readFile(folder / "Analysis_Coast.csv");
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2);
 }
 
 TEST_F(StudyCommandsFixture, aStudyOfSitesAboveASpeed) {
@@ -302,8 +301,8 @@ TEST_F(StudyCommandsFixture, aStudyOfSitesAboveASpeed) {
     prompter.yes().answer("40").answer("6.5").yes().yes().yes().yes().no().yes();
     EXPECT_EQ(studies->studySitesAbove(), 1);
     EXPECT_EQ(studies->currentStudyKey, study);
-    EXPECT_EQ(prompter.questions[5], "This study already exists, would you like to overwrite it");
-    EXPECT_EQ(prompter.questions[7],
+    EXPECT_EQ(prompter.questions[7], "This study already exists, would you like to overwrite it");
+    EXPECT_EQ(prompter.questions[9],
               "So far, I found 1 reviewed sites above your speed.  There are a total of 4 sites to review. Cancel "
               "the rest?");
     EXPECT_EQ(live.analysed.size(), 2u);
