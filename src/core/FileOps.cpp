@@ -4,12 +4,12 @@
 #include <filesystem>
 #include <system_error>
 
-#include <fmt/format.h>
 #include <sys/statvfs.h>
 
 #include <SQLiteCpp/SQLiteCpp.h>
 
 #include "core/DatabaseFile.h"
+#include "core/Formats.h"
 #include "core/Prompter.h"
 
 namespace fs = std::filesystem;
@@ -18,13 +18,6 @@ namespace skyloom::core {
 
 namespace {
 constexpr double kMegabyte = 1024000.0;
-
-// "##.0": one decimal, no leading zero before the point.
-std::string formatMegabytes(double mb) {
-    std::string s = fmt::format("{:.1f}", mb);
-    if (s.rfind("0.", 0) == 0) s.erase(0, 1);
-    return s;
-}
 
 std::string folderOf(const std::string& path) {
     fs::path p = fs::absolute(fs::path(path)).parent_path();
@@ -61,7 +54,7 @@ bool copyWithSpaceCheck(const std::string& source, const std::string& target, Pr
         double sourceMb = static_cast<double>(fileSize(source)) / kMegabyte;
         double needed = sourceMb + 1 - freeMb;
         if (needed <= 0) break;
-        prompter.message("Skyloom needs " + formatMegabytes(needed) + " mb of space freed up on drive " +
+        prompter.message("Skyloom needs " + formatNumber(needed, "##.0") + " mb of space freed up on drive " +
                          folderOf(target) +
                          "\nPlease free up this space now and then click OK (Make sure you empty the Recycle bin "
                          "after you delete some files)");

@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include <fmt/format.h>
 #include <SQLiteCpp/Statement.h>
 
+#include "core/Formats.h"
 #include "core/MainDatabase.h"
 #include "core/Text.h"
 
@@ -55,10 +55,6 @@ bool Settings::getFlag(std::string_view name, bool defaultValue) {
 
 void Settings::setNumber(std::string_view name, double value) { set(name, settingNumberText(value)); }
 
-std::string settingNumberText(double value) {
-    if (std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 1e15)
-        return fmt::format("{}", static_cast<long long>(value));
-    return fmt::format("{}", value);
-}
+std::string settingNumberText(double value) { return formatPlain(value); }
 
 }  // namespace skyloom::core

@@ -14,6 +14,7 @@
 
 #include "core/Constants.h"
 #include "core/FileOps.h"
+#include "core/Formats.h"
 #include "core/Prompter.h"
 #include "core/SqlUtil.h"
 #include "core/Text.h"
@@ -112,15 +113,9 @@ void Session::rewriteAnalysisDates() {
     SQLite::Transaction tx(db);
     SQLite::Statement rows(db, "SELECT key, selline, fromDate, toDate FROM datapoints");
     SQLite::Statement upd(db, "UPDATE datapoints SET selline = ? WHERE key = ?");
-    static const char* months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     auto fmtDate = [](const std::string& iso) -> std::string {
         auto d = core::parseIsoDate(iso);
-        if (!d) return iso;
-        char buf[16];
-        std::snprintf(buf, sizeof buf, "%02d-%s-%04d", core::dayOf(*d), months[core::monthOf(*d) - 1],
-                      core::yearOf(*d));
-        return buf;
+        return d ? core::formatDate(*d, "dd-mmm-yyyy") : iso;
     };
     while (rows.executeStep()) {
         std::string line = core::columnText(rows.getColumn(1));

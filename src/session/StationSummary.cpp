@@ -2,34 +2,20 @@
 
 #include <cmath>
 
-#include <fmt/format.h>
 #include <SQLiteCpp/Statement.h>
 
 #include "core/Dates.h"
+#include "core/Formats.h"
+#include "core/Rounding.h"
 #include "core/MainDatabase.h"
 #include "core/SqlUtil.h"
 #include "core/Text.h"
 
 namespace skyloom::session {
 
-namespace {
-const char* kMonthAbbrev[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-
-std::string ddMmmYyyy(core::Days d) {
-    return fmt::format("{:02d}-{}-{:04d}", core::dayOf(d), kMonthAbbrev[core::monthOf(d) - 1], core::yearOf(d));
-}
-
-// Rounds half to the even neighbour at one decimal.
-double roundHalfEven1(double v) {
-    double scaled = v * 10;
-    double r = std::nearbyint(scaled);  // default rounding mode: to nearest, ties to even
-    return r / 10;
-}
-}  // namespace
-
 double yearsOfRange(int days) {
     double years = days / 365.0;
-    return years < 5 ? roundHalfEven1(years) : std::nearbyint(years);
+    return years < 5 ? core::roundHalfEven(years, 1) : core::roundHalfEven(years, 0);
 }
 
 std::optional<std::string> stationSummary(core::MainDatabase& db, long wmo, bool subRange) {
@@ -65,15 +51,15 @@ std::optional<std::string> stationSummary(core::MainDatabase& db, long wmo, bool
         heading += ", " + country + (region.empty() ? "" : " " + region);
     }
     double years = yearsOfRange(core::daysBetween(*from, *to));
-    std::string yearsText = years < 5 ? fmt::format("{:.1f}", years) : fmt::format("{:.0f}", years);
+    std::string yearsText = core::formatNumber(years, years < 5 ? "0.0" : "0");
     double ignoredShare = points + deleted > 0 ? 100.0 * deleted / (points + deleted) : 0.0;
-    std::string visible = heading + " from " + ddMmmYyyy(*from) + " to " + ddMmmYyyy(*to) +
+    std::string visible = heading + " from " + core::formatDate(*from, "dd-mmm-yyyy") + " to " + core::formatDate(*to, "dd-mmm-yyyy") +
                           (subRange ? "     " : " ALL ") + yearsText + " yrs of " +
-                          fmt::format("{:02d}-{:02d}", core::yearOf(*from) % 100, core::yearOf(*to) % 100) +
-                          " with " + fmt::format("{:05d}", soundings) + " soundings, " +
-                          fmt::format("{:06d}", points) + " data points, " + fmt::format("{:.1f}%", ignoredShare) +
-                          " ignored and " + fmt::format("{:.1f}", gaps) + "% gaps.";
-    return core::padRight(visible, 200) + fmt::format("{:.2f}, {:.2f}#{}", lat, lon, wmo);
+                          core::formatNumber(core::yearOf(*from) % 100, "00") + "-" + core::formatNumber(core::yearOf(*to) % 100, "00") +
+                          " with " + core::formatNumber(soundings, "00000") + " soundings, " +
+                          core::formatNumber(points, "000000") + " data points, " + core::formatNumber(ignoredShare / 100, "0.0%") +
+                          " ignored and " + core::formatNumber(gaps, "0.0") + "% gaps.";
+    return core::padRight(visible, 200) + core::formatNumber(lat, "0.00") + ", " + core::formatNumber(lon, "0.00") + "#" + std::to_string(wmo);
 }
 
 }  // namespace skyloom::session

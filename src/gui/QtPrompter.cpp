@@ -1,0 +1,83 @@
+#include "gui/QtPrompter.h"
+
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+
+namespace skyloom::gui {
+
+namespace {
+QString q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString titleOr(std::string_view t) { return t.empty() ? QStringLiteral("Skyloom") : q(t); }
+}  // namespace
+
+QString qtFileFilter(std::string_view filter) {
+    QStringList parts = q(filter).split('|');
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) out << parts[i] + " (" + parts[i + 1].replace(';', ' ') + ")";
+    if (out.isEmpty()) out << q(filter);
+    return out.join(";;");
+}
+
+void QtPrompter::message(std::string_view text, std::string_view title) {
+    QMessageBox::information(parent_, titleOr(title), q(text));
+}
+
+void QtPrompter::longMessage(std::string_view text, std::string_view title) {
+    QDialog dlg(parent_);
+    dlg.setWindowTitle(titleOr(title));
+    auto* layout = new QVBoxLayout(&dlg);
+    auto* edit = new QPlainTextEdit(q(text), &dlg);
+    edit->setReadOnly(true);
+    edit->setMinimumSize(640, 360);
+    layout->addWidget(edit);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dlg);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
+    layout->addWidget(buttons);
+    dlg.exec();
+}
+
+std::optional<std::string> QtPrompter::input(std::string_view prompt, std::string_view defaultValue) {
+    bool ok = false;
+    QString answer = QInputDialog::getText(parent_, QStringLiteral("Skyloom"), q(prompt), QLineEdit::Normal,
+                                           q(defaultValue), &ok);
+    if (!ok || answer.isEmpty()) return std::nullopt;
+    return answer.toStdString();
+}
+
+bool QtPrompter::ask(std::string_view question, std::string_view title, bool noIsDefault) {
+    return QMessageBox::question(parent_, titleOr(title), q(question), QMessageBox::Yes | QMessageBox::No,
+                                 noIsDefault ? QMessageBox::No : QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+core::Prompter::Answer QtPrompter::askYesNoCancel(std::string_view question, std::string_view title) {
+    auto r = QMessageBox::question(parent_, titleOr(title), q(question),
+                                   QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    if (r == QMessageBox::Yes) return Answer::Yes;
+    if (r == QMessageBox::No) return Answer::No;
+    return Answer::Cancel;
+}
+
+std::optional<std::string> QtPrompter::openFile(std::string_view title, std::string_view filter,
+                                                std::string_view startFolder) {
+    QString f = QFileDialog::getOpenFileName(parent_, q(title), q(startFolder), qtFileFilter(filter));
+    if (f.isEmpty()) return std::nullopt;
+    return f.toStdString();
+}
+
+std::optional<std::string> QtPrompter::saveFile(std::string_view title, std::string_view filter,
+                                                std::string_view proposed) {
+    QString f = QFileDialog::getSaveFileName(parent_, q(title), q(proposed), qtFileFilter(filter));
+    if (f.isEmpty()) return std::nullopt;
+    return f.toStdString();
+}
+
+void QtPrompter::status(std::string_view text) {
+    if (parent_) parent_->window()->setWindowTitle(q(text));
+}
+
+}  // namespace skyloom::gui

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include "core/Prompter.h"
+
+namespace skyloom::gui {
+
+// The program's dialogue in Qt dialogs: message boxes, input boxes (the current
+// value as default; an empty answer cancels), Yes/No questions, file dialogs and a
+// scrollable window for long texts.
+class QtPrompter : public core::Prompter {
+public:
+    explicit QtPrompter(QWidget* parent = nullptr) : parent_(parent) {}
+    void setParent(QWidget* parent) { parent_ = parent; }
+
+    void message(std::string_view text, std::string_view title = {}) override;
+    void longMessage(std::string_view text, std::string_view title = {}) override;
+    std::optional<std::string> input(std::string_view prompt, std::string_view defaultValue = {}) override;
+    bool ask(std::string_view question, std::string_view title = {}, bool noIsDefault = false) override;
+    Answer askYesNoCancel(std::string_view question, std::string_view title = {}) override;
+    std::optional<std::string> openFile(std::string_view title, std::string_view filter,
+                                        std::string_view startFolder = {}) override;
+    std::optional<std::string> saveFile(std::string_view title, std::string_view filter,
+                                        std::string_view proposed = {}) override;
+    void status(std::string_view text) override;
+
+private:
+    QPointer<QWidget> parent_;
+};
+
+// "Text Files|*.txt" → "Text Files (*.txt)".
+QString qtFileFilter(std::string_view filter);
+
+}  // namespace skyloom::gui
