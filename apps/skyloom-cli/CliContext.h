@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -8,6 +9,7 @@
 
 #include "core/Progress.h"
 #include "core/Prompter.h"
+#include "session/AnalysisCommands.h"
 #include "session/Session.h"
 
 namespace skyloom::cli {
@@ -61,5 +63,11 @@ private:
 
 // Command groups, one file each.
 void addFoundationCommands(CLI::App& app, CliContext& ctx);
+void addAnalysisCommands(CLI::App& app, CliContext& ctx);
+
+// The analysis engine that `recall` and `recalculate-all` compute with, made on
+// the session; until one is set those commands refuse.
+using LiveAnalysisFactory = std::function<std::unique_ptr<session::LiveAnalysis>(session::Session&)>;
+void setLiveAnalysisFactory(LiveAnalysisFactory factory);
 
 }  // namespace skyloom::cli

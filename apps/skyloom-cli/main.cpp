@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
     app.add_flag("--quiet", ctx.prompter.quiet, "Do not print messages");
 
     addFoundationCommands(app, ctx);
+    addAnalysisCommands(app, ctx);
 
     try {
         app.parse(argc, argv);

@@ -37,6 +37,8 @@ analysis::AnalysisStore& AnalysisCommands::store() {
 
 void AnalysisCommands::dropStore() { store_.reset(); }
 
+core::Prompter& AnalysisCommands::prompter() { return dialogue ? *dialogue : session_.prompter(); }
+
 void AnalysisCommands::attachToStartUp() {
     session_.recalculateAllAnalyses = [this](Session&) { return recalculateAllAnalyses(nullptr); };
 }
@@ -63,7 +65,7 @@ long long AnalysisCommands::saveCurrentAnalysis() {
     if (record.seeSoundings == 0) return 0;
     record.print = printTrigger;
     auto& st = store();
-    auto& prompter = session_.prompter();
+    auto& ui = prompter();
 
     const auto same = st.findSame(record);
     long long key = 0;
@@ -77,7 +79,7 @@ long long AnalysisCommands::saveCurrentAnalysis() {
         }
         if (recallingFromGrid && !recalculating && stored) {
             const std::string lines = analysis::changeReportLines(*stored, record, key);
-            if (!lines.empty()) prompter.longMessage(analysis::changeReportMessage(key, stored->dodate, lines));
+            if (!lines.empty()) ui.longMessage(analysis::changeReportMessage(key, stored->dodate, lines));
         }
         st.update(key, record);
 
@@ -89,7 +91,7 @@ long long AnalysisCommands::saveCurrentAnalysis() {
                     if (auto merged = analysis::mergedComment(row->comment.value_or(""), comment))
                         st.setComment(key, *merged);
                 } else {
-                    prompter.message("Analysis ID " + core::formatNumber(static_cast<double>(key), "000000") +
+                    ui.message("Analysis ID " + core::formatNumber(static_cast<double>(key), "000000") +
                                          " was not found.",
                                      "Potential data problem");
                 }
@@ -119,15 +121,15 @@ long long AnalysisCommands::saveCurrentAnalysis() {
 }
 
 bool AnalysisCommands::recallAnalysisByNumber() {
-    auto& prompter = session_.prompter();
+    auto& ui = prompter();
     for (;;) {
-        auto answer = prompter.input("What Analysis Number would you like to recall?");
+        auto answer = ui.input("What Analysis Number would you like to recall?");
         if (!answer) return false;
         const double number = core::leadingNumber(*answer);
         if (!(number > 0)) return false;
         const bool whole = number == std::floor(number) && number < 9.2e18;
         if (!whole || !store().isPresent(static_cast<long long>(number))) {
-            prompter.message("The is no analysis with an ID of " + core::formatPlain(number));
+            ui.message("The is no analysis with an ID of " + core::formatPlain(number));
             continue;
         }
         recallAnalysisId = static_cast<long long>(number);
@@ -137,17 +139,17 @@ bool AnalysisCommands::recallAnalysisByNumber() {
 
 bool AnalysisCommands::recallAnalysis() {
     auto& st = store();
-    auto& prompter = session_.prompter();
+    auto& ui = prompter();
     const long long id = recallAnalysisId;
     auto record = st.load(id);
     if (!record || record->deleted == "x") {
-        prompter.message("Analysis " + std::to_string(id) + " is missing.");
+        ui.message("Analysis " + std::to_string(id) + " is missing.");
         return false;
     }
     show(id);
     const std::string name = record->generatorName();
     if (!st.generatorListed(name)) {
-        prompter.message("I am unable to find a Power Curve in the current list called '" + name + "'." + "\n\n" +
+        ui.message("I am unable to find a Power Curve in the current list called '" + name + "'." + "\n\n" +
                          "I am recreating the power curve from the information in this analysis and I am adding it "
                          "to the current list.");
         st.recreateGenerator(record->generator);
@@ -178,7 +180,7 @@ bool AnalysisCommands::recalculateAllAnalyses(core::Progress* progress) {
     auto& st = store();
     const long long count = st.countPresent();
     // With nothing stored there is nothing to recalculate and nothing to ask.
-    if (count > 0 && !session_.prompter().ask(recalculationQuestion(count))) return false;
+    if (count > 0 && !prompter().ask(recalculationQuestion(count))) return false;
     recalculating = true;
     const auto keys = st.keysForRecalculation();
     bool cancelled = false;

@@ -6,7 +6,7 @@
 
 #include "analysis/AnalysisRecord.h"
 
-namespace skyloom::core { class Progress; }
+namespace skyloom::core { class Progress; class Prompter; }
 namespace skyloom::analysis { class AnalysisStore; }
 
 namespace skyloom::session {
@@ -107,7 +107,11 @@ public:
     // differs from the comment last shown.
     void saveAnalysisComment(const std::string& fieldText);
 
+    // Where the dialogue goes; the session's prompter when unset.
+    core::Prompter* dialogue = nullptr;
+
 private:
+    core::Prompter& prompter();
     void show(long long key);
     void refreshGrid();
     void storeLastKey();

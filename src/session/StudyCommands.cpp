@@ -43,6 +43,8 @@ analysis::StudyStore& StudyCommands::store() {
 
 void StudyCommands::dropStore() { store_.reset(); }
 
+core::Prompter& StudyCommands::prompter() { return dialogue ? *dialogue : session_.prompter(); }
+
 std::string StudyCommands::currentName() { return core::trim(studyLab); }
 
 void StudyCommands::showStudy() {
@@ -110,17 +112,17 @@ void StudyCommands::updateStudyIndicator() {
 }
 
 bool StudyCommands::beginNewStudy() {
-    auto& prompter = session_.prompter();
-    auto answer = prompter.input("What Name would you like to give this new study?");
+    auto& ui = prompter();
+    auto answer = ui.input("What Name would you like to give this new study?");
     if (!answer) return false;
     const std::string name = core::trim(*answer);
     if (name.empty()) return false;
     if (!core::isLegalName(name)) {
-        prompter.message(kBadName);
+        ui.message(kBadName);
         return false;
     }
     if (store().nameExists(name)) {
-        prompter.message("A study by than exists already, try a different name.");
+        ui.message("A study by than exists already, try a different name.");
         return false;
     }
     currentStudyKey = store().create(name);
@@ -131,13 +133,13 @@ bool StudyCommands::beginNewStudy() {
 
 bool StudyCommands::renameStudy() {
     if (currentStudyKey == 0) return false;
-    auto& prompter = session_.prompter();
-    auto answer = prompter.input("What Name would you like to give this current study?", currentName());
+    auto& ui = prompter();
+    auto answer = ui.input("What Name would you like to give this current study?", currentName());
     if (!answer) return false;
     const std::string name = core::trim(*answer);
     if (name.empty() || core::iequals(name, currentName())) return false;
     if (!core::isLegalName(name)) {
-        prompter.message(kBadName);
+        ui.message(kBadName);
         return false;
     }
     store().rename(currentStudyKey, name);
@@ -148,20 +150,20 @@ bool StudyCommands::renameStudy() {
 }
 
 bool StudyCommands::saveStudyAs() {
-    auto& prompter = session_.prompter();
+    auto& ui = prompter();
     for (;;) {
-        auto answer = prompter.input(
+        auto answer = ui.input(
             "What Name would you like to Save the current study as (You are making a copy of the Current Study with "
             "this new name)?");
         if (!answer) return false;
         const std::string name = core::trim(*answer);
         if (name.empty()) return false;
         if (core::iequals(name, currentName())) {
-            prompter.message("Please give it a different name or Cancel");
+            ui.message("Please give it a different name or Cancel");
             continue;
         }
         if (!core::isLegalName(name)) {
-            prompter.message(kBadName);
+            ui.message(kBadName);
             return false;
         }
         currentStudyKey = store().copy(currentStudyKey, name);
@@ -172,12 +174,12 @@ bool StudyCommands::saveStudyAs() {
 }
 
 bool StudyCommands::deleteStudy() {
-    auto& prompter = session_.prompter();
+    auto& ui = prompter();
     if (currentStudyKey == 0) {
-        prompter.message("This study can not be deleted.");
+        ui.message("This study can not be deleted.");
         return false;
     }
-    if (!prompter.ask("Are you sure you want to delete the Study '" + currentName() + "'?")) return false;
+    if (!ui.ask("Are you sure you want to delete the Study '" + currentName() + "'?")) return false;
     store().remove(currentStudyKey);
     currentStudyKey = 0;
     fillStudyList();
@@ -209,16 +211,16 @@ bool StudyCommands::sortByColumn(int position) {
 }
 
 StudyCommands::Typing StudyCommands::typeInGrid(long long key, int position, char typed) {
-    auto& prompter = session_.prompter();
+    auto& ui = prompter();
     if (key == session_.helpKey) {
-        prompter.message("You are not allowed to delete this row or change its comment.");
+        ui.message("You are not allowed to delete this row or change its comment.");
         return Typing::Refused;
     }
     const bool removeKey = typed == 'x' || typed == 'X' || typed == 'q' || typed == 'Q';
     if (position != analysis::kDeleteColumn || !removeKey) return Typing::Accepted;
     if (currentStudyKey != 0) {
         if (!store().removeMember(currentStudyKey, key)) {
-            prompter.message("Error 342, No record");
+            ui.message("Error 342, No record");
             return Typing::NotFound;
         }
         studyFilter = store().filterFor(currentStudyKey);
@@ -227,11 +229,11 @@ StudyCommands::Typing StudyCommands::typeInGrid(long long key, int position, cha
         return Typing::LeftStudy;
     }
     if (auto holder = store().studyHolding(key)) {
-        prompter.message("Can't delete this row as it is used in Study #" + std::to_string(*holder));
+        ui.message("Can't delete this row as it is used in Study #" + std::to_string(*holder));
         return Typing::Refused;
     }
     if (!analyses_.store().remove(key)) {
-        prompter.message("Cant find " + std::to_string(key));
+        ui.message("Cant find " + std::to_string(key));
         return Typing::NotFound;
     }
     refreshStudyGrid();
@@ -241,14 +243,14 @@ StudyCommands::Typing StudyCommands::typeInGrid(long long key, int position, cha
 std::string StudyCommands::exportCsv() {
     const std::string text =
         analysis::exportStudyCsv(session_.mainDb().db(), currentStudyKey, studyLab, session_.appDir());
-    session_.prompter().message(text);
+    prompter().message(text);
     return text;
 }
 
 long long StudyCommands::studySitesAbove(core::Progress* progress) {
-    auto& prompter = session_.prompter();
+    auto& ui = prompter();
     auto& live = analyses_.live();
-    if (!prompter.ask("This function may take a little time, before you do this, make sure you have the wind "
+    if (!ui.ask("This function may take a little time, before you do this, make sure you have the wind "
                       "generator selected that you wish to use and the appropriate variables for everything but "
                       "height of interest.\n\nShall I continue?"))
         return -1;
@@ -256,11 +258,11 @@ long long StudyCommands::studySitesAbove(core::Progress* progress) {
     const std::string speedUnit = live.speedUnit();
     const std::string word = live.statisticWord();
 
-    auto heightAnswer = prompter.input("What height are you interested in? (" + heightUnit + ")",
+    auto heightAnswer = ui.input("What height are you interested in? (" + heightUnit + ")",
                                        core::formatPlain(live.lookHeightShown()));
     if (!heightAnswer || core::trim(*heightAnswer).empty()) return -1;
     const double height = core::leadingNumber(*heightAnswer);
-    auto speedAnswer = prompter.input("What " + word +
+    auto speedAnswer = ui.input("What " + word +
                                       " wind speed do you want to evaluate? Enter 0 to include all sites in study. (" +
                                       speedUnit + ")");
     if (!speedAnswer || core::trim(*speedAnswer).empty()) return -1;
@@ -268,7 +270,7 @@ long long StudyCommands::studySitesAbove(core::Progress* progress) {
     const std::string heightText = core::formatPlain(height);
     const std::string speedText = core::formatPlain(speed);
 
-    if (!prompter.ask("I am about to calculate the percentage of your purchased sites that have wind speeds above " +
+    if (!ui.ask("I am about to calculate the percentage of your purchased sites that have wind speeds above " +
                       speedText + " " + speedUnit + " at " + heightText + " " + heightUnit +
                       " above the ground.  Is this correct?"))
         return -1;
@@ -277,7 +279,7 @@ long long StudyCommands::studySitesAbove(core::Progress* progress) {
     const auto count = static_cast<long long>(sites.size());
     const std::string name = sitesAboveStudyName(sites.size(), word, speedText, speedUnit, heightText, heightUnit);
     bool building = false;
-    if (prompter.ask("Would you like to have a study created of this search?")) {
+    if (ui.ask("Would you like to have a study created of this search?")) {
         building = true;
         std::optional<long long> existing;
         for (const auto& s : store().studies())
@@ -285,14 +287,14 @@ long long StudyCommands::studySitesAbove(core::Progress* progress) {
                 existing = s.key;
                 break;
             }
-        if (existing && prompter.ask("This study already exists, would you like to overwrite it"))
+        if (existing && ui.ask("This study already exists, would you like to overwrite it"))
             currentStudyKey = *existing;
         else
             currentStudyKey = store().create(name);
         fillStudyList();
         showStudy();
     }
-    const bool pause = prompter.ask("Would you like to pause between each site to view it and have the option to "
+    const bool pause = ui.ask("Would you like to pause between each site to view it and have the option to "
                                     "cancel the rest?");
 
     long long found = 0;
@@ -309,7 +311,7 @@ long long StudyCommands::studySitesAbove(core::Progress* progress) {
             ++found;
             if (building) addAnalysisToCurrentStudy(true);
         }
-        if (pause && prompter.ask("So far, I found " + std::to_string(found) +
+        if (pause && ui.ask("So far, I found " + std::to_string(found) +
                                   " reviewed sites above your speed.  There are a total of " + std::to_string(count) +
                                   " sites to review. Cancel the rest?"))
             break;
@@ -317,7 +319,7 @@ long long StudyCommands::studySitesAbove(core::Progress* progress) {
 
     showStudy();
     const double share = count > 0 ? static_cast<double>(found) / static_cast<double>(count) : 0.0;
-    prompter.message("Of your " + std::to_string(count) + " purchased sites, " + std::to_string(found) + " have " +
+    ui.message("Of your " + std::to_string(count) + " purchased sites, " + std::to_string(found) + " have " +
                      word + " windspeeds at " + heightText + " " + heightUnit + " that are above " + speedText + " " +
                      speedUnit + ", or " + core::formatNumber(share, "#0.0%"));
     return found;

@@ -6,7 +6,7 @@
 
 #include "analysis/StudyStore.h"
 
-namespace skyloom::core { class Progress; }
+namespace skyloom::core { class Progress; class Prompter; }
 
 namespace skyloom::session {
 
@@ -87,7 +87,11 @@ public:
     // the user stopped at a question.
     long long studySitesAbove(core::Progress* progress = nullptr);
 
+    // Where the dialogue goes; the session's prompter when unset.
+    core::Prompter* dialogue = nullptr;
+
 private:
+    core::Prompter& prompter();
     std::string currentName();
 
     Session& session_;
