@@ -2,7 +2,7 @@
 
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
-#include <SQLiteCpp/Transaction.h>
+#include <SQLiteCpp/Savepoint.h>
 
 #include "core/Dates.h"
 #include "core/Formats.h"
@@ -171,7 +171,7 @@ void StudyStore::rename(long long studyKey, const std::string& name) {
 }
 
 long long StudyStore::copy(long long from, const std::string& name) {
-    SQLite::Transaction tx(db_);
+    SQLite::Savepoint tx(db_, "study");
     const long long to = create(name);
     SQLite::Statement q(db_,
                         "INSERT INTO studykeys (studyKey, datapointkey, dateadded) "
@@ -180,23 +180,23 @@ long long StudyStore::copy(long long from, const std::string& name) {
     q.bind(2, now());
     q.bind(3, static_cast<int64_t>(from));
     q.exec();
-    tx.commit();
+    tx.release();
     return to;
 }
 
 void StudyStore::remove(long long studyKey) {
-    SQLite::Transaction tx(db_);
+    SQLite::Savepoint tx(db_, "study");
     SQLite::Statement members(db_, "DELETE FROM studykeys WHERE studyKey = ?");
     members.bind(1, static_cast<int64_t>(studyKey));
     members.exec();
     SQLite::Statement study(db_, "DELETE FROM studies WHERE studyKey = ?");
     study.bind(1, static_cast<int64_t>(studyKey));
     study.exec();
-    tx.commit();
+    tx.release();
 }
 
 void StudyStore::addMember(long long studyKey, long long analysis) {
-    SQLite::Transaction tx(db_);
+    SQLite::Savepoint tx(db_, "study");
     const std::string t = now();
     SQLite::Statement add(db_, "INSERT INTO studykeys (studyKey, datapointkey, dateadded) VALUES (?, ?, ?)");
     add.bind(1, static_cast<int64_t>(studyKey));
@@ -207,7 +207,7 @@ void StudyStore::addMember(long long studyKey, long long analysis) {
     touch.bind(1, t);
     touch.bind(2, static_cast<int64_t>(studyKey));
     touch.exec();
-    tx.commit();
+    tx.release();
 }
 
 bool StudyStore::isMember(long long studyKey, long long analysis) {

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include <SQLiteCpp/Database.h>
-#include <SQLiteCpp/Transaction.h>
+#include <SQLiteCpp/Savepoint.h>
 
 #include "analysis/AnalysisStore.h"
 #include "core/Constants.h"
@@ -66,17 +66,14 @@ long long AnalysisCommands::saveCurrentAnalysis() {
     record.print = printTrigger;
     auto& st = store();
     auto& ui = prompter();
+    // One commit for the whole save; it nests when the save recalls the analysis.
+    SQLite::Savepoint saving(st.db(), "save_analysis");
 
     const auto same = st.findSame(record);
     long long key = 0;
     if (!same.empty()) {
-        std::optional<analysis::AnalysisRecord> stored;
-        {
-            SQLite::Transaction tx(st.db());
-            key = same.size() > 1 ? st.mergeDuplicates(same, session_.helpKey) : same.front();
-            stored = st.load(key);
-            tx.commit();
-        }
+        key = same.size() > 1 ? st.mergeDuplicates(same, session_.helpKey) : same.front();
+        const auto stored = st.load(key);
         if (recallingFromGrid && !recalculating && stored) {
             const std::string lines = analysis::changeReportLines(*stored, record, key);
             if (!lines.empty()) ui.longMessage(analysis::changeReportMessage(key, stored->dodate, lines));
@@ -117,6 +114,7 @@ long long AnalysisCommands::saveCurrentAnalysis() {
     if (studies_) studies_->updateStudyIndicator();
     printTrigger = 0;
     storeLastKey();
+    saving.release();
     return key;
 }
 
@@ -185,9 +183,14 @@ bool AnalysisCommands::recalculateAllAnalyses(core::Progress* progress) {
     const auto keys = st.keysForRecalculation();
     bool cancelled = false;
     long long position = 0;
+    // Commits in batches: a cut-off run keeps what was recalculated, without a
+    // disk flush for every analysis.
+    constexpr long long kBatch = 100;
+    std::optional<SQLite::Savepoint> batch;
     try {
         for (long long key : keys) {
             ++position;
+            if (!batch) batch.emplace(st.db(), "recalculate");
             if (progress && progress->cancelRequested()) {
                 cancelled = true;
                 break;
@@ -198,8 +201,15 @@ bool AnalysisCommands::recalculateAllAnalyses(core::Progress* progress) {
                                "Recalculating Analysis ID " + std::to_string(key) + " => " + std::to_string(position) +
                                    " of " + std::to_string(count));
             recallAnalysis();
+            if (position % kBatch == 0) {
+                batch->release();
+                batch.reset();
+            }
         }
+        if (batch) batch->release();
+        batch.reset();
     } catch (...) {
+        batch.reset();
         recalculating = false;
         recallingFromGrid = false;
         throw;
