@@ -109,6 +109,23 @@ void showStudyOrFail(session::StudyCommands& studies, long long study) {
 
 void setLiveAnalysisFactory(LiveAnalysisFactory factory) { liveFactory() = std::move(factory); }
 
+long long saveAnalysisRecord(CliContext& ctx, session::LiveAnalysis& live) {
+    auto& s = ctx.session();
+    Commands c(s, live);
+    c.studies.currentStudyKey = s.lastStudy;
+    c.studies.showStudy();
+    // The run has just computed these inputs: the row it lands on counts as shown
+    // and recalled, so the save does not compute it a second time.
+    const auto same = c.analyses.store().findSame(live.current());
+    if (!same.empty()) {
+        long long survivor = same.back();
+        for (long long k : same)
+            if (k == s.helpKey) survivor = k;
+        c.analyses.shownAnalysisId = c.analyses.recallAnalysisId = survivor;
+    }
+    return c.analyses.saveCurrentAnalysis();
+}
+
 void addAnalysisCommands(CLI::App& app, CliContext& ctx) {
     static long long studyOption = 0;
     static bool json = false;

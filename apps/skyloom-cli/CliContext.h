@@ -70,4 +70,9 @@ void addAnalysisCommands(CLI::App& app, CliContext& ctx);
 using LiveAnalysisFactory = std::function<std::unique_ptr<session::LiveAnalysis>(session::Session&)>;
 void setLiveAnalysisFactory(LiveAnalysisFactory factory);
 
+// Stores the analysis `live` has just computed as the windows do (the same
+// inputs keep their row and ID) and returns its ID, 0 when it used no soundings.
+// Every `analyse` run calls this and prints the ID (`key` in its JSON).
+long long saveAnalysisRecord(CliContext& ctx, session::LiveAnalysis& live);
+
 }  // namespace skyloom::cli

@@ -241,10 +241,13 @@ int StudyStore::removeOrphans() {
 }
 
 void StudyStore::refreshInStudy() {
+    // Only rows whose flag changes are written.
     db_.exec(
-        "UPDATE datapoints SET instudy = CASE WHEN EXISTS "
-        "(SELECT 1 FROM studykeys k WHERE k.datapointkey = datapoints.key) THEN -1 ELSE 0 END "
-        "WHERE deleted <> 'x'");
+        "UPDATE datapoints SET instudy = -1 WHERE deleted <> 'x' AND instudy IS NOT -1 "
+        "AND key IN (SELECT datapointkey FROM studykeys)");
+    db_.exec(
+        "UPDATE datapoints SET instudy = 0 WHERE deleted <> 'x' AND instudy IS NOT 0 "
+        "AND key NOT IN (SELECT datapointkey FROM studykeys)");
 }
 
 std::vector<AnalsRow> StudyStore::rows(const std::string& filter, const std::string& orderBy) {
