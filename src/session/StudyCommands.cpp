@@ -60,7 +60,6 @@ void StudyCommands::showStudy() {
         studyFilter = st.filterFor(currentStudyKey);
     }
     studyNumLab = " This is Study " + std::to_string(currentStudyKey);
-    gridOrder = "key desc";
     refreshStudyGrid();
     session_.lastStudy = currentStudyKey;
     session_.settings().set("LastStudy", std::to_string(currentStudyKey));
@@ -68,6 +67,11 @@ void StudyCommands::showStudy() {
 }
 
 void StudyCommands::refreshStudyGrid() {
+    gridOrder = "key desc";
+    loadGrid();
+}
+
+void StudyCommands::loadGrid() {
     auto& st = store();
     gridRows = st.rows(studyFilter, gridOrder);
     ninLab = std::to_string(gridRows.size()) + " in list";
@@ -206,7 +210,7 @@ bool StudyCommands::sortByColumn(int position) {
     auto order = gridSort.click(position);
     if (!order) return false;
     gridOrder = *order;
-    refreshStudyGrid();
+    loadGrid();
     return true;
 }
 

@@ -38,7 +38,7 @@ public:
     std::string ninLab;          // row count + " in list"
     std::vector<analysis::AnalsRow> gridRows;
     int gridRow = 0;             // the row the grid is positioned on
-    std::string gridOrder = "key desc";
+    std::string gridOrder = "key desc";   // a heading click's order until the next refresh
     analysis::GridSort gridSort;
     std::vector<std::string> studyList;
     StudyIndicator indicator;
@@ -92,6 +92,7 @@ public:
 
 private:
     core::Prompter& prompter();
+    void loadGrid();
     std::string currentName();
 
     Session& session_;

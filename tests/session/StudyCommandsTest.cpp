@@ -244,6 +244,11 @@ TEST_F(StudyCommandsFixture, headingClicksSortTheGrid) {
     EXPECT_TRUE(studies->sortByColumn(2));
     EXPECT_EQ(gridKeys(), (std::vector<long long>{3, 1, 4, 2}));
     EXPECT_FALSE(studies->sortByColumn(25));
+    EXPECT_EQ(gridKeys(), (std::vector<long long>{3, 1, 4, 2}));
+    // A refresh lists newest first again.
+    studies->refreshStudyGrid();
+    EXPECT_EQ(gridKeys(), (std::vector<long long>{4, 3, 2, 1}));
+    EXPECT_EQ(studies->gridSort.mark(2), "SRT^");
 }
 
 TEST_F(StudyCommandsFixture, orphanMembershipsGoWhenTheirAnalysisIsGone) {
