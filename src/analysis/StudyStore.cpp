@@ -2,7 +2,8 @@
 
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
-#include <SQLiteCpp/Savepoint.h>
+
+#include "analysis/NestedTransaction.h"
 
 #include "core/Dates.h"
 #include "core/Formats.h"
@@ -171,7 +172,7 @@ void StudyStore::rename(long long studyKey, const std::string& name) {
 }
 
 long long StudyStore::copy(long long from, const std::string& name) {
-    SQLite::Savepoint tx(db_, "study");
+    NestedTransaction tx(db_, "study");
     const long long to = create(name);
     SQLite::Statement q(db_,
                         "INSERT INTO studykeys (studyKey, datapointkey, dateadded) "
@@ -180,23 +181,23 @@ long long StudyStore::copy(long long from, const std::string& name) {
     q.bind(2, now());
     q.bind(3, static_cast<int64_t>(from));
     q.exec();
-    tx.release();
+    tx.commit();
     return to;
 }
 
 void StudyStore::remove(long long studyKey) {
-    SQLite::Savepoint tx(db_, "study");
+    NestedTransaction tx(db_, "study");
     SQLite::Statement members(db_, "DELETE FROM studykeys WHERE studyKey = ?");
     members.bind(1, static_cast<int64_t>(studyKey));
     members.exec();
     SQLite::Statement study(db_, "DELETE FROM studies WHERE studyKey = ?");
     study.bind(1, static_cast<int64_t>(studyKey));
     study.exec();
-    tx.release();
+    tx.commit();
 }
 
 void StudyStore::addMember(long long studyKey, long long analysis) {
-    SQLite::Savepoint tx(db_, "study");
+    NestedTransaction tx(db_, "study");
     const std::string t = now();
     SQLite::Statement add(db_, "INSERT INTO studykeys (studyKey, datapointkey, dateadded) VALUES (?, ?, ?)");
     add.bind(1, static_cast<int64_t>(studyKey));
@@ -207,7 +208,7 @@ void StudyStore::addMember(long long studyKey, long long analysis) {
     touch.bind(1, t);
     touch.bind(2, static_cast<int64_t>(studyKey));
     touch.exec();
-    tx.release();
+    tx.commit();
 }
 
 bool StudyStore::isMember(long long studyKey, long long analysis) {

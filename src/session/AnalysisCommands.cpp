@@ -1,11 +1,12 @@
 #include "session/AnalysisCommands.h"
 
 #include <cmath>
+#include <optional>
 
 #include <SQLiteCpp/Database.h>
-#include <SQLiteCpp/Savepoint.h>
 
 #include "analysis/AnalysisStore.h"
+#include "analysis/NestedTransaction.h"
 #include "core/Constants.h"
 #include "core/Formats.h"
 #include "core/Progress.h"
@@ -67,7 +68,7 @@ long long AnalysisCommands::saveCurrentAnalysis() {
     auto& st = store();
     auto& ui = prompter();
     // One commit for the whole save; it nests when the save recalls the analysis.
-    SQLite::Savepoint saving(st.db(), "save_analysis");
+    analysis::NestedTransaction saving(st.db(), "save_analysis");
 
     const auto same = st.findSame(record);
     long long key = 0;
@@ -114,7 +115,7 @@ long long AnalysisCommands::saveCurrentAnalysis() {
     if (studies_) studies_->updateStudyIndicator();
     printTrigger = 0;
     storeLastKey();
-    saving.release();
+    saving.commit();
     return key;
 }
 
@@ -186,7 +187,7 @@ bool AnalysisCommands::recalculateAllAnalyses(core::Progress* progress) {
     // Commits in batches: a cut-off run keeps what was recalculated, without a
     // disk flush for every analysis.
     constexpr long long kBatch = 100;
-    std::optional<SQLite::Savepoint> batch;
+    std::optional<analysis::NestedTransaction> batch;
     try {
         for (long long key : keys) {
             ++position;
@@ -202,11 +203,11 @@ bool AnalysisCommands::recalculateAllAnalyses(core::Progress* progress) {
                                    " of " + std::to_string(count));
             recallAnalysis();
             if (position % kBatch == 0) {
-                batch->release();
+                batch->commit();
                 batch.reset();
             }
         }
-        if (batch) batch->release();
+        if (batch) batch->commit();
         batch.reset();
     } catch (...) {
         batch.reset();

@@ -4,6 +4,9 @@
 
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
+#include <sqlite3.h>
+
+#include <stdexcept>
 
 #include "analysis/AnalysisStore.h"
 #include "AnalysisCommandsFake.h"
@@ -293,4 +296,43 @@ TEST_F(AnalysisCommandsFixture, recalculationShowsItsProgressAndReportsNothing) 
                                                         "Recalculating Analysis ID " + std::to_string(k2) + " => 2 of 2"}));
     EXPECT_TRUE(prompter.messages.empty());
     EXPECT_DOUBLE_EQ(store().load(k2)->result(analysis::PotkW), 99);
+}
+
+TEST_F(AnalysisCommandsFixture, aSaveThatFailsLeavesTheStoredAnalysisAsItWas) {
+    const long long key = store().insert(live.next);
+    store().setComment(key, "Good site");
+    commands->shownAnalysisId = 0;
+    live.comment = "new remark";
+    live.next.generatorCost = 77777;
+    live.recalculation = [](AnalysisRecord&) { throw std::runtime_error("station data file unreadable"); };
+    EXPECT_THROW(commands->saveCurrentAnalysis(), std::runtime_error);
+    auto back = store().load(key).value();
+    EXPECT_DOUBLE_EQ(back.generatorCost, 20000);
+    EXPECT_EQ(back.comment, "Good site");
+    // The connection is usable again and nothing is left open.
+    EXPECT_TRUE(db().getHandle() != nullptr);
+    live.recalculation = nullptr;
+    commands->shownAnalysisId = key;
+    EXPECT_EQ(commands->saveCurrentAnalysis(), key);
+    EXPECT_DOUBLE_EQ(store().load(key)->generatorCost, 77777);
+    EXPECT_EQ(sqlite3_get_autocommit(db().getHandle()), 1);
+}
+
+TEST_F(AnalysisCommandsFixture, aCancelledRecalculationDoesNotStoreTheLevel) {
+    class CancelAfterOne : public core::Progress {
+    public:
+        void step(std::int64_t, std::int64_t, std::string_view text) override {
+            if (!text.empty()) ++steps;
+        }
+        bool cancelRequested() override { return steps >= 1; }
+        int steps = 0;
+    } progress;
+    session->settings().set("ReCalcLevel", "6");
+    store().insert(test::sampleRecord(1));
+    store().insert(test::sampleRecord(2));
+    prompter.yes();
+    EXPECT_FALSE(commands->recalculateAllAnalyses(&progress));
+    EXPECT_EQ(live.recomputed.size(), 1u);
+    EXPECT_EQ(session->settings().get("ReCalcLevel"), "6");
+    EXPECT_FALSE(commands->recalculating);
 }
