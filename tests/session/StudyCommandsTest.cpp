@@ -324,3 +324,34 @@ TEST(StudyName, slashesBecomeTildesAndCommasGo) {
     EXPECT_EQ(session::sitesAboveStudyName(1200, "mean", "5,5", "m/sec", "100", "feet"),
               "Sites of 1200 having mean wind speeds above 55 m~sec at 100 feet");
 }
+
+TEST_F(StudyCommandsFixture, aSavedAnalysisUpdatesTheGridAndTheIndicator) {
+    newStudy("Coast");
+    live.next = test::sampleRecord(555);
+    const long long key = analyses->saveCurrentAnalysis();
+    EXPECT_EQ(key, 5);
+    EXPECT_TRUE(studies->indicator.addButtonVisible);
+    EXPECT_EQ(studies->indicator.csLab, "Current Study is:");
+    studies->addAnalysisToCurrentStudy();
+    EXPECT_EQ(gridKeys(), std::vector<long long>{5});
+    EXPECT_EQ(studies->gridRow, 0);
+    EXPECT_EQ(studies->indicator.csLab, "This analysis is already in the Current Study:");
+    EXPECT_EQ(db().execAndGet("SELECT instudy FROM datapoints WHERE key = 5").getInt(), -1);
+
+    // Study 0 is positioned on the current analysis; leaving the study clears the flag.
+    studies->showAllStudies();
+    analyses->currentAnalysisId = 2;
+    studies->refreshStudyGrid();
+    EXPECT_EQ(studies->gridRow, 3);
+    studies->pickStudy("Study #1 = Coast, created on ...");
+    EXPECT_EQ(studies->typeInGrid(5, analysis::kDeleteColumn, 'x'), StudyCommands::Typing::LeftStudy);
+    EXPECT_EQ(db().execAndGet("SELECT instudy FROM datapoints WHERE key = 5").getInt(), 0);
+
+    // A row picked in the grid is computed again and reports nothing when unchanged.
+    studies->showAllStudies();
+    EXPECT_TRUE(analyses->recallFromGrid(3));
+    EXPECT_EQ(live.recomputed, std::vector<long long>{3});
+    EXPECT_EQ(analyses->currentAnalysisId, 3);
+    EXPECT_EQ(studies->gridRow, 2);
+    EXPECT_TRUE(prompter.messages.empty());
+}
