@@ -271,6 +271,10 @@ void addAnalysisCommands(CLI::App& app, CliContext& ctx) {
         showStudyOrFail(c.studies, number);
         for (long long id : members) {
             if (!c.analyses.store().isPresent(id)) throw CliError("there is no analysis with an ID of " + std::to_string(id));
+            if (c.studies.store().isMember(number, id)) {
+                std::cout << "Analysis ID " << id << " is already in Study #" << number << std::endl;
+                continue;
+            }
             c.analyses.currentAnalysisId = id;
             c.studies.addAnalysisToCurrentStudy(true);
         }

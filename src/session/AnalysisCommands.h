@@ -70,6 +70,7 @@ public:
     void dropStore();
     // The study commands that show the grid and the indicator; may stay unset.
     void setStudies(StudyCommands* studies) { studies_ = studies; }
+    StudyCommands* studies() const { return studies_; }
 
     // The analysis now shown; stored as the setting LastKey after every save and recall.
     long long currentAnalysisId = 0;

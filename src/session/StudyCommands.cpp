@@ -34,7 +34,9 @@ StudyCommands::StudyCommands(Session& session, AnalysisCommands& analyses) : ses
     analyses_.setStudies(this);
 }
 
-StudyCommands::~StudyCommands() { analyses_.setStudies(nullptr); }
+StudyCommands::~StudyCommands() {
+    if (analyses_.studies() == this) analyses_.setStudies(nullptr);
+}
 
 analysis::StudyStore& StudyCommands::store() {
     if (!store_) store_ = std::make_unique<analysis::StudyStore>(session_.mainDb().db());
@@ -46,6 +48,14 @@ void StudyCommands::dropStore() { store_.reset(); }
 core::Prompter& StudyCommands::prompter() { return dialogue ? *dialogue : session_.prompter(); }
 
 std::string StudyCommands::currentName() { return core::trim(studyLab); }
+
+void StudyCommands::restoreFromSettings() {
+    currentStudyKey = session_.lastStudy;
+    analyses_.currentAnalysisId = session_.lastKey;
+    analyses_.recallAnalysisId = 0;
+    fillStudyList();
+    showStudy();
+}
 
 void StudyCommands::showStudy() {
     auto& st = store();

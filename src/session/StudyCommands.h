@@ -43,6 +43,9 @@ public:
     std::vector<std::string> studyList;
     StudyIndicator indicator;
 
+    // At start-up: the study and the analysis shown last (LastStudy, LastKey)
+    // become current, no recall is pending, and the study list and grid are filled.
+    void restoreFromSettings();
     // Builds the filter of the current study, sets the labels, refreshes the grid,
     // stores LastStudy and refreshes the indicator. A study that no longer exists
     // shows as study 0.

@@ -355,3 +355,27 @@ TEST_F(StudyCommandsFixture, aSavedAnalysisUpdatesTheGridAndTheIndicator) {
     EXPECT_EQ(studies->gridRow, 2);
     EXPECT_TRUE(prompter.messages.empty());
 }
+
+TEST_F(StudyCommandsFixture, startUpRestoresTheLastStudyAndAnalysis) {
+    const long long study = newStudy("Coast");
+    analyses->currentAnalysisId = 2;
+    studies->addAnalysisToCurrentStudy();
+    session->lastStudy = study;
+    session->lastKey = 2;
+    analyses->recallAnalysisId = 9;
+    StudyCommands again(*session, *analyses);
+    again.restoreFromSettings();
+    EXPECT_EQ(again.currentStudyKey, study);
+    EXPECT_EQ(analyses->currentAnalysisId, 2);
+    EXPECT_EQ(analyses->recallAnalysisId, 0);
+    EXPECT_EQ(again.studyLab, " Coast");
+    EXPECT_EQ(again.studyList.size(), 2u);
+    EXPECT_EQ(again.indicator.csLab, "This analysis is already in the Current Study:");
+
+    // A study deleted meanwhile shows as study 0.
+    session->lastStudy = 42;
+    again.restoreFromSettings();
+    EXPECT_EQ(again.currentStudyKey, 0);
+    EXPECT_EQ(again.studyLab, " List of all previous Analysis");
+    EXPECT_EQ(session->settings().get("LastStudy"), "0");
+}
