@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
     addOrderingCommands(app, ctx);
     addGeneratorCommands(app, ctx);
     addEnergyOptions(ctx);
+    addAnalysisCommands(app, ctx);
 
     try {
         app.parse(argc, argv);
