@@ -13,6 +13,7 @@
 #include "core/Rounding.h"
 #include "core/SqlUtil.h"
 #include "core/Text.h"
+#include "session/PowerPage.h"
 #include "session/SiteAnalysis.h"
 #include "session/StationSummary.h"
 #include "sounding/HeightInterpolation.h"
@@ -109,20 +110,6 @@ struct AnalyseOptions {
 };
 
 // Messages of a JSON run go to standard error so the output stays one document.
-class ErrorStreamPrompter : public core::Prompter {
-public:
-    explicit ErrorStreamPrompter(core::Prompter& inner) : inner_(inner) {}
-    void message(std::string_view text, std::string_view) override { std::cerr << text << std::endl; }
-    std::optional<std::string> input(std::string_view prompt, std::string_view defaultValue) override {
-        return inner_.input(prompt, defaultValue);
-    }
-    bool ask(std::string_view question, std::string_view title, bool noIsDefault) override {
-        return inner_.ask(question, title, noIsDefault);
-    }
-private:
-    core::Prompter& inner_;
-};
-
 // Ends the command with exit code 1 after the program's own message was shown.
 [[noreturn]] void refused() { throw CLI::RuntimeError(1); }
 
@@ -171,14 +158,13 @@ void runAnalyse(CliContext& ctx, const AnalyseOptions& o) {
     if (!o.from.empty()) from = parseDate(o.from);
     if (!o.to.empty()) to = parseDate(o.to);
 
-    ErrorStreamPrompter errPrompter(ctx.prompter);
-    core::Prompter& prompter = o.json ? static_cast<core::Prompter&>(errPrompter) : ctx.prompter;
-    session::SiteAnalysis analysis(s.mainDb(), s.settings(), prompter, s.stations());
+    ctx.prompter.messagesToError = o.json;
+    core::Prompter& prompter = ctx.prompter;
+    session::PowerPage page(s);
+    session::SiteAnalysis& analysis = page.site();
     analysis.setUnits(units);
-    analysis.setHeightOfInterestFeet(*heightFeet);
+    page.setHeightFeet(*heightFeet);
     analysis.setProgress(&ctx.progress);
-    session::AnalysisListenerChain listeners;
-    analysis.setListener(&listeners);
 
     const auto range = analysis.stationRange(wmo);
     if (!range || !s.stations().find(wmo)) {
@@ -190,7 +176,7 @@ void runAnalyse(CliContext& ctx, const AnalyseOptions& o) {
     }
 
     Json result = Json::object();
-    AnalyseRun run{s, analysis, listeners, units, *heightFeet, o.json, result, std::cout};
+    AnalyseRun run{s, page, analysis, units, *heightFeet, o.json, result, std::cout};
     for (auto& e : extensions())
         if (e.prepare) e.prepare(run);
 
@@ -289,6 +275,11 @@ void runAnalyse(CliContext& ctx, const AnalyseOptions& o) {
     }
     for (auto& e : extensions())
         if (e.report) e.report(run);
+    // Every run with a generator is stored as the windows store it.
+    if (page.lastSavedKey() > 0) {
+        result.set("key", page.lastSavedKey());
+        if (!o.json) std::cout << "\nAnalysis ID " << core::formatNumber(static_cast<double>(page.lastSavedKey()), "000000") << "\n";
+    }
     if (o.json) std::cout << result.dump() << std::endl;
     std::cout << std::flush;
 }

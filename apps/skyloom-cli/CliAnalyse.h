@@ -12,7 +12,7 @@
 #include "sounding/Units.h"
 
 namespace skyloom::session {
-class AnalysisListenerChain;
+class PowerPage;
 class Session;
 class SiteAnalysis;
 }  // namespace skyloom::session
@@ -61,9 +61,9 @@ private:
 // One run of `analyse`, as the command's extensions see it.
 struct AnalyseRun {
     session::Session& session;
-    session::SiteAnalysis& analysis;
-    // Listeners of the analysis; an extension adds its own and may name the generator source.
-    session::AnalysisListenerChain& listeners;
+    // The analysis of the run: its site, generator, energy and the saved record.
+    session::PowerPage& page;
+    session::SiteAnalysis& analysis;      // page.site()
     sounding::Units units;
     double heightFeet;            // the height of interest
     bool json;

@@ -8,16 +8,12 @@
 #include "analysis/StudyStore.h"
 #include "core/Text.h"
 #include "session/AnalysisCommands.h"
+#include "session/PowerPage.h"
 #include "session/StudyCommands.h"
 
 namespace skyloom::cli {
 
 namespace {
-
-LiveAnalysisFactory& liveFactory() {
-    static LiveAnalysisFactory factory;
-    return factory;
-}
 
 // Stands in for the analysis engine where a command only reads and arranges
 // stored analyses; anything that would compute is refused.
@@ -107,25 +103,6 @@ void showStudyOrFail(session::StudyCommands& studies, long long study) {
 
 }  // namespace
 
-void setLiveAnalysisFactory(LiveAnalysisFactory factory) { liveFactory() = std::move(factory); }
-
-long long saveAnalysisRecord(CliContext& ctx, session::LiveAnalysis& live) {
-    auto& s = ctx.session();
-    Commands c(s, live);
-    c.studies.currentStudyKey = s.lastStudy;
-    c.studies.showStudy();
-    // The run has just computed these inputs: the row it lands on counts as shown
-    // and recalled, so the save does not compute it a second time.
-    const auto same = c.analyses.store().findSame(live.current());
-    if (!same.empty()) {
-        long long survivor = same.back();
-        for (long long k : same)
-            if (k == s.helpKey) survivor = k;
-        c.analyses.shownAnalysisId = c.analyses.recallAnalysisId = survivor;
-    }
-    return c.analyses.saveCurrentAnalysis();
-}
-
 void addAnalysisCommands(CLI::App& app, CliContext& ctx) {
     static long long studyOption = 0;
     static bool json = false;
@@ -168,14 +145,13 @@ void addAnalysisCommands(CLI::App& app, CliContext& ctx) {
     recall->add_option("ID", recallId, "Analysis ID")->required();
     recall->callback([&ctx] {
         auto& s = ctx.session();
-        if (!liveFactory()) throw CliError("computing analyses is not available in this build");
-        auto live = liveFactory()(s);
-        Commands c(s, *live);
+        session::PowerPage page(s);
+        page.analyses().currentAnalysisId = s.lastKey;
         // The recall command's input box, answered with the ID; an absent ID ends it.
         ArgumentPrompter answers(ctx.prompter, {recallId, "0"}, false);
-        c.analyses.dialogue = &answers;
-        if (!c.analyses.recallAnalysisByNumber()) throw CliError("analysis " + recallId + " was not recalled");
-        std::cout << "Analysis ID " << c.analyses.currentAnalysisId << std::endl;
+        page.analyses().dialogue = &answers;
+        if (!page.analyses().recallAnalysisByNumber()) throw CliError("analysis " + recallId + " was not recalled");
+        std::cout << "Analysis ID " << page.analyses().currentAnalysisId << std::endl;
     });
 
     static bool recalcYes = false;
@@ -184,12 +160,11 @@ void addAnalysisCommands(CLI::App& app, CliContext& ctx) {
     recalc->add_flag("--yes", recalcYes, "Answer Yes to the question");
     recalc->callback([&ctx] {
         auto& s = ctx.session();
-        if (!liveFactory()) throw CliError("computing analyses is not available in this build");
-        auto live = liveFactory()(s);
-        Commands c(s, *live);
+        session::PowerPage page(s);
+        page.analyses().currentAnalysisId = s.lastKey;
         ArgumentPrompter answers(ctx.prompter, {}, recalcYes);
-        c.analyses.dialogue = &answers;
-        const bool stored = c.analyses.recalculateAllAnalyses(&ctx.progress);
+        page.analyses().dialogue = &answers;
+        const bool stored = page.analyses().recalculateAllAnalyses(&ctx.progress);
         ctx.progress.finish();
         if (!stored) throw CliError("the analyses were not recalculated");
         std::cout << "Calculation level " << s.settings().get("ReCalcLevel") << " stored" << std::endl;

@@ -17,7 +17,8 @@ bool readLine(std::string& line) {
 }  // namespace
 
 void TerminalPrompter::message(std::string_view text, std::string_view) {
-    if (!quiet) std::cout << text << std::endl;
+    if (quiet) return;
+    (messagesToError ? std::cerr : std::cout) << text << std::endl;
 }
 
 std::optional<std::string> TerminalPrompter::input(std::string_view prompt, std::string_view defaultValue) {

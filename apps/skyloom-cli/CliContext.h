@@ -30,7 +30,8 @@ public:
     Answer askYesNoCancel(std::string_view question, std::string_view title = {}) override;
     std::optional<std::string> openFile(std::string_view title, std::string_view filter,
                                         std::string_view startFolder = {}) override;
-    bool quiet = false;   // --quiet: messages suppressed
+    bool quiet = false;            // --quiet: messages suppressed
+    bool messagesToError = false;  // messages on standard error (while writing JSON)
 };
 
 // A progress bar on standard error, drawn only when it is a terminal.
@@ -69,15 +70,5 @@ void addOrderingCommands(CLI::App& app, CliContext& ctx);
 void installDemoData(CliContext& ctx, bool importToo);
 void addGeneratorCommands(CLI::App& app, CliContext& ctx);
 void addAnalysisCommands(CLI::App& app, CliContext& ctx);
-
-// The analysis engine that `recall` and `recalculate-all` compute with, made on
-// the session; until one is set those commands refuse.
-using LiveAnalysisFactory = std::function<std::unique_ptr<session::LiveAnalysis>(session::Session&)>;
-void setLiveAnalysisFactory(LiveAnalysisFactory factory);
-
-// Stores the analysis `live` has just computed as the windows do (the same
-// inputs keep their row and ID) and returns its ID, 0 when it used no soundings.
-// Every `analyse` run calls this and prints the ID (`key` in its JSON).
-long long saveAnalysisRecord(CliContext& ctx, session::LiveAnalysis& live);
 
 }  // namespace skyloom::cli

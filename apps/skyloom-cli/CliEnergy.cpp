@@ -12,6 +12,7 @@
 #include "power/GeneratorStore.h"
 #include "power/PowerPageEnergy.h"
 #include "power/PowerProduction.h"
+#include "session/PowerPage.h"
 #include "session/Session.h"
 #include "session/SiteAnalysis.h"
 
@@ -74,30 +75,18 @@ void printEnergy(std::ostream& out, const power::PowerPageEnergy& e) {
         << "  Net Savings: " << m.netSave << "\n";
 }
 
-// What `prepare` settled before the analysis, for `report` after it.
-struct EnergySetUp {
-    std::optional<power::GeneratorRecord> generator;
-    power::PowerPageInputs inputs;
-};
-
 // Checks the options before the analysis runs, so a refused value stops the
 // command before anything is printed.
-void prepareEnergy(AnalyseRun& run, CLI::App* analyse, const EnergyOptions& o, EnergySetUp& setUp) {
-    setUp.generator.reset();
+void prepareEnergy(AnalyseRun& run, CLI::App* analyse, const EnergyOptions& o) {
     const std::string name = generatorOption(analyse);
     const bool anyOption = o.usage || o.storage || o.efficiency || o.buy || o.sell || o.generatorCost || o.storageCost;
     if (name.empty()) {
         if (anyOption) throw CliError("the energy and money options need --generator");
         return;
     }
-    auto g = power::GeneratorStore(run.session.mainDb().db()).findByName(name);
-    if (!g) throw CliError("there is no generator named '" + name + "'");
-
-    power::PowerPageInputs& in = setUp.inputs;
-    in = power::PowerPageInputs{};
-    in.storeEff = 80;
-    in.batDollarsPerYr = run.session.settings().getNumber("BatCostPerkWhrPerYr", 0);
-    in.generatorCost = g->costPerYear;
+    // The page starts with its own defaults (store efficiency 80, the storage cost
+    // setting, the generator's yearly cost); each option goes through its field.
+    power::PowerPageInputs& in = run.page.energy().inputs();
     applyOption(o.usage, "--usage", power::EnergyField::Usage, in);
     applyOption(o.storage, "--storage", power::EnergyField::BankSize, in);
     applyOption(o.efficiency, "--efficiency", power::EnergyField::StoreEff, in);
@@ -105,27 +94,12 @@ void prepareEnergy(AnalyseRun& run, CLI::App* analyse, const EnergyOptions& o, E
     applyOption(o.sell, "--sell", power::EnergyField::SellPrice, in);
     applyOption(o.generatorCost, "--generator-cost", power::EnergyField::GeneratorCost, in);
     applyOption(o.storageCost, "--storage-cost", power::EnergyField::StorageCost, in);
-    setUp.generator = std::move(g);
 }
 
-void reportEnergy(AnalyseRun& run, const EnergySetUp& setUp) {
-    if (!setUp.generator) return;
-    const power::GeneratorRecord& g = *setUp.generator;
-    power::PowerPageEnergy e;
-    e.inputs = setUp.inputs;
-    e.maxToGrid = g.maxToGrid;
-    e.stateOfCharge = run.session.stateOfCharge;
-
-    // The generator power of every sounding at the height of interest, with the
-    // temperature-and-pressure correction of that height.
-    sounding::SoundingSet& set = run.analysis.soundings();
-    const power::PowerModel model = power::PowerModel::fromGenerator(g);
-    const power::LevelPowerResults levels = power::computeLevelPower(set, model);
-    const double correction = 1.0 + power::heightEffect(levels, run.heightFeet);
-    const auto powers = power::soundingPowerAtFeet(set, model, run.heightFeet, correction);
-    const auto speeds = power::soundingSpeedsAtFeet(set, run.heightFeet);
-    e.setSoundings(set, powers, speeds, model.curve.speed[0], model.curve.cutOut);
-    e.run();
+void reportEnergy(AnalyseRun& run) {
+    const session::EnergyListener& listener = run.page.energy();
+    if (!listener.computed()) return;
+    const power::PowerPageEnergy& e = listener.energy();
 
     const power::PowerPageInputs& in = e.inputs;
     run.result.set("aveused", in.aveUsed);
@@ -147,7 +121,6 @@ void reportEnergy(AnalyseRun& run, const EnergySetUp& setUp) {
 void addEnergyOptions(CliContext&) {
     static EnergyOptions options;
     static CLI::App* analyse = nullptr;
-    static EnergySetUp setUp;
     AnalyseExtension ext;
     ext.addOptions = [](CLI::App& cmd) {
         analyse = &cmd;
@@ -161,8 +134,8 @@ void addEnergyOptions(CliContext&) {
         cmd.add_option("--storage-cost", options.storageCost,
                        "Yearly cost of storage per kWhr of capacity, $ (default: the setting)");
     };
-    ext.prepare = [](AnalyseRun& run) { prepareEnergy(run, analyse, options, setUp); };
-    ext.report = [](AnalyseRun& run) { reportEnergy(run, setUp); };
+    ext.prepare = [](AnalyseRun& run) { prepareEnergy(run, analyse, options); };
+    ext.report = [](AnalyseRun& run) { reportEnergy(run); };
     addAnalyseExtension(std::move(ext));
 }
 

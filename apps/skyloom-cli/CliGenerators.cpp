@@ -11,6 +11,7 @@
 #include "power/GeneratorStore.h"
 #include "session/GeneratorCommands.h"
 #include "session/PowerListener.h"
+#include "session/PowerPage.h"
 #include "session/Session.h"
 
 namespace skyloom::cli {
@@ -31,21 +32,18 @@ struct GeneratorCli {
 // `analyse --generator NAME`: the power figures of the generator at the height of interest.
 void addAnalysePowerOptions(CliContext& ctx) {
     static std::string generatorName;
-    static session::PowerListener listener;
     AnalyseExtension e;
     e.addOptions = [](CLI::App& analyse) {
         analyse.add_option("--generator", generatorName, "Wind generator whose power is computed at the height");
     };
-    e.prepare = [&ctx](AnalyseRun& run) {
+    e.prepare = [](AnalyseRun& run) {
         if (generatorName.empty()) return;
-        power::GeneratorStore store(ctx.session().mainDb().db());
-        auto g = store.findByName(generatorName);
-        if (!g) throw CliError("there is no generator named '" + generatorName + "'");
-        listener.setGenerator(std::move(g));
-        run.listeners.add(&listener);
-        run.listeners.setGeneratorSource(&listener);
+        // The height of interest stays the one asked for on the command line.
+        if (!run.page.chooseGenerator(generatorName, false))
+            throw CliError("there is no generator named '" + generatorName + "'");
     };
     e.report = [](AnalyseRun& run) {
+        const session::PowerListener& listener = run.page.power();
         if (generatorName.empty() || !listener.computed()) return;
         const auto a = listener.analysisAt(run.heightFeet, run.units);
         run.result.set("genname", listener.generator()->name);
