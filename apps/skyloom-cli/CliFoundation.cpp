@@ -107,17 +107,13 @@ void addFoundationCommands(CLI::App& app, CliContext& ctx) {
         std::cout << n << " stations read" << std::endl;
     });
 
-    auto* demo = app.add_subcommand("demo-run", "Show the analysis of a default station (used when no display)");
-    ctx.addFolderOption(demo);
-    demo->callback([&ctx] {
-        auto& s = ctx.session();
-        long wmo = defaultStation(s);
-        if (wmo == 0) {
-            std::cout << session::kNoStationPrompt << std::endl;
-            return;
-        }
-        auto text = session::stationSummary(s.mainDb(), wmo);
-        std::cout << core::trim(text ? text->substr(0, 200) : std::string()) << std::endl;
+    auto* byDefault = app.add_subcommand(
+        "default-station", "Print the WMO number of the station shown first (the first with data, demo stations first)");
+    ctx.addFolderOption(byDefault);
+    byDefault->callback([&ctx] {
+        long wmo = defaultStation(ctx.session());
+        if (wmo == 0) throw CliError(session::kNoStationPrompt);
+        std::cout << wmo << std::endl;
     });
 }
 
