@@ -3,6 +3,7 @@
 
 #include <fmt/format.h>
 
+#include "CliAnalyse.h"
 #include "CliContext.h"
 #include "analysis/AnalysisStore.h"
 #include "analysis/StudyStore.h"
@@ -61,24 +62,8 @@ private:
     bool yes_;
 };
 
-std::string jsonText(const std::string& s) {
-    std::string out = "\"";
-    for (unsigned char c : s) {
-        switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default:
-                if (c < 0x20)
-                    out += fmt::format("\\u{:04x}", c);
-                else
-                    out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}
+// A text as a JSON string, escaped as the analyse command writes it.
+std::string jsonText(const std::string& s) { return Json(s).dump(); }
 
 std::string jsonValue(const analysis::SqlValue& v) {
     if (std::holds_alternative<std::monostate>(v)) return "null";
