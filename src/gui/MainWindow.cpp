@@ -1,17 +1,32 @@
 #include "gui/MainWindow.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QMenuBar>
-#include <QMessageBox>
+#include <QPainter>
+#include <QPrinter>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStackedWidget>
 #include <QVBoxLayout>
 
 #include "core/Constants.h"
 #include "core/Formats.h"
 #include "core/Prompter.h"
+#include "gui/GuiProgress.h"
+#include "gui/HelpWindow.h"
+#include "gui/PageOutput.h"
+#include "gui/SettingsDialog.h"
 #include "session/Session.h"
 #include "session/StationSummary.h"
 
 namespace skyloom::gui {
+
+namespace {
+const char* kLaterPowerPage = "The Power Page comes in a later version of this program.";
+}
 
 QString MainWindow::pageCaption(bool orderPage) {
     QString version = QString::fromStdString(core::formatNumber(core::kProgramVersion, "#.0"));
@@ -21,27 +36,89 @@ QString MainWindow::pageCaption(bool orderPage) {
 }
 
 MainWindow::MainWindow(session::Session& session, QWidget* parent) : QMainWindow(parent), session_(session) {
-    setWindowTitle(pageCaption(session_.onPage == "Order"));
+    setObjectName("Main");
+    buildPages();
+    settings_ = new SettingsDialog(session_, this);
+    help_ = new HelpWindow(this);
+    buildMenus();
+    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(f1, &QShortcut::activated, this, &MainWindow::openHelp);
+    refreshStationInfo();
+    showPage(session_.onPage == "Order");
+    resize(1280, 820);
+}
+
+MainWindow::~MainWindow() = default;
+
+QString MainWindow::summaryText() const { return summary_->text(); }
+QString MainWindow::stationCountText() const { return count_->text(); }
+
+void MainWindow::buildPages() {
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
-    summary_ = new QLabel(central);
-    summary_->setWordWrap(true);
+    layout->setContentsMargins(6, 4, 6, 4);
+    auto* bar = new QHBoxLayout;
+    orderBut_ = new QPushButton(central);
+    orderBut_->setObjectName("OrderBut");
+    connect(orderBut_, &QPushButton::clicked, this, [this] { showPage(!orderPage_); });
+    bar->addWidget(orderBut_);
+    pageHelp_ = new QLabel(central);
+    pageHelp_->setObjectName("PageHelp");
+    pageHelp_->setWordWrap(true);
+    bar->addWidget(pageHelp_, 1);
+    layout->addLayout(bar);
+
+    pages_ = new QStackedWidget(central);
+    auto* analysis = new QWidget(pages_);
+    auto* al = new QVBoxLayout(analysis);
+    summary_ = new QLabel(analysis);
     summary_->setObjectName("Sumdat");
-    count_ = new QLabel(central);
+    summary_->setWordWrap(true);
+    count_ = new QLabel(analysis);
     count_->setObjectName("StationCount");
-    QFont big = summary_->font();
-    big.setPointSizeF(big.pointSizeF() * 1.3);
-    summary_->setFont(big);
-    layout->addStretch(1);
-    summary_->setAlignment(Qt::AlignCenter);
-    layout->addWidget(summary_);
-    count_->setAlignment(Qt::AlignCenter);
-    layout->addWidget(count_);
-    layout->addStretch(2);
+    al->addWidget(summary_);
+    al->addWidget(count_);
+    al->addStretch(1);
+    pages_->addWidget(analysis);
+    auto* order = new QWidget(pages_);
+    pages_->addWidget(order);
+    layout->addWidget(pages_, 1);
     setCentralWidget(central);
-    buildMenus();
-    refreshStationInfo();
-    resize(1100, 700);
+
+    wait_ = new QLabel(central);
+    wait_->setObjectName("PW");
+    wait_->setAlignment(Qt::AlignCenter);
+    wait_->setStyleSheet("QLabel { background: #fff8c0; border: 2px solid #806000; padding: 14px; "
+                         "font-weight: bold; }");
+    wait_->hide();
+    progress_ = new GuiProgress(wait_, this);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    placeWaitLabel();
+}
+
+void MainWindow::placeWaitLabel() {
+    if (!wait_) return;
+    wait_->adjustSize();
+    QWidget* c = centralWidget();
+    wait_->move((c->width() - wait_->width()) / 2, (c->height() - wait_->height()) / 3);
+}
+
+void MainWindow::showPage(bool orderPage) {
+    orderPage_ = orderPage;
+    session_.onPage = orderPage ? "Order" : "Wind";
+    session_.settings().set("OnPage", session_.onPage);
+    setWindowTitle(pageCaption(orderPage));
+    orderBut_->setText(orderPage ? QStringLiteral("See Analysis") : QStringLiteral("Order Data"));
+    pages_->setCurrentIndex(orderPage ? 1 : 0);
+    pageHelp_->setText(orderPage ? QStringLiteral(" Black Dots are Radiosonde sites. The White Circle is the area of "
+                                                  "current interest and the list of sites in the circle are in the "
+                                                  "left lower list.")
+                                 : QStringLiteral(" Black Dots are sites with data. Red Dot is the site whose data is "
+                                                  "displayed. Cyan Dot is the site used as a Reference. White Dot is "
+                                                  "the closest site to the Cursor."));
 }
 
 void MainWindow::refreshStationInfo() {
@@ -53,30 +130,128 @@ void MainWindow::refreshStationInfo() {
                         .arg(withData));
 }
 
+QAction* MainWindow::addEntry(QMenu* menu, const char* name, const QString& caption) {
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(name);
+    return a;
+}
+
+void MainWindow::laterEntry(QAction* entry, const QString& reason) {
+    entry->setEnabled(false);
+    entry->setToolTip(reason);
+    entry->setStatusTip(reason);
+}
+
+QAction* MainWindow::menuEntry(const QString& name) const { return findChild<QAction*>(name); }
+
 void MainWindow::buildMenus() {
+    QMenu* print = menuBar()->addMenu(QStringLiteral("Print"));
+    print->setToolTipsVisible(true);
+    QMenu* mainPage = print->addMenu(QStringLiteral("Main Page"));
+    mainPage->setToolTipsVisible(true);
+    connect(addEntry(mainPage, "mnuPrintPageLandscape",
+                     QStringLiteral("Print Main Page to Default Printer - Landscape - Horizontal")),
+            &QAction::triggered, this, [this] { outputMainPage(1); });
+    connect(addEntry(mainPage, "mnuPrintPagePortrait",
+                     QStringLiteral("Print Main Page to Default Printer - Portrait - Vertical")),
+            &QAction::triggered, this, [this] { outputMainPage(2); });
+    connect(addEntry(mainPage, "mnuCopyFormToClipboard", QStringLiteral("Copy bitmap of Main Page to Windows Clipboard")),
+            &QAction::triggered, this, [this] { outputMainPage(3); });
+    connect(addEntry(mainPage, "mnuSaveBitmap", QStringLiteral("Save the Main Page as a bitmap file")),
+            &QAction::triggered, this, [this] { outputMainPage(5); });
+    QMenu* powerPage = print->addMenu(QStringLiteral("Power Page"));
+    powerPage->setToolTipsVisible(true);
+    laterEntry(addEntry(powerPage, "mnuPrintPageLandscape2",
+                        QStringLiteral("Print Power Page to Default Printer - Landscape - Horizontal")),
+               kLaterPowerPage);
+    laterEntry(addEntry(powerPage, "mnuPrintPagePortrait2",
+                        QStringLiteral("Print Power Page to Default Printer - Portrait - Vertical")),
+               kLaterPowerPage);
+    laterEntry(addEntry(powerPage, "mnuCopyFormToClipboard2",
+                        QStringLiteral("Copy bitmap of Power Page to Windows Clipboard")),
+               kLaterPowerPage);
+    laterEntry(addEntry(powerPage, "mnuSaveBitmap2", QStringLiteral("Save the Power Page as a bitmap file")),
+               kLaterPowerPage);
+
     QMenu* tools = menuBar()->addMenu(QStringLiteral("Tools"));
-    tools->addAction(QStringLiteral("Repair Data Structure"), this, [this] {
+    tools->setToolTipsVisible(true);
+    laterEntry(addEntry(tools, "mnuAveAbove",
+                        QStringLiteral("Create a Study of the number of your sites with average winds above a value")),
+               "The study of sites above a wind speed comes in a later version of this program.");
+    laterEntry(addEntry(tools, "mnuPPG",
+                        QStringLiteral("Show a Black 'Power Band Curve', the source of the generators Sweet Spot, on "
+                                       "the Power Curve")),
+               kLaterPowerPage);
+    laterEntry(addEntry(tools, "mnuEDC",
+                        QStringLiteral("Show a Red 'Energy Distribution Curve' on Power Curve for this altitude")),
+               kLaterPowerPage);
+    connect(addEntry(tools, "mnuUnits", QStringLiteral("Settings")), &QAction::triggered, this,
+            &MainWindow::openSettings);
+    connect(addEntry(tools, "mnuRepair", QStringLiteral("Repair Data Structure")), &QAction::triggered, this, [this] {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         bool ok = session_.repairMainDatabase();
         QApplication::restoreOverrideCursor();
         if (!ok) emit endRequested();
         refreshStationInfo();
     });
+    laterEntry(addEntry(tools, "mnuCheckForDataUpdates", QStringLiteral("Download Purchased Data to this Computer")),
+               "Downloading purchased data comes in a later version of this program.");
+    laterEntry(addEntry(tools, "mnuRecall", QStringLiteral("Recall a Previous Analysis by its ID number")),
+               "Recalling a stored analysis comes in a later version of this program.");
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
-    QAction* revert = help->addAction(QStringLiteral("Revert to last Program Version"), this, [this] {
+    help->setToolTipsVisible(true);
+    connect(addEntry(help, "mnuHelp", QStringLiteral("Show Help File")), &QAction::triggered, this,
+            &MainWindow::openHelp);
+    laterEntry(addEntry(help, "mnuCheckForUpdates", QStringLiteral("Check For Program Updates")),
+               "Checking for program updates comes in a later version of this program.");
+    QAction* revert = addEntry(help, "mnuRevert", QStringLiteral("Revert to last Program Version"));
+    connect(revert, &QAction::triggered, this, [this] {
         if (session_.revert()) emit endRequested();
     });
     revert->setVisible(session_.revertVisible);
-    help->addAction(QStringLiteral("Revision History"), this, [this] {
-        session_.prompter().longMessage(core::revisionHistoryText(), "Revision History");
-    });
-    help->addAction(QStringLiteral("About"), this, [this] {
+    connect(addEntry(help, "mnuRevHistory", QStringLiteral("Revision History")), &QAction::triggered, this,
+            [this] { session_.prompter().longMessage(core::revisionHistoryText(), "Revision History"); });
+    connect(addEntry(help, "mnuAbout", QStringLiteral("About")), &QAction::triggered, this, [this] {
         session_.prompter().message(
             "Skyloom " + core::formatNumber(core::kProgramVersion, "#.0") +
                 ": wind statistics, generator output and money of radiosonde sites, from the ground to 5000 feet.",
             "About");
     });
+}
+
+void MainWindow::openSettings() {
+    settings_->refreshFromSession();
+    settings_->adjustSize();
+    settings_->move(geometry().center() - settings_->rect().center());
+    settings_->exec();
+}
+
+void MainWindow::openHelp() {
+    help_->show();
+    help_->raise();
+    help_->activateWindow();
+}
+
+void MainWindow::outputMainPage(int code) {
+    QPixmap picture = grab();
+    if (code == 3) {
+        QApplication::clipboard()->setPixmap(picture);
+        return;
+    }
+    if (code == 5) {
+        std::optional<std::string> path = askBitmapPath(session_.prompter(), session_.appDir(), "Main Page Analysis .bmp");
+        if (path) picture.toImage().save(QString::fromStdString(*path), "BMP");
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(code == 1 ? QPageLayout::Landscape : QPageLayout::Portrait);
+    QPainter painter;
+    if (!painter.begin(&printer)) return;
+    QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
+    PagePlacement p = fitToPage(picture.width(), picture.height(), page.width(), page.height());
+    painter.drawPixmap(QRectF(p.left, p.top, p.width, p.height), picture, picture.rect());
+    painter.end();
 }
 
 }  // namespace skyloom::gui
