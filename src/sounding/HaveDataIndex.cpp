@@ -59,21 +59,6 @@ bool checkHaveData(core::MainDatabase& db, core::Prompter& prompter, core::Progr
 
 namespace {
 
-void insertHaveData(SQLite::Database& main, const HaveDataRow& r) {
-    SQLite::Statement ins(main,
-                          "INSERT INTO havedata (wmo, FromDate, ToDate, NumSoundings, NumDataPoints, "
-                          "NumDeletedDataPoints, NumDeletedSoundings, TimeGaps) VALUES (?,?,?,?,?,?,?,?)");
-    ins.bind(1, static_cast<std::int64_t>(r.wmo));
-    ins.bind(2, r.fromDate);
-    ins.bind(3, r.toDate);
-    ins.bind(4, static_cast<std::int64_t>(r.numSoundings));
-    ins.bind(5, static_cast<std::int64_t>(r.numDataPoints));
-    ins.bind(6, static_cast<std::int64_t>(r.numDeletedDataPoints));
-    ins.bind(7, static_cast<std::int64_t>(r.numDeletedSoundings));
-    ins.bind(8, r.timeGaps);
-    ins.exec();
-}
-
 // Keeps the station table in step with a data file that is present.
 void markStation(SQLite::Database& main, StationDataFile& file, const HaveDataRow& r) {
     SQLite::Statement upd(main, "UPDATE stations SET HaveData = -1, fromdate = ?, todate = ? WHERE wmo = ?");
@@ -130,7 +115,7 @@ void rebuildHaveData(core::MainDatabase& db, core::Prompter& prompter, core::Pro
         auto row = file->haveData();
         if (!row) continue;
         if (row->wmo == 0) row->wmo = wmoOfDataFileName(name);
-        insertHaveData(main, *row);
+        insertHaveDataRow(main, "havedata", *row);
         markStation(main, *file, *row);
     }
     tx.commit();
@@ -144,7 +129,7 @@ void refreshHaveDataRow(core::MainDatabase& db, StationDataFile& file) {
     SQLite::Statement del(main, "DELETE FROM havedata WHERE wmo = ?");
     del.bind(1, static_cast<std::int64_t>(row->wmo));
     del.exec();
-    insertHaveData(main, *row);
+    insertHaveDataRow(main, "havedata", *row);
     markStation(main, file, *row);
     tx.commit();
 }

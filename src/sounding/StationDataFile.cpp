@@ -103,9 +103,7 @@ std::unique_ptr<StationDataFile> StationDataFile::open(const std::string& path, 
 }
 
 std::optional<HaveDataRow> StationDataFile::haveData() {
-    SQLite::Statement q(db_,
-                        "SELECT wmo, FromDate, ToDate, NumSoundings, NumDataPoints, NumDeletedDataPoints, "
-                        "NumDeletedSoundings, TimeGaps FROM HaveData ORDER BY key LIMIT 1");
+    SQLite::Statement q(db_, std::string("SELECT ") + kHaveDataColumns + " FROM HaveData ORDER BY key LIMIT 1");
     if (!q.executeStep()) return std::nullopt;
     HaveDataRow r;
     r.wmo = static_cast<long>(q.getColumn(0).getInt64());
@@ -119,12 +117,8 @@ std::optional<HaveDataRow> StationDataFile::haveData() {
     return r;
 }
 
-void StationDataFile::writeHaveData(const HaveDataRow& r) {
-    SQLite::Transaction tx(db_);
-    db_.exec("DELETE FROM HaveData");
-    SQLite::Statement ins(db_,
-                          "INSERT INTO HaveData (wmo, FromDate, ToDate, NumSoundings, NumDataPoints, "
-                          "NumDeletedDataPoints, NumDeletedSoundings, TimeGaps) VALUES (?,?,?,?,?,?,?,?)");
+void insertHaveDataRow(SQLite::Database& db, const std::string& table, const HaveDataRow& r) {
+    SQLite::Statement ins(db, "INSERT INTO " + table + " (" + kHaveDataColumns + ") VALUES (?,?,?,?,?,?,?,?)");
     ins.bind(1, static_cast<std::int64_t>(r.wmo));
     ins.bind(2, r.fromDate);
     ins.bind(3, r.toDate);
@@ -134,6 +128,12 @@ void StationDataFile::writeHaveData(const HaveDataRow& r) {
     ins.bind(7, static_cast<std::int64_t>(r.numDeletedSoundings));
     ins.bind(8, r.timeGaps);
     ins.exec();
+}
+
+void StationDataFile::writeHaveData(const HaveDataRow& r) {
+    SQLite::Transaction tx(db_);
+    db_.exec("DELETE FROM HaveData");
+    insertHaveDataRow(db_, "HaveData", r);
     tx.commit();
 }
 

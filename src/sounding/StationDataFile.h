@@ -24,6 +24,12 @@ struct HaveDataRow {
     double timeGaps = 0;
 };
 
+// The eight summary columns after `key`, as both `HaveData` and the main
+// database's `havedata` name them, and an insert of one row into either table.
+constexpr const char* kHaveDataColumns =
+    "wmo, FromDate, ToDate, NumSoundings, NumDataPoints, NumDeletedDataPoints, NumDeletedSoundings, TimeGaps";
+void insertHaveDataRow(SQLite::Database& db, const std::string& table, const HaveDataRow& row);
+
 // Column name of one quantity at one level in `soundings`: "gndspd", "GNDDir",
 // "GNDtemp", "GNDpres" at the ground, "500spd" ... "5000press" above it.
 std::string levelColumn(int level, Quantity q);
