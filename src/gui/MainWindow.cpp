@@ -1,6 +1,7 @@
 #include "gui/MainWindow.h"
 
 #include <QApplication>
+#include <QResizeEvent>
 #include <QClipboard>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -15,16 +16,25 @@
 #include "core/Constants.h"
 #include "core/Formats.h"
 #include "core/Prompter.h"
+#include <SQLiteCpp/Statement.h>
+
+#include "display/SiteLine.h"
 #include "gui/GuiProgress.h"
+#include "gui/MapWidget.h"
+#include "gui/OrderPanel.h"
+#include "gui/SiteListWidget.h"
 #include "gui/HelpWindow.h"
 #include "gui/PageOutput.h"
 #include "gui/SettingsDialog.h"
+#include "core/StationIndex.h"
 #include "session/Session.h"
 #include "session/StationSummary.h"
 
 namespace skyloom::gui {
 
 namespace {
+constexpr int kRightColumnWidth = 440;
+constexpr int kBelowMapHeight = 300;
 const char* kLaterPowerPage = "The Power Page comes in a later version of this program.";
 }
 
@@ -39,6 +49,7 @@ MainWindow::MainWindow(session::Session& session, QWidget* parent) : QMainWindow
     setObjectName("Main");
     buildPages();
     settings_ = new SettingsDialog(session_, this);
+    connect(settings_, &SettingsDialog::dotSizeChanged, this, &MainWindow::refreshMapStations);
     help_ = new HelpWindow(this);
     buildMenus();
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
@@ -57,16 +68,65 @@ void MainWindow::buildPages() {
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(6, 4, 6, 4);
+    layout->setSpacing(4);
+
     auto* bar = new QHBoxLayout;
     orderBut_ = new QPushButton(central);
     orderBut_->setObjectName("OrderBut");
+    orderBut_->setMinimumWidth(110);
     connect(orderBut_, &QPushButton::clicked, this, [this] { showPage(!orderPage_); });
     bar->addWidget(orderBut_);
+    bar->addSpacing(10);
+    bar->addWidget(new QLabel(QStringLiteral("Lat:"), central));
+    tlat_ = new DragField(central);
+    tlat_->setObjectName("Tlat");
+    tlat_->setFixedWidth(70);
+    bar->addWidget(tlat_);
+    bar->addWidget(new QLabel(QStringLiteral("Lon:"), central));
+    tlon_ = new DragField(central);
+    tlon_->setObjectName("Tlon");
+    tlon_->setFixedWidth(70);
+    bar->addWidget(tlon_);
+    for (DragField* f : {tlat_, tlon_}) {
+        f->setDragText([this] { return QString::fromStdString(mapModel_.coordinatesText()); });
+        connect(f, &DragField::lineDropped, this, [this](const QString& line) {
+            if (auto site = display::SiteLine::parse(line.toStdString())) {
+                mapModel_.centreOn(*site);
+                refreshFromMap();
+            }
+        });
+    }
+    refSite_ = new QLabel(central);
+    refSite_->setObjectName("RefSite");
+    bar->addSpacing(10);
+    bar->addWidget(refSite_);
+    bar->addStretch(1);
+    clearLegend_ = new QPushButton(QStringLiteral("Clear Legend"), central);
+    clearLegend_->setObjectName("ClearLegend");
+    connect(clearLegend_, &QPushButton::clicked, this, [this] {
+        map_->scene().legend = false;
+        map_->sceneChanged();
+        clearLegend_->hide();
+    });
+    bar->addWidget(clearLegend_);
+    layout->addLayout(bar);
+
     pageHelp_ = new QLabel(central);
     pageHelp_->setObjectName("PageHelp");
     pageHelp_->setWordWrap(true);
-    bar->addWidget(pageHelp_, 1);
-    layout->addLayout(bar);
+    layout->addWidget(pageHelp_);
+
+    auto* body = new QHBoxLayout;
+    auto* left = new QVBoxLayout;
+    map_ = new MapWidget(mapModel_, central);
+    map_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    left->addWidget(map_, 0, Qt::AlignHCenter);
+    connect(map_, &MapWidget::modelChanged, this, &MainWindow::refreshFromMap);
+    connect(map_, &MapWidget::siteAction, this, &MainWindow::siteAction);
+
+    orderPanel_ = new OrderPanel(session_, mapModel_, central);
+    connect(orderPanel_, &OrderPanel::mapChanged, this, &MainWindow::refreshFromMap);
+    connect(orderPanel_, &OrderPanel::orderChanged, this, &MainWindow::refreshMapStations);
 
     pages_ = new QStackedWidget(central);
     auto* analysis = new QWidget(pages_);
@@ -80,9 +140,17 @@ void MainWindow::buildPages() {
     al->addWidget(count_);
     al->addStretch(1);
     pages_->addWidget(analysis);
-    auto* order = new QWidget(pages_);
-    pages_->addWidget(order);
-    layout->addWidget(pages_, 1);
+    pages_->addWidget(orderPanel_->nearArea());
+    left->addWidget(pages_, 1);
+    body->addLayout(left, 3);
+
+    right_ = new QStackedWidget(central);
+    right_->setFixedWidth(kRightColumnWidth);
+    auto* graphs = new QWidget(right_);
+    right_->addWidget(graphs);
+    right_->addWidget(orderPanel_->orderArea());
+    body->addWidget(right_, 2);
+    layout->addLayout(body, 1);
     setCentralWidget(central);
 
     wait_ = new QLabel(central);
@@ -92,10 +160,56 @@ void MainWindow::buildPages() {
                          "font-weight: bold; }");
     wait_->hide();
     progress_ = new GuiProgress(wait_, this);
+
+    mapModel_.setStations(display::mapStations(session_.stations()));
+    refreshMapStations();
+    refreshFromMap();
+}
+
+QString MainWindow::tlatText() const { return tlat_->text(); }
+QString MainWindow::tlonText() const { return tlon_->text(); }
+
+void MainWindow::refreshMapStations() {
+    MapScene& scene = map_->scene();
+    scene.allSites.clear();
+    scene.dataSites.clear();
+    scene.orderSites.clear();
+    for (const auto& s : session_.stations().stations()) scene.allSites.push_back({s.lat, s.lon});
+    SQLite::Statement st(session_.mainDb().db(), "SELECT wmo FROM havedata");
+    while (st.executeStep())
+        if (const core::StationEntry* s = session_.stations().find(st.getColumn(0).getInt64()))
+            scene.dataSites.push_back({s->lat, s->lon});
+    for (const auto& line : orderPanel_->orderLines())
+        if (auto site = display::SiteLine::parse(line)) scene.orderSites.push_back({site->lat(), site->lon()});
+    scene.dataDotRadius = display::dataDotRadius(session_.dotSize);
+    map_->sceneChanged();
+}
+
+void MainWindow::refreshFromMap() {
+    tlat_->setText(QString::fromStdString(mapModel_.tlat()));
+    tlon_->setText(QString::fromStdString(mapModel_.tlon()));
+    if (const auto& ref = mapModel_.referenceSite()) {
+        refSite_->setText(QString::fromStdString(ref->label));
+        map_->scene().reference = MapScene::Dot{ref->lat, ref->lon};
+    }
+    orderPanel_->refreshFromMap();
+    map_->sceneChanged();
+}
+
+void MainWindow::siteAction(const display::MapAction& action) {
+    refreshFromMap();
+    (void)action;
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
+    // The map keeps the proportions of the world picture (360 by 178 degrees) and
+    // takes the width the right-hand column leaves.
+    // The lists and controls below it keep at least kBelowMapHeight.
+    const int byWidth = (event->size().width() - kRightColumnWidth - 24) * 178 / 360;
+    const int byHeight = event->size().height() - menuBar()->height() - 70 - kBelowMapHeight;
+    const int h = std::max(178, std::min(byWidth, byHeight));
+    map_->setFixedSize(h * 360 / 178, h);
     placeWaitLabel();
 }
 
@@ -113,6 +227,9 @@ void MainWindow::showPage(bool orderPage) {
     setWindowTitle(pageCaption(orderPage));
     orderBut_->setText(orderPage ? QStringLiteral("See Analysis") : QStringLiteral("Order Data"));
     pages_->setCurrentIndex(orderPage ? 1 : 0);
+    right_->setCurrentIndex(orderPage ? 1 : 0);
+    map_->scene().orderPage = orderPage;
+    map_->sceneChanged();
     pageHelp_->setText(orderPage ? QStringLiteral(" Black Dots are Radiosonde sites. The White Circle is the area of "
                                                   "current interest and the list of sites in the circle are in the "
                                                   "left lower list.")

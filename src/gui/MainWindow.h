@@ -2,6 +2,8 @@
 
 #include <QMainWindow>
 
+#include "display/MapModel.h"
+
 class QAction;
 class QLabel;
 class QPushButton;
@@ -11,7 +13,10 @@ namespace skyloom::session { class Session; }
 
 namespace skyloom::gui {
 
+class DragField;
 class GuiProgress;
+class MapWidget;
+class OrderPanel;
 class HelpWindow;
 class SettingsDialog;
 
@@ -37,6 +42,15 @@ public:
     QLabel* waitLabel() const { return wait_; }
     // Every menu entry by its control name ("mnuUnits", ...).
     QAction* menuEntry(const QString& name) const;
+    MapWidget* mapWidget() const { return map_; }
+    display::MapModel& mapModel() { return mapModel_; }
+    OrderPanel* orderPanel() const { return orderPanel_; }
+    QString tlatText() const;
+    QString tlonText() const;
+    // Shows the map model's coordinates, lists and labels.
+    void refreshFromMap();
+    // Fills the map's stations for both pages (after start-up, new data or a repair).
+    void refreshMapStations();
 
 signals:
     // The program must end (Revert handed over to the updater).
@@ -56,10 +70,19 @@ private:
     QAction* addEntry(QMenu* menu, const char* name, const QString& caption);
     void laterEntry(QAction* entry, const QString& reason);
     void placeWaitLabel();
+    void siteAction(const display::MapAction& action);
     void outputMainPage(int code);
 
     session::Session& session_;
     bool orderPage_ = false;
+    display::MapModel mapModel_;
+    MapWidget* map_ = nullptr;
+    OrderPanel* orderPanel_ = nullptr;
+    QStackedWidget* right_ = nullptr;
+    DragField* tlat_ = nullptr;
+    DragField* tlon_ = nullptr;
+    QLabel* refSite_ = nullptr;
+    QPushButton* clearLegend_ = nullptr;
     QPushButton* orderBut_ = nullptr;
     QLabel* pageHelp_ = nullptr;
     QStackedWidget* pages_ = nullptr;
