@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "CliAnalyse.h"
 #include "CliContext.h"
 
 int main(int argc, char** argv) {
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
     app.add_flag("--quiet", ctx.prompter.quiet, "Do not print messages");
 
     addFoundationCommands(app, ctx);
+    addAnalyseCommands(app, ctx);
 
     try {
         app.parse(argc, argv);

@@ -16,7 +16,8 @@ SQLite::Database openGuardedDatabase(const std::string& path, bool create) {
             throw SQLite::Exception("file is empty, not a database", 26);
         guardHeader(path);
     }
-    int flags = SQLite::OPEN_READWRITE | (create ? SQLite::OPEN_CREATE : 0);
+    // Each connection is used by one thread only, so the engine need not lock it per call.
+    int flags = SQLite::OPEN_READWRITE | SQLite::OPEN_NOMUTEX | (create ? SQLite::OPEN_CREATE : 0);
     SQLite::Database db(path, flags, 5000, kGuardVfsName);
     // Forces the engine to read and check the header now.
     db.exec("SELECT count(*) FROM sqlite_master");

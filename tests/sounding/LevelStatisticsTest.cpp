@@ -1,0 +1,279 @@
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+
+#include "core/Progress.h"
+#include "sounding/LevelStatistics.h"
+
+using namespace skyloom;
+using namespace skyloom::sounding;
+
+namespace {
+
+const core::HoursSince1930 kJan2000 = core::hoursSince1930(core::makeDate(2000, 1, 1), 0);
+
+// Appends a sounding at time t (hours since 1930) with the same speed and
+// direction 180 at levels 0..top; levels above keep speed and direction 0.
+void add(SoundingSet& set, core::HoursSince1930 t, std::int32_t speed = 100, int top = 10) {
+    const int n = set.count() + 1;
+    set.ensureCapacity(n);
+    const auto i = static_cast<std::size_t>(n);
+    set.key[i] = n;
+    set.time[i][0] = t;
+    for (int l = 0; l <= top; ++l) {
+        set.level[i][static_cast<std::size_t>(l)][Speed] = speed;
+        set.level[i][static_cast<std::size_t>(l)][Direction] = 180;
+    }
+    set.topWindLevel[i] = static_cast<std::int16_t>(top);
+    set.pointCount[i] = 10;
+    set.setCount(n);
+}
+
+void setSpeed(SoundingSet& set, int n, int level, std::int32_t speed) {
+    set.level[static_cast<std::size_t>(n)][static_cast<std::size_t>(level)][Speed] = speed;
+}
+
+SoundingSet setAt(std::initializer_list<int> hoursAfterStart) {
+    SoundingSet set;
+    for (int h : hoursAfterStart) add(set, kJan2000 + h);
+    return set;
+}
+
+const AnalysisPeriod kYear2000{core::makeDate(2000, 1, 1), core::makeDate(2001, 1, 1)};
+
+class CancelAfterFirstStep : public core::Progress {
+public:
+    void step(std::int64_t, std::int64_t, std::string_view) override { ++steps; }
+    bool cancelRequested() override { return steps > 0; }
+    int steps = 0;
+};
+
+class CountingVisitor : public LevelVisitor {
+public:
+    void visit(const SoundingSet& set, int n, int level) override {
+        ++calls;
+        hoursSeen += level == 0 ? set.hoursRepresented(n) : 0;
+    }
+    int calls = 0;
+    double hoursSeen = 0;
+};
+
+}  // namespace
+
+TEST(TimeWeights, twelveHourScheduleGivesTwelveHoursEach) {
+    auto set = setAt({0, 12, 24, 36});
+    EXPECT_DOUBLE_EQ(computeTimeWeights(set), 48.0);
+    for (int n = 1; n <= 4; ++n) EXPECT_DOUBLE_EQ(set.hoursRepresented(n), 12.0) << n;
+    // The first and last sounding stand for 6 hours on their outer side.
+    EXPECT_DOUBLE_EQ(set.time[1][3], 6.0);
+    EXPECT_DOUBLE_EQ(set.time[4][4], 6.0);
+}
+
+TEST(TimeWeights, closeSoundingsShareTheTimeBetweenThem) {
+    auto set = setAt({0, 6});
+    computeTimeWeights(set);
+    EXPECT_DOUBLE_EQ(set.time[1][4], 3.0);     // 6 hours apart: 3 hours towards each other
+    EXPECT_DOUBLE_EQ(set.time[2][3], 3.0);
+    EXPECT_DOUBLE_EQ(set.hoursRepresented(1), 9.0);
+    EXPECT_DOUBLE_EQ(set.hoursRepresented(2), 9.0);
+    auto one = setAt({0});
+    EXPECT_DOUBLE_EQ(computeTimeWeights(one), 12.0);   // a lone sounding: 6 hours each side
+}
+
+TEST(TimeWeights, gapsBelongToNobodyAndMarkNewStretches) {
+    auto set = setAt({0, 12, 60, 72, 97});
+    EXPECT_DOUBLE_EQ(computeTimeWeights(set), 12 + 12 + 12 + 12 + 12);
+    EXPECT_DOUBLE_EQ(set.time[2][4], 6.0);    // 48 hours to the next: only 6 of them
+    EXPECT_DOUBLE_EQ(set.time[3][3], 6.0);
+    EXPECT_DOUBLE_EQ(set.time[1][2], kJan2000);          // the first sounding starts a stretch
+    EXPECT_DOUBLE_EQ(set.time[2][2], 0.0);
+    EXPECT_DOUBLE_EQ(set.time[3][2], -(kJan2000 + 60.0)); // after more than 24 hours
+    EXPECT_DOUBLE_EQ(set.time[4][2], 0.0);
+    EXPECT_DOUBLE_EQ(set.time[5][2], -(kJan2000 + 97.0)); // 25 hours
+}
+
+TEST(Histogram, binsRoundHalvesToEvenAndCapAt70) {
+    EXPECT_EQ(histogramBin(685), 68);
+    EXPECT_EQ(histogramBin(695), 70);
+    EXPECT_EQ(histogramBin(694), 69);
+    EXPECT_EQ(histogramBin(705), 70);
+    EXPECT_EQ(histogramBin(2000), 70);
+    EXPECT_EQ(histogramBin(4), 0);
+    EXPECT_EQ(histogramBin(5), 0);
+    EXPECT_EQ(histogramBin(15), 2);
+    EXPECT_EQ(histogramBin(25), 2);
+    EXPECT_EQ(histogramBin(26), 3);
+    EXPECT_EQ(histogramBin(0), 0);
+}
+
+TEST(Histogram, peakIgnoresCalmAndBinsAbove60) {
+    SoundingSet set;
+    for (int i = 0; i < 5; ++i) add(set, kJan2000 + 12 * i, 4);        // calm: bin 0
+    for (int i = 5; i < 8; ++i) add(set, kJan2000 + 12 * i, 695);      // bin 70
+    add(set, kJan2000 + 96, 685);                                      // bin 68
+    add(set, kJan2000 + 108, 123);                                     // bin 12
+    add(set, kJan2000 + 120, 118);                                     // bin 12
+    LevelStatistics s;
+    ASSERT_TRUE(computeLevelStatistics(set, kYear2000, s));
+    EXPECT_EQ(s.histogram[0][0], 5);
+    EXPECT_EQ(s.histogram[0][70], 3);
+    EXPECT_EQ(s.histogram[0][68], 1);
+    EXPECT_EQ(s.histogram[0][12], 2);
+    EXPECT_EQ(s.histogramPeak[0], 2);
+    EXPECT_DOUBLE_EQ(s.maxSpeed[0], 695);
+}
+
+TEST(LevelStatistics, levelsAboveTheTopWindLevelTakeNoPartButCountInN) {
+    SoundingSet set;
+    add(set, kJan2000, 100, 10);
+    add(set, kJan2000 + 12, 300, 3);
+    setSpeed(set, 2, 5, 999);       // a stored speed above the top wind level is not counted
+    LevelStatistics s;
+    ASSERT_TRUE(computeLevelStatistics(set, kYear2000, s));
+    EXPECT_DOUBLE_EQ(s.averageSpeed[3], 200.0);
+    EXPECT_DOUBLE_EQ(s.averageSpeed[4], 50.0);      // 100 / 2: the second sounding still counts in N
+    EXPECT_DOUBLE_EQ(s.averageSpeed[5], 50.0);
+    EXPECT_DOUBLE_EQ(s.averageDirection[4], 90.0);
+    EXPECT_DOUBLE_EQ(s.averageDirection[3], 180.0);
+    EXPECT_DOUBLE_EQ(s.maxSpeed[5], 100.0);
+    EXPECT_DOUBLE_EQ(s.maxSpeed[3], 300.0);
+    int level5 = 0;
+    for (auto c : s.histogram[5]) level5 += c;
+    EXPECT_EQ(level5, 1);
+}
+
+TEST(Median, positionIsHalfTheCountWithHalvesToEven) {
+    EXPECT_EQ(medianPosition(1), 0);    // 0.5 -> 0
+    EXPECT_EQ(medianPosition(2), 1);
+    EXPECT_EQ(medianPosition(3), 2);    // 1.5 -> 2
+    EXPECT_EQ(medianPosition(4), 2);
+    EXPECT_EQ(medianPosition(5), 2);    // 2.5 -> 2
+    EXPECT_EQ(medianPosition(7), 4);    // 3.5 -> 4
+}
+
+TEST(Median, readsTheSortedSpeedsAtThatPosition) {
+    auto run = [](std::initializer_list<std::int32_t> speeds) {
+        SoundingSet set;
+        int h = 0;
+        for (auto v : speeds) { add(set, kJan2000 + h, v); h += 12; }
+        LevelStatistics s;
+        EXPECT_TRUE(computeLevelStatistics(set, kYear2000, s));
+        return s.median[0];
+    };
+    EXPECT_DOUBLE_EQ(run({70}), 70);
+    EXPECT_DOUBLE_EQ(run({90, 30}), 90);           // sorted 30, 90: row 1
+    EXPECT_DOUBLE_EQ(run({50, 90, 10}), 90);       // sorted 10, 50, 90: row 2
+    EXPECT_DOUBLE_EQ(run({50, 90, 10, 20, 40}), 40);
+}
+
+TEST(Median, soundingsIgnoredSinceLoadingAreLeftOut) {
+    SoundingSet set;
+    add(set, kJan2000, 10);
+    add(set, kJan2000 + 12, 20);
+    add(set, kJan2000 + 24, 500);
+    add(set, kJan2000 + 36, 30);
+    set.key[3] = -set.key[3];        // ignored: the file no longer holds it
+    LevelStatistics s;
+    ASSERT_TRUE(computeLevelStatistics(set, kYear2000, s));
+    EXPECT_DOUBLE_EQ(s.median[0], 30);   // 10, 20, 30 -> row 2
+    EXPECT_EQ(s.soundingCount, 4);
+}
+
+TEST(LevelStatistics, percentagesYearsAndDataPoints) {
+    SoundingSet set;
+    for (int i = 0; i < 10; ++i) add(set, kJan2000 + 12 * i);
+    set.badTemperature[2] = 1;
+    set.badPressure[1] = -1;            // 12 hours
+    set.badPressure[10] = 1;            // the last: 6 + 6
+    set.pointCount[4] = 25;
+    LevelStatistics s;
+    const AnalysisPeriod tenDays{core::makeDate(2000, 1, 1), core::makeDate(2000, 1, 11)};
+    ASSERT_TRUE(computeLevelStatistics(set, tenDays, s));
+    EXPECT_DOUBLE_EQ(s.totalHours, 120);
+    EXPECT_DOUBLE_EQ(s.badTemperaturePercent, 10.0);
+    EXPECT_DOUBLE_EQ(s.badPressurePercent, 20.0);
+    EXPECT_EQ(s.days, 10);
+    EXPECT_DOUBLE_EQ(s.gapPercent, 50.0);           // 120 of 240 hours
+    EXPECT_EQ(s.totalDataPoints, 9 * 10 + 25);
+    EXPECT_DOUBLE_EQ(s.dataYears, 120.0 / 8766);
+    EXPECT_DOUBLE_EQ(s.years, 0.0);                 // 10 / 365 = 0.027 -> 0.0
+}
+
+TEST(LevelStatistics, percentagesRoundToOneDecimalHalfToEven) {
+    SoundingSet set;
+    for (int i = 0; i < 3; ++i) add(set, kJan2000 + 12 * i);
+    set.badTemperature[1] = 1;
+    LevelStatistics s;
+    // 36 hours over 24 x 2 days = 48: 25.0 % gaps; bad temperature 12 / 36 = 33.33 %.
+    ASSERT_TRUE(computeLevelStatistics(set, {core::makeDate(2000, 1, 1), core::makeDate(2000, 1, 3)}, s));
+    EXPECT_DOUBLE_EQ(s.gapPercent, 25.0);
+    EXPECT_DOUBLE_EQ(s.badTemperaturePercent, 33.3);
+    // 1 day: 36 hours of soundings over 24 hours of range gives a negative share.
+    ASSERT_TRUE(computeLevelStatistics(set, {core::makeDate(2000, 1, 1), core::makeDate(2000, 1, 2)}, s));
+    EXPECT_DOUBLE_EQ(s.gapPercent, -50.0);
+}
+
+TEST(LevelStatistics, yearsOneDecimalBelowFiveWholeFromFive) {
+    EXPECT_DOUBLE_EQ(yearsOfRange(1278), 3.5);      // 3.501
+    EXPECT_DOUBLE_EQ(yearsOfRange(365 * 4 + 360), 5.0);   // 4.986 -> 5.0
+    EXPECT_DOUBLE_EQ(yearsOfRange(365 * 5 + 200), 6.0);   // 5.548 -> 6
+    EXPECT_DOUBLE_EQ(yearsOfRange(365 * 10 + 182), 10.0); // 10.499
+    EXPECT_DOUBLE_EQ(yearsOfRange(0), 0.0);
+}
+
+TEST(YearTable, hoursGapsUsabilityAndShortYears) {
+    SoundingSet set;
+    const auto y1999 = core::hoursSince1930(core::makeDate(1999, 12, 31), 0);
+    add(set, y1999);
+    add(set, y1999 + 12);                                  // 1999-12-31 12:00
+    for (int i = 0; i < 730; ++i) add(set, kJan2000 + 12 * i);     // all of 2000 but a few days
+    const auto y2001 = core::hoursSince1930(core::makeDate(2001, 1, 1), 0);
+    add(set, y2001);
+    add(set, y2001 + 700);                                 // 700 hours apart: not usable
+    computeTimeWeights(set);
+    const YearTable t = buildYearTable(set);
+    ASSERT_EQ(t.rows.size(), 3u);
+    EXPECT_EQ(t.rows[0].year, 1999);
+    EXPECT_EQ(t.rows[0].soundings, 2);
+    EXPECT_DOUBLE_EQ(t.rows[0].hours, 6 + 6 + 6 + 6);
+    EXPECT_DOUBLE_EQ(t.rows[0].largestGap, 12);
+    EXPECT_TRUE(t.rows[0].usable());
+    EXPECT_TRUE(t.rows[0].shortOfData());
+    EXPECT_EQ(t.rows[1].soundings, 730);
+    EXPECT_DOUBLE_EQ(t.rows[1].hours, 730 * 12.0);
+    EXPECT_TRUE(t.rows[1].usable());
+    EXPECT_FALSE(t.rows[1].shortOfData());
+    EXPECT_DOUBLE_EQ(t.rows[2].largestGap, 700);
+    EXPECT_FALSE(t.rows[2].usable());
+    EXPECT_FALSE(t.rows[2].shortOfData());
+    EXPECT_EQ(t.indexOf(kJan2000 + 5), 1);
+    EXPECT_EQ(t.indexOf(y1999 - 24 * 365), -1);
+    EXPECT_EQ(t.yearStart(2), y2001);
+}
+
+TEST(YearTable, atMostSixteenYearsFromTheFirstSounding) {
+    SoundingSet set;
+    for (int y = 1980; y < 2000; ++y) add(set, core::hoursSince1930(core::makeDate(y, 6, 1), 0));
+    computeTimeWeights(set);
+    const YearTable t = buildYearTable(set);
+    ASSERT_EQ(t.rows.size(), 16u);
+    EXPECT_EQ(t.rows.front().year, 1980);
+    EXPECT_EQ(t.rows.back().year, 1995);
+    EXPECT_EQ(t.rows.back().soundings, 1);
+    EXPECT_EQ(t.indexOf(core::hoursSince1930(core::makeDate(1996, 6, 1), 0)), -1);
+}
+
+TEST(LevelStatistics, cancelStopsThePassAndVisitorSeesEveryLevel) {
+    SoundingSet set;
+    for (int i = 0; i < 3000; ++i) add(set, kJan2000 + 12 * i);
+    CancelAfterFirstStep cancel;
+    LevelStatistics s;
+    EXPECT_FALSE(computeLevelStatistics(set, kYear2000, s, &cancel));
+    EXPECT_EQ(cancel.steps, 1);
+
+    CountingVisitor visitor;
+    core::NullProgress quiet;
+    ASSERT_TRUE(computeLevelStatistics(set, kYear2000, s, &quiet, &visitor));
+    EXPECT_EQ(visitor.calls, 3000 * kLevelCount);
+    EXPECT_DOUBLE_EQ(visitor.hoursSeen, s.totalHours);
+}
