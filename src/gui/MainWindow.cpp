@@ -1,6 +1,9 @@
 #include "gui/MainWindow.h"
 
+#include <set>
+
 #include <QApplication>
+#include <QStatusBar>
 #include <QResizeEvent>
 #include <QClipboard>
 #include <QHBoxLayout>
@@ -19,6 +22,7 @@
 #include <SQLiteCpp/Statement.h>
 
 #include "display/SiteLine.h"
+#include "gui/AnalysisPanel.h"
 #include "gui/GuiProgress.h"
 #include "gui/MapWidget.h"
 #include "gui/OrderPanel.h"
@@ -28,6 +32,7 @@
 #include "gui/SettingsDialog.h"
 #include "core/StationIndex.h"
 #include "session/Session.h"
+#include "session/SiteAnalysis.h"
 #include "session/StationSummary.h"
 
 namespace skyloom::gui {
@@ -50,6 +55,12 @@ MainWindow::MainWindow(session::Session& session, QWidget* parent) : QMainWindow
     buildPages();
     settings_ = new SettingsDialog(session_, this);
     connect(settings_, &SettingsDialog::dotSizeChanged, this, &MainWindow::refreshMapStations);
+    connect(settings_, &SettingsDialog::displayChanged, analysisPanel_, &AnalysisPanel::refreshGraphs);
+    connect(settings_, &SettingsDialog::dataColorChanged, analysisPanel_, &AnalysisPanel::setBandColor);
+    connect(settings_, &SettingsDialog::ignoreZeroChanged, analysisPanel_, &AnalysisPanel::setIgnoreZero);
+    connect(settings_, &SettingsDialog::analysisInputsChanged, this, [this] {
+        if (analysis_->currentWmo() != 0) analysisPanel_->analyseStation(analysis_->currentWmo());
+    });
     help_ = new HelpWindow(this);
     buildMenus();
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
@@ -61,7 +72,7 @@ MainWindow::MainWindow(session::Session& session, QWidget* parent) : QMainWindow
 
 MainWindow::~MainWindow() = default;
 
-QString MainWindow::summaryText() const { return summary_->text(); }
+QString MainWindow::summaryText() const { return analysisPanel_->summaryLabel()->text(); }
 QString MainWindow::stationCountText() const { return count_->text(); }
 
 void MainWindow::buildPages() {
@@ -128,31 +139,6 @@ void MainWindow::buildPages() {
     connect(orderPanel_, &OrderPanel::mapChanged, this, &MainWindow::refreshFromMap);
     connect(orderPanel_, &OrderPanel::orderChanged, this, &MainWindow::refreshMapStations);
 
-    pages_ = new QStackedWidget(central);
-    auto* analysis = new QWidget(pages_);
-    auto* al = new QVBoxLayout(analysis);
-    summary_ = new QLabel(analysis);
-    summary_->setObjectName("Sumdat");
-    summary_->setWordWrap(true);
-    count_ = new QLabel(analysis);
-    count_->setObjectName("StationCount");
-    al->addWidget(summary_);
-    al->addWidget(count_);
-    al->addStretch(1);
-    pages_->addWidget(analysis);
-    pages_->addWidget(orderPanel_->nearArea());
-    left->addWidget(pages_, 1);
-    body->addLayout(left, 3);
-
-    right_ = new QStackedWidget(central);
-    right_->setFixedWidth(kRightColumnWidth);
-    auto* graphs = new QWidget(right_);
-    right_->addWidget(graphs);
-    right_->addWidget(orderPanel_->orderArea());
-    body->addWidget(right_, 2);
-    layout->addLayout(body, 1);
-    setCentralWidget(central);
-
     wait_ = new QLabel(central);
     wait_->setObjectName("PW");
     wait_->setAlignment(Qt::AlignCenter);
@@ -161,7 +147,30 @@ void MainWindow::buildPages() {
     wait_->hide();
     progress_ = new GuiProgress(wait_, this);
 
-    mapModel_.setStations(display::mapStations(session_.stations()));
+    analysis_ = std::make_unique<session::SiteAnalysis>(session_);
+    analysisPanel_ = new AnalysisPanel(session_, *analysis_, *progress_, central);
+    connect(analysisPanel_, &AnalysisPanel::siteShown, this, [this](long wmo) {
+        if (const core::StationEntry* s = session_.stations().find(wmo)) map_->scene().shown = MapScene::Dot{s->lat, s->lon};
+        map_->sceneChanged();
+    });
+    pages_ = new QStackedWidget(central);
+    pages_->addWidget(analysisPanel_->controlsArea());
+    pages_->addWidget(orderPanel_->nearArea());
+    left->addWidget(pages_, 1);
+    body->addLayout(left, 3);
+
+    right_ = new QStackedWidget(central);
+    right_->setFixedWidth(kRightColumnWidth);
+    right_->addWidget(analysisPanel_->graphsArea());
+    right_->addWidget(orderPanel_->orderArea());
+    body->addWidget(right_, 2);
+    layout->addLayout(body, 1);
+    setCentralWidget(central);
+    count_ = new QLabel(this);
+    count_->setObjectName("StationCount");
+    statusBar()->addPermanentWidget(count_);
+    wait_->raise();
+
     refreshMapStations();
     refreshFromMap();
 }
@@ -175,10 +184,22 @@ void MainWindow::refreshMapStations() {
     scene.dataSites.clear();
     scene.orderSites.clear();
     for (const auto& s : session_.stations().stations()) scene.allSites.push_back({s.lat, s.lon});
+    std::set<long> withData;
     SQLite::Statement st(session_.mainDb().db(), "SELECT wmo FROM havedata");
-    while (st.executeStep())
-        if (const core::StationEntry* s = session_.stations().find(st.getColumn(0).getInt64()))
-            scene.dataSites.push_back({s->lat, s->lon});
+    while (st.executeStep()) withData.insert(static_cast<long>(st.getColumn(0).getInt64()));
+    allStations_ = display::mapStations(session_.stations());
+    dataStations_.clear();
+    for (const auto& s : allStations_)
+        if (withData.count(s.wmo)) {
+            dataStations_.push_back(s);
+            scene.dataSites.push_back({s.lat, s.lon});
+        }
+    // The white dot and the circle's lists look at the stations the page shows;
+    // a new list clears them, so it is only handed over when it changed.
+    const auto& shown = orderPage_ ? allStations_ : dataStations_;
+    if (mapModel_.stations().size() != shown.size() ||
+        (!shown.empty() && mapModel_.stations().front().wmo != shown.front().wmo))
+        mapModel_.setStations(shown);
     for (const auto& line : orderPanel_->orderLines())
         if (auto site = display::SiteLine::parse(line)) scene.orderSites.push_back({site->lat(), site->lon()});
     scene.dataDotRadius = display::dataDotRadius(session_.dotSize);
@@ -198,7 +219,10 @@ void MainWindow::refreshFromMap() {
 
 void MainWindow::siteAction(const display::MapAction& action) {
     refreshFromMap();
-    (void)action;
+    const auto& ref = mapModel_.referenceSite();
+    analysisPanel_->setComparedWithReference(action.kind == display::MapAction::Kind::CompareWithReference &&
+                                             ref && ref->wmo != action.wmo);
+    analysisPanel_->analyseStation(action.wmo);
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
@@ -229,7 +253,7 @@ void MainWindow::showPage(bool orderPage) {
     pages_->setCurrentIndex(orderPage ? 1 : 0);
     right_->setCurrentIndex(orderPage ? 1 : 0);
     map_->scene().orderPage = orderPage;
-    map_->sceneChanged();
+    refreshMapStations();
     pageHelp_->setText(orderPage ? QStringLiteral(" Black Dots are Radiosonde sites. The White Circle is the area of "
                                                   "current interest and the list of sites in the circle are in the "
                                                   "left lower list.")
@@ -239,7 +263,6 @@ void MainWindow::showPage(bool orderPage) {
 }
 
 void MainWindow::refreshStationInfo() {
-    summary_->setText(QString::fromUtf8(session::kNoStationPrompt));
     const auto& stations = session_.stations().stations();
     int withData = session_.mainDb().db().execAndGet("SELECT count(*) FROM havedata").getInt();
     count_->setText(QStringLiteral("%1 radiosonde stations known, %2 with data on this computer")

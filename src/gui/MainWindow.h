@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include <QMainWindow>
 
 #include "display/MapModel.h"
@@ -9,10 +11,14 @@ class QLabel;
 class QPushButton;
 class QStackedWidget;
 
-namespace skyloom::session { class Session; }
+namespace skyloom::session {
+class Session;
+class SiteAnalysis;
+}  // namespace skyloom::session
 
 namespace skyloom::gui {
 
+class AnalysisPanel;
 class DragField;
 class GuiProgress;
 class MapWidget;
@@ -45,6 +51,8 @@ public:
     MapWidget* mapWidget() const { return map_; }
     display::MapModel& mapModel() { return mapModel_; }
     OrderPanel* orderPanel() const { return orderPanel_; }
+    AnalysisPanel* analysisPanel() const { return analysisPanel_; }
+    session::SiteAnalysis& siteAnalysis() { return *analysis_; }
     QString tlatText() const;
     QString tlonText() const;
     // Shows the map model's coordinates, lists and labels.
@@ -78,6 +86,10 @@ private:
     display::MapModel mapModel_;
     MapWidget* map_ = nullptr;
     OrderPanel* orderPanel_ = nullptr;
+    std::unique_ptr<session::SiteAnalysis> analysis_;
+    AnalysisPanel* analysisPanel_ = nullptr;
+    std::vector<display::Station> allStations_;
+    std::vector<display::Station> dataStations_;
     QStackedWidget* right_ = nullptr;
     DragField* tlat_ = nullptr;
     DragField* tlon_ = nullptr;
@@ -86,7 +98,6 @@ private:
     QPushButton* orderBut_ = nullptr;
     QLabel* pageHelp_ = nullptr;
     QStackedWidget* pages_ = nullptr;
-    QLabel* summary_ = nullptr;
     QLabel* count_ = nullptr;
     QLabel* wait_ = nullptr;
     GuiProgress* progress_ = nullptr;
