@@ -260,8 +260,7 @@ void runAnalyse(CliContext& ctx, const AnalyseOptions& o) {
     result.set("soundings", st.soundingCount);
     result.set("dataPoints", static_cast<long long>(st.totalDataPoints));
     result.set("wmo", wmo);
-    result.set("SiteName", analysis.siteName().empty() ? session::siteNameOfSiteText(analysis.siteString())
-                                                        : analysis.siteName());
+    result.set("SiteName", analysis.siteName());
     result.set("fromDate", core::isoDate(analysis.currentFrom()));
     result.set("toDate", core::isoDate(analysis.currentTo()));
     result.set("LookHeight", rounded(*heightFeet / sounding::kFeetPerMetre, 1));
@@ -307,9 +306,11 @@ void addAnalyseCommands(CLI::App& app, CliContext& ctx) {
                                               "(no station: list the stations with data)");
     ctx.addFolderOption(cmd);
     cmd->add_option("WMO", options.wmo, "WMO station number");
-    cmd->add_option("--from", options.from, "First day of the period (2019-01-31, 31-Jan-2019, ...)");
-    cmd->add_option("--to", options.to, "Last day of the period");
-    cmd->add_flag("--whole-range", options.wholeRange, "Analyse the station's whole range, not its last one");
+    auto* from = cmd->add_option("--from", options.from, "First day of the period (2019-01-31, 31-Jan-2019, ...)");
+    auto* to = cmd->add_option("--to", options.to, "Last day of the period");
+    cmd->add_flag("--whole-range", options.wholeRange, "Analyse the station's whole range, not its last one")
+        ->excludes(from)
+        ->excludes(to);
     cmd->add_option("--units", options.units, "knots, mph or si (default: the Units setting)");
     cmd->add_option("--height", options.height, "Height of interest: 80m, 260f, or a number in the unit shown");
     cmd->add_flag("--json", options.json, "One JSON object instead of the table");

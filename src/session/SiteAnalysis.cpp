@@ -270,6 +270,7 @@ AnalysisOutcome SiteAnalysis::analyse(long wmo, core::Days from, core::Days to, 
     set_ = std::move(fresh);
     stats_ = std::move(stats);
     wholeRange_ = wholeRange;
+    siteName_ = siteNameOfSiteText(siteText);
     currentFrom_ = from;
     currentTo_ = to;
     firstSounding_ = core::formatDate(core::dateOfHours(set_.hrs(1)), "mmm d, yyyy");

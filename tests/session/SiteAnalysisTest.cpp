@@ -144,6 +144,7 @@ TEST_F(SiteAnalysisTest, sameStationAndDatesDoNotReadTheFileAgain) {
     EXPECT_EQ(analysis->fileReads(), 2);
     EXPECT_FALSE(analysis->wholeRange());
     EXPECT_EQ(analysis->summaryLine().substr(0, 17), "2.0 years of 21-2");
+    EXPECT_EQ(analysis->siteName(), "ALBANY, United States North America");
 }
 
 TEST_F(SiteAnalysisTest, generatorSettingsAreComparedInTheirOrder) {
