@@ -153,8 +153,14 @@ Graph1Model buildGraph1(const GraphUnits& u, const Graph1Inputs& in) {
         largest = std::max(largest, f);
         g.powerFactor.push_back({f, double(level * sounding::kLevelStepFeet)});
     }
+    // Whole-number steps: up to 8 of one, beyond that steps of a multiple of five.
     g.powerFactorMax = std::max(2.0, std::ceil(largest));
-    int steps = g.powerFactorMax <= 5 ? static_cast<int>(g.powerFactorMax) : 5;
+    int steps = static_cast<int>(g.powerFactorMax);
+    if (steps > 8) {
+        double step = std::ceil(g.powerFactorMax / 5.0 / 5.0) * 5.0;
+        g.powerFactorMax = std::ceil(g.powerFactorMax / step) * step;
+        steps = static_cast<int>(g.powerFactorMax / step);
+    }
     g.powerFactorAxis = evenAxis(g.powerFactorMax, steps, 1);
 
     double peak = 0;

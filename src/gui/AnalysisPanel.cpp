@@ -90,6 +90,8 @@ AnalysisPanel::AnalysisPanel(session::Session& session, session::SiteAnalysis& a
     dateB_->setObjectName("DateB");
     dateE_ = new QLabel(controls_);
     dateE_->setObjectName("DateE");
+    dateB_->setMinimumWidth(110);
+    dateE_->setMinimumWidth(110);
     doThis_ = new QLabel(QStringLiteral("Please Wait!"), controls_);
     doThis_->setObjectName("DoThis");
     doThis_->setStyleSheet("QLabel { color: rgb(200, 0, 0); font-weight: bold; }");
@@ -143,7 +145,7 @@ AnalysisPanel::AnalysisPanel(session::Session& session, session::SiteAnalysis& a
     explain_->setStyleSheet("QLabel { color: #303030; }");
     gl->addWidget(explain_);
     years_ = new YearGraphWidget(graphs_);
-    gl->addWidget(years_, 2);
+    gl->addWidget(years_, 1);
 
     connect(combo_, &QComboBox::activated, this, [this](int index) {
         analyseStation(combo_->itemData(index).toLongLong());

@@ -13,7 +13,7 @@ namespace {
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
-constexpr double kLeft = 58, kRight = 14, kTop = 46, kBottom = 58;
+constexpr double kLeft = 58, kRight = 14, kTop = 46, kBottom = 72;
 
 struct Frame {
     QRectF plot;
@@ -45,6 +45,12 @@ void drawAxes(QPainter& p, const QRectF& rect, const Frame& f, const std::vector
     p.drawText(QRectF(f.plot.left(), f.plot.bottom() + fm.height() + 4, f.plot.width(), fm.height()),
                Qt::AlignHCenter | Qt::AlignTop, xCaption);
     p.save();
+    // A short graph gets a smaller caption rather than a cut one.
+    QFont captionFont = p.font();
+    double wanted = fm.horizontalAdvance(yCaption);
+    if (wanted > f.plot.height() && wanted > 0)
+        captionFont.setPointSizeF(std::max(6.0, captionFont.pointSizeF() * 0.95 * f.plot.height() / wanted));
+    p.setFont(captionFont);
     p.translate(rect.left() + fm.height() * 0.2, f.plot.center().y());
     p.rotate(-90);
     p.drawText(QRectF(-f.plot.height() / 2, 0, f.plot.height(), fm.height()), Qt::AlignCenter, yCaption);
@@ -147,10 +153,10 @@ void HeightGraphRenderer::paint(QPainter& p, const QRectF& rect, const display::
         p.drawText(box, Qt::AlignCenter, q(l.text));
     }
 
-    // Ground line under the axis caption.
+    // Ground line under the axis caption, on up to two lines.
     p.setPen(Qt::black);
-    p.drawText(QRectF(rect.left() + 4, rect.bottom() - fm.height() - 1, rect.width() - 8, fm.height()),
-               Qt::AlignLeft | Qt::AlignVCenter, fm.elidedText(q(g.groundLine), Qt::ElideRight, rect.width() - 8));
+    p.drawText(QRectF(rect.left() + 4, rect.bottom() - 2 * fm.height() - 1, rect.width() - 8, 2 * fm.height()),
+               Qt::AlignLeft | Qt::AlignBottom | Qt::TextWordWrap, q(g.groundLine));
     if (g.empty) {
         p.setPen(Qt::gray);
         p.drawText(f.plot, Qt::AlignCenter, QStringLiteral("No site analysed yet"));
@@ -183,8 +189,8 @@ void HeightGraphRenderer::paint(QPainter& p, const QRectF& rect, const display::
                    q(g.warningTitle) + "\n" + q(g.warningText));
     }
     p.setPen(Qt::black);
-    p.drawText(QRectF(rect.left() + 4, rect.bottom() - fm.height() - 1, rect.width() - 8, fm.height()),
-               Qt::AlignLeft | Qt::AlignVCenter, fm.elidedText(q(g.caption), Qt::ElideRight, rect.width() - 8));
+    p.drawText(QRectF(rect.left() + 4, rect.bottom() - 2 * fm.height() - 1, rect.width() - 8, 2 * fm.height()),
+               Qt::AlignLeft | Qt::AlignBottom | Qt::TextWordWrap, q(g.caption));
     if (g.empty) {
         p.setPen(Qt::gray);
         p.drawText(f.plot, Qt::AlignCenter, QStringLiteral("No sounding shown"));

@@ -122,8 +122,8 @@ void MapRenderer::paint(QPainter& p, const QRectF& rect, const QPixmap& picture,
         p.drawEllipse(toPixel(rect, m.x, m.y), 5, 5);
     }
     p.setPen(QPen(Qt::black, 1));
-    if (scene.reference) dot(*scene.reference, 1.2, Qt::cyan, 4.5);
-    if (scene.shown) dot(*scene.shown, 1.0, QColor(255, 0, 0), 3.5);
+    if (scene.reference) dot(*scene.reference, 1.6, Qt::cyan, 6.5);
+    if (scene.shown) dot(*scene.shown, 1.1, QColor(255, 0, 0), 4.5);
 
     const display::SiteCircle& c = model.circle();
     if (c.visible) {
@@ -135,7 +135,7 @@ void MapRenderer::paint(QPainter& p, const QRectF& rect, const QPixmap& picture,
     if (auto i = model.nearestStation(); i && scene.whiteDot) {
         const auto& s = model.stations()[*i];
         p.setPen(QPen(Qt::black, 1));
-        dot({s.lat, s.lon}, 0.9, Qt::white, 3.5);
+        dot({s.lat, s.lon}, 0.5, Qt::white, 2.5);
     }
     if (scene.legend) paintLegend(p, rect, scene.orderPage);
     p.restore();

@@ -86,7 +86,9 @@ TEST(HeightGraphModel, powerFactorIsTheCubeAgainstTheReferenceHeight) {
     // 250 feet lies halfway between 10 and 12 knots: 11 knots.
     EXPECT_NEAR(g.powerFactor[1].x, std::pow(12.0 / 11.0, 3), 1e-9);
     EXPECT_NEAR(g.powerFactor[10].x, std::pow(30.0 / 11.0, 3), 1e-9);
-    EXPECT_DOUBLE_EQ(g.powerFactorMax, 21.0);
+    // The axis ends at a whole step above the largest factor (20.3): 0, 5, ... 25.
+    EXPECT_DOUBLE_EQ(g.powerFactorMax, 25.0);
+    EXPECT_EQ(texts(g.powerFactorAxis), (std::vector<std::string>{"0", "5", "10", "15", "20", "25"}));
     // Metric: 75 m = 246.075 feet, taken at whole feet like every height of interest.
     auto m = display::buildGraph1(unitsOf(UnitMode::SI), in);
     EXPECT_NEAR(m.powerFactor[1].x, std::pow(12.0 / (10.0 + 2.0 * 246.0 / 500.0), 3), 1e-9);

@@ -1,0 +1,199 @@
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+
+#include "ScriptedPrompter.h"
+#include "StationFileBuilder.h"
+#include "TempFolder.h"
+#include "core/Progress.h"
+#include "core/Prompter.h"
+#include "display/MapModel.h"
+#include "gui/AnalysisPanel.h"
+#include "gui/HeightGraphWidgets.h"
+#include "gui/MainWindow.h"
+#include "gui/MapWidget.h"
+#include "gui/SettingsDialog.h"
+#include "gui/SiteListWidget.h"
+#include "session/ProgramFolder.h"
+#include "session/Session.h"
+#include "session/SiteAnalysis.h"
+#include "session/StationSummary.h"
+
+using namespace skyloom;
+
+namespace {
+
+constexpr long kAlbany = 99901;
+constexpr long kPlains = 99902;
+
+QPoint pixelOf(gui::MapWidget* map, double lat, double lon) {
+    display::MapPoint m = display::toMap(lat, lon);
+    return gui::MapRenderer::toPixel(QRectF(map->rect()), m.x, m.y).toPoint();
+}
+
+void move(QWidget* w, QPoint at) {
+    QMouseEvent e(QEvent::MouseMove, QPointF(at), w->mapToGlobal(QPointF(at)), Qt::NoButton, Qt::NoButton,
+                  Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &e);
+}
+
+}  // namespace
+
+class AnalysisPageTest : public QObject {
+    Q_OBJECT
+
+    // A program folder with two stations that have two years of soundings each.
+    struct Fixture {
+        test::TempFolder tmp;
+        test::ScriptedPrompter prompter;
+        std::unique_ptr<session::Session> s;
+        Fixture() {
+            core::SilentPrompter quiet;
+            core::NullProgress progress;
+            if (!session::initProgramFolder(tmp.dir(), quiet, progress)) throw std::runtime_error("init failed");
+            s = std::make_unique<session::Session>(tmp.dir(), prompter);
+            if (s->startUp() != session::Session::StartResult::Ready) throw std::runtime_error("start failed");
+            addStation(kAlbany, "ALBANY", 42.75, -73.8, 40);
+            addStation(kPlains, "PLAINS", 40.0, -100.0, 90);
+            s->reloadStationIndex();
+        }
+        void addStation(long wmo, const char* name, double lat, double lon, int speed) {
+            test::StationFileBuilder b(test::StationFileBuilder::pathFor(tmp.dir(), wmo), wmo);
+            b.addTwiceDaily(core::makeDate(2018, 1, 1), core::makeDate(2019, 12, 31),
+                            [speed](int n) { return speed + (n * 37) % 120; });
+            test::registerStation(s->mainDb(), b.write(), name, "US", lat, lon);
+        }
+    };
+
+    static bool analysed(gui::MainWindow& w) {
+        return w.analysisPanel()->lastOutcome() == session::AnalysisOutcome::Analysed;
+    }
+
+private slots:
+    void pickingInTheDropDownAnalysesTheStation() {
+        Fixture f;
+        gui::MainWindow w(*f.s);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QComboBox* combo = w.analysisPanel()->siteCombo();
+        QCOMPARE(combo->count(), 2);
+        QCOMPARE(w.analysisPanel()->dataSitesList()->count(), 2);
+        QCOMPARE(w.summaryText(), QString::fromUtf8(session::kNoStationPrompt));
+        int i = combo->findData(static_cast<qlonglong>(kAlbany));
+        QVERIFY(i >= 0);
+        emit combo->activated(i);
+        QVERIFY(analysed(w));
+        QCOMPARE(w.siteAnalysis().currentWmo(), kAlbany);
+        QCOMPARE(w.summaryText(), QString::fromStdString(w.siteAnalysis().summaryLine()));
+        QVERIFY(w.summaryText().contains(" soundings with "));
+        QCOMPARE(w.analysisPanel()->siteLabel()->text(), QStringLiteral("ALBANY, United States North America"));
+        QCOMPARE(w.analysisPanel()->fromDate()->minimumDate(), QDate(2018, 1, 1));
+        QCOMPARE(w.analysisPanel()->toDate()->maximumDate(), QDate(2019, 12, 31));
+        QVERIFY(!w.analysisPanel()->graph1()->model().empty);
+        QVERIFY(w.mapWidget()->scene().shown.has_value());
+        QVERIFY(!w.waitLabel()->isVisible());
+    }
+
+    void clickingADotOnTheMapAnalysesIt() {
+        Fixture f;
+        gui::MainWindow w(*f.s);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        gui::MapWidget* map = w.mapWidget();
+        QPoint dot = pixelOf(map, 40.0, -100.0);
+        move(map, dot);
+        QVERIFY(map->tipText().startsWith("Left Click to show data for PLAINS"));
+        QTest::mousePress(map, Qt::LeftButton, Qt::NoModifier, dot);
+        QTest::mouseRelease(map, Qt::LeftButton, Qt::NoModifier, dot);
+        QVERIFY(analysed(w));
+        QCOMPARE(w.siteAnalysis().currentWmo(), kPlains);
+        QVERIFY(w.summaryText().contains(" soundings with "));
+        QVERIFY(w.mapModel().referenceSite().has_value());
+        QCOMPARE(w.mapModel().referenceSite()->wmo, kPlains);
+        QVERIFY(!w.mapModel().circle().frozen);  // a click on a station does not freeze the circle
+
+        // A right click compares another station with the reference site.
+        QPoint other = pixelOf(map, 42.75, -73.8);
+        move(map, other);
+        QTest::mousePress(map, Qt::RightButton, Qt::NoModifier, other);
+        QTest::mouseRelease(map, Qt::RightButton, Qt::NoModifier, other);
+        QCOMPARE(w.siteAnalysis().currentWmo(), kAlbany);
+        QCOMPARE(w.mapModel().referenceSite()->wmo, kPlains);
+        QVERIFY(w.analysisPanel()->graph1()->model().powerTexts[0].find("at the Reference Site.") != std::string::npos);
+    }
+
+    void metricUnitsRelabelTheAxes() {
+        Fixture f;
+        gui::MainWindow w(*f.s);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.analysisPanel()->analyseStation(kAlbany);
+        auto before = w.analysisPanel()->graph1()->model();
+        QCOMPARE(before.heightCaption, std::string("Height Above Ground (feet)"));
+        QCOMPARE(before.speedAxis[1].text, std::string("11.4"));  // miles per hour
+        w.settingsDialog()->chooseUnits(2);
+        w.settingsDialog()->closeIt();
+        auto after = w.analysisPanel()->graph1()->model();
+        QCOMPARE(after.heightCaption, std::string("Height Above Ground (meters)"));
+        QCOMPARE(after.speedCaption, std::string("Wind Speed (m/sec)"));
+        QCOMPARE(after.powerFactorCaption, std::string("Power Factor   vs  75m"));
+        QCOMPARE(after.speedAxis[1].text, std::string("5.1"));
+        QCOMPARE(after.heightAxis[1].text, std::string("152"));
+        // The data keep their places.
+        QCOMPARE(after.profile.size(), before.profile.size());
+        for (std::size_t i = 0; i < after.profile.size(); ++i) QCOMPARE(after.profile[i].x, before.profile[i].x);
+
+        gui::Graph2Widget* g2 = w.analysisPanel()->graph2();
+        QCOMPARE(g2->model().title, std::string("Graph 2: Sounding Wind Speed (m/sec)"));
+        QTest::mouseClick(g2, Qt::LeftButton);
+        QCOMPARE(g2->model().title, std::string("Graph 2: Temperature (degABSOLUTE)"));
+        QTest::mouseClick(g2, Qt::LeftButton);
+        QCOMPARE(g2->model().title, std::string("Graph 2: Pressure (millibars)"));
+        QTest::mouseClick(g2, Qt::LeftButton);
+        QCOMPARE(g2->model().mode, display::Graph2Mode::Speed);
+    }
+
+    void recalculationChecksTheDateOrder() {
+        Fixture f;
+        gui::MainWindow w(*f.s);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.analysisPanel()->analyseStation(kAlbany);
+        w.analysisPanel()->fromDate()->setDate(QDate(2019, 3, 1));
+        w.analysisPanel()->toDate()->setDate(QDate(2019, 3, 1));
+        QTest::mouseClick(w.analysisPanel()->recalcButton(), Qt::LeftButton);
+        QCOMPARE(f.prompter.lastMessage(), std::string("'To' date must be after 'From' date"));
+        w.analysisPanel()->toDate()->setDate(QDate(2019, 6, 30));
+        QTest::mouseClick(w.analysisPanel()->recalcButton(), Qt::LeftButton);
+        QVERIFY(analysed(w));
+        QCOMPARE(w.siteAnalysis().currentFrom(), core::makeDate(2019, 3, 1));
+        QCOMPARE(w.siteAnalysis().currentTo(), core::makeDate(2019, 6, 30));
+        QVERIFY(!w.summaryText().startsWith("ALL "));
+        // The picker stays inside the station's range.
+        w.analysisPanel()->toDate()->setDate(QDate(2030, 1, 1));
+        QCOMPARE(w.analysisPanel()->toDate()->date(), QDate(2019, 12, 31));
+    }
+
+    void screenshotOfTheAnalysedSite() {
+        Fixture f;
+        gui::MainWindow w(*f.s);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        gui::MapWidget* map = w.mapWidget();
+        QPoint dot = pixelOf(map, 42.75, -73.8);
+        move(map, dot);
+        QTest::mousePress(map, Qt::LeftButton, Qt::NoModifier, dot);
+        QTest::mouseRelease(map, Qt::LeftButton, Qt::NoModifier, dot);
+        QVERIFY(analysed(w));
+        move(map, dot + QPoint(150, 100));
+        QString dir = qEnvironmentVariable("SKYLOOM_SCREENSHOT_DIR", QDir::tempPath());
+        QDir().mkpath(dir);
+        QVERIFY(w.grab().save(dir + "/main-analysis-page-with-site.png"));
+    }
+};
+
+QTEST_MAIN(AnalysisPageTest)
+#include "AnalysisPageTest.moc"
