@@ -177,6 +177,49 @@ private slots:
         QCOMPARE(w.analysisPanel()->toDate()->date(), QDate(2019, 12, 31));
     }
 
+    void escStopsARunningAnalysisWhileTheWindowRepaints() {
+        Fixture f;
+        // Twenty years of soundings: long enough for the wait label to be seen.
+        constexpr long kLong = 99903;
+        {
+            test::StationFileBuilder b(test::StationFileBuilder::pathFor(f.tmp.dir(), kLong), kLong);
+            b.addTwiceDaily(core::makeDate(1995, 1, 1), core::makeDate(2014, 12, 31),
+                            [](int n) { return 50 + (n * 13) % 150; });
+            test::registerStation(f.s->mainDb(), b.write(), "LONG RECORD", "US", 35.0, -90.0);
+            f.s->reloadStationIndex();
+        }
+        gui::MainWindow w(*f.s);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        int paints = 0;
+        bool waitShown = false;
+        struct Watch : QObject {
+            int* paints;
+            explicit Watch(int* p) : paints(p) {}
+            bool eventFilter(QObject*, QEvent* e) override {
+                if (e->type() == QEvent::Paint) ++*paints;
+                return false;
+            }
+        } watch(&paints);
+        w.mapWidget()->installEventFilter(&watch);
+        // While the work runs: a repaint is asked for, then Esc is pressed.
+        QTimer repaint;
+        connect(&repaint, &QTimer::timeout, w.mapWidget(), [&] {
+            waitShown = waitShown || w.waitLabel()->isVisible();
+            w.mapWidget()->update();
+        });
+        repaint.start(5);
+        QTimer::singleShot(60, &w, [&] { QTest::keyClick(w.mapWidget(), Qt::Key_Escape); });
+        w.analysisPanel()->analyseStation(kLong);
+        repaint.stop();
+        QVERIFY(waitShown);
+        QVERIFY(paints > 0);
+        QCOMPARE(w.analysisPanel()->lastOutcome(), session::AnalysisOutcome::Cancelled);
+        QVERIFY(!w.waitLabel()->isVisible());
+        // A cancelled analysis leaves the window ready for the next one.
+        QVERIFY(w.analysisPanel()->analyseStation(kAlbany));
+    }
+
     void screenshotOfTheAnalysedSite() {
         Fixture f;
         gui::MainWindow w(*f.s);
