@@ -150,8 +150,9 @@ void MainWindow::buildPages() {
     analysis_ = std::make_unique<session::SiteAnalysis>(session_);
     analysisPanel_ = new AnalysisPanel(session_, *analysis_, *progress_, central);
     connect(analysisPanel_, &AnalysisPanel::siteShown, this, [this](long wmo) {
-        if (const core::StationEntry* s = session_.stations().find(wmo)) map_->scene().shown = MapScene::Dot{s->lat, s->lon};
-        map_->sceneChanged();
+        if (const core::StationEntry* s = session_.stations().find(wmo))
+            map_->scene().shown = MapScene::Dot{s->lat, s->lon};
+        map_->update();
     });
     pages_ = new QStackedWidget(central);
     pages_->addWidget(analysisPanel_->controlsArea());
@@ -214,7 +215,7 @@ void MainWindow::refreshFromMap() {
         map_->scene().reference = MapScene::Dot{ref->lat, ref->lon};
     }
     orderPanel_->refreshFromMap();
-    map_->sceneChanged();
+    map_->update();
 }
 
 void MainWindow::siteAction(const display::MapAction& action) {

@@ -94,27 +94,43 @@ QPointF MapRenderer::toMap(const QRectF& r, const QPointF& px) {
     return {(px.x() - r.left()) / r.width() * kWidth, (px.y() - r.top()) / r.height() * kHeight};
 }
 
+namespace {
+void drawDot(QPainter& p, const QRectF& rect, const MapScene::Dot& d, double radius, const QColor& fill, double minPx) {
+    const double sx = rect.width() / MapRenderer::kWidth, sy = rect.height() / MapRenderer::kHeight;
+    display::MapPoint m = display::toMap(d.lat, d.lon);
+    QPointF c = MapRenderer::toPixel(rect, m.x, m.y);
+    p.setBrush(fill);
+    p.drawEllipse(c, std::max(minPx, radius * sx), std::max(minPx, radius * sy));
+}
+}  // namespace
+
 void MapRenderer::paint(QPainter& p, const QRectF& rect, const QPixmap& picture, const MapScene& scene,
                         const display::MapModel& model) {
+    paintBackground(p, rect, picture, scene);
+    paintOverlay(p, rect, scene, model);
+}
+
+void MapRenderer::paintBackground(QPainter& p, const QRectF& rect, const QPixmap& picture, const MapScene& scene) {
     p.save();
     if (picture.isNull()) drawGrid(p, rect);
     else p.drawPixmap(rect, picture, QRectF(picture.rect()));
     p.setRenderHint(QPainter::Antialiasing);
-    const double sx = rect.width() / kWidth, sy = rect.height() / kHeight;
-    auto dot = [&](const MapScene::Dot& d, double radius, const QColor& fill, double minPx) {
-        display::MapPoint m = display::toMap(d.lat, d.lon);
-        QPointF c = toPixel(rect, m.x, m.y);
-        double rx = std::max(minPx, radius * sx), ry = std::max(minPx, radius * sy);
-        p.setBrush(fill);
-        p.drawEllipse(c, rx, ry);
-    };
     p.setPen(Qt::NoPen);
     if (scene.orderPage) {
-        for (const auto& d : scene.allSites) dot(d, display::kStationDotRadius, Qt::black, 1.2);
-        for (const auto& d : scene.orderSites) dot(d, display::kOrderDotRadius, QColor(255, 0, 0), 2.5);
+        for (const auto& d : scene.allSites) drawDot(p, rect, d, display::kStationDotRadius, Qt::black, 1.2);
+        for (const auto& d : scene.orderSites) drawDot(p, rect, d, display::kOrderDotRadius, QColor(255, 0, 0), 2.5);
     } else {
-        for (const auto& d : scene.dataSites) dot(d, scene.dataDotRadius, Qt::black, 1.5);
+        for (const auto& d : scene.dataSites) drawDot(p, rect, d, scene.dataDotRadius, Qt::black, 1.5);
     }
+    if (scene.legend) paintLegend(p, rect, scene.orderPage);
+    p.restore();
+}
+
+void MapRenderer::paintOverlay(QPainter& p, const QRectF& rect, const MapScene& scene,
+                               const display::MapModel& model) {
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    const double sx = rect.width() / kWidth, sy = rect.height() / kHeight;
     p.setPen(QPen(QColor(255, 128, 0), 1.5));
     p.setBrush(Qt::NoBrush);
     for (const auto& d : scene.markedSites) {
@@ -122,8 +138,8 @@ void MapRenderer::paint(QPainter& p, const QRectF& rect, const QPixmap& picture,
         p.drawEllipse(toPixel(rect, m.x, m.y), 5, 5);
     }
     p.setPen(QPen(Qt::black, 1));
-    if (scene.reference) dot(*scene.reference, 1.6, Qt::cyan, 6.5);
-    if (scene.shown) dot(*scene.shown, 1.1, QColor(255, 0, 0), 4.5);
+    if (scene.reference) drawDot(p, rect, *scene.reference, 1.6, Qt::cyan, 6.5);
+    if (scene.shown) drawDot(p, rect, *scene.shown, 1.1, QColor(255, 0, 0), 4.5);
 
     const display::SiteCircle& c = model.circle();
     if (c.visible) {
@@ -135,9 +151,8 @@ void MapRenderer::paint(QPainter& p, const QRectF& rect, const QPixmap& picture,
     if (auto i = model.nearestStation(); i && scene.whiteDot) {
         const auto& s = model.stations()[*i];
         p.setPen(QPen(Qt::black, 1));
-        dot({s.lat, s.lon}, 0.5, Qt::white, 2.5);
+        drawDot(p, rect, {s.lat, s.lon}, 0.5, Qt::white, 2.5);
     }
-    if (scene.legend) paintLegend(p, rect, scene.orderPage);
     p.restore();
 }
 
@@ -168,10 +183,22 @@ void MapWidget::resizeEvent(QResizeEvent* e) {
     model_.setTipHitRadius(6.0 * MapRenderer::kWidth / std::max(1, width()));
 }
 
+void MapWidget::sceneChanged() {
+    backgroundDirty_ = true;
+    update();
+}
+
 void MapWidget::paintEvent(QPaintEvent*) {
-    QPainter p(this);
     if (scaled_.isNull() && !world_.isNull()) rescalePicture();
-    MapRenderer::paint(p, QRectF(rect()), scaled_, scene_, model_);
+    if (backgroundDirty_ || background_.size() != size()) {
+        background_ = QPixmap(size());
+        QPainter bp(&background_);
+        MapRenderer::paintBackground(bp, QRectF(rect()), scaled_, scene_);
+        backgroundDirty_ = false;
+    }
+    QPainter p(this);
+    p.drawPixmap(0, 0, background_);
+    MapRenderer::paintOverlay(p, QRectF(rect()), scene_, model_);
 }
 
 QPointF MapWidget::mapPoint(const QPointF& pixel) const { return MapRenderer::toMap(QRectF(rect()), pixel); }

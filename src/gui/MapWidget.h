@@ -42,6 +42,10 @@ public:
 
     static void paint(QPainter& p, const QRectF& rect, const QPixmap& picture, const MapScene& scene,
                       const display::MapModel& model);
+    // The parts that change only with the page and the station lists: picture, dots, legend.
+    static void paintBackground(QPainter& p, const QRectF& rect, const QPixmap& picture, const MapScene& scene);
+    // The parts that follow the pointer and the selection: markers, circle, white dot.
+    static void paintOverlay(QPainter& p, const QRectF& rect, const MapScene& scene, const display::MapModel& model);
     static QPointF toPixel(const QRectF& rect, double mapX, double mapY);
     static QPointF toMap(const QRectF& rect, const QPointF& pixel);
 };
@@ -53,7 +57,8 @@ public:
     MapWidget(display::MapModel& model, QWidget* parent = nullptr);
 
     MapScene& scene() { return scene_; }
-    void sceneChanged() { update(); }
+    // The stations or the page changed: the cached background is drawn again.
+    void sceneChanged();
     display::MapModel& model() { return model_; }
     // The site tip shown beside the white dot (empty when hidden).
     QString tipText() const;
@@ -83,6 +88,8 @@ private:
     MapScene scene_;
     QImage world_;
     QPixmap scaled_;
+    QPixmap background_;
+    bool backgroundDirty_ = true;
     QLabel* tip_ = nullptr;
 };
 
