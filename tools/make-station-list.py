@@ -4,7 +4,10 @@
 Reads a GEMPAK upper-air station table (ICAO id, WMO number, name, state, FIPS
 country code, lat*100, lon*100, elevation in metres) and keeps about 150 stations
 spread over the world: at most one per 15-degree cell, plus the stations our test
-samples and demo data use. Usage: make-station-list.py TABLE > data/stations.txt
+samples and demo data use. Country codes are the FIPS codes of the IGRA v2 station list (the same codes an
+imported IGRA list brings), looked up by WMO number; GEMPAK's own codes are kept
+only where IGRA does not list the station.
+Usage: make-station-list.py TABLE IGRA2-STATION-LIST > data/stations.txt
 """
 import sys
 
@@ -28,8 +31,19 @@ def rows(path):
             continue
         yield icao, wmo, name.replace("_", " ").title(), state, ctry, lat, lon, elev
 
+# GEMPAK's own codes that differ from FIPS, for stations IGRA does not list.
+GEMPAK_TO_FIPS = {"IL": "IC", "CN": "CA", "BZ": "BR", "NR": "NG", "AN": "AO", "UW": "US", "MH": "RM"}
+
+def fips_by_wmo(path):
+    codes = {}
+    for line in open(path, encoding="latin-1"):
+        if len(line) > 11 and line[2] == "M" and line[6:11].isdigit():
+            codes.setdefault(int(line[6:11]), line[0:2])
+    return codes
+
 def main():
-    all_rows = list(rows(sys.argv[1]))
+    fips = fips_by_wmo(sys.argv[2])
+    all_rows = [r[:4] + (fips.get(r[1], GEMPAK_TO_FIPS.get(r[4], r[4])),) + r[5:] for r in rows(sys.argv[1])]
     cells, chosen = {}, {}
     for r in sorted(all_rows, key=lambda r: r[1]):
         if r[1] in WANTED:
@@ -40,7 +54,8 @@ def main():
             cells[cell] = cells.get(cell, 0) + 1
             chosen[r[1]] = r
     print("Default radiosonde station list of Skyloom (format of the station list import).")
-    print("Facts from the WMO upper-air station table as distributed with GEMPAK (NCAR RAOBget config/snstns.tbl).")
+    print("Facts from the WMO upper-air station table as distributed with GEMPAK (NCAR RAOBget config/snstns.tbl);")
+    print("country codes (FIPS) from the NOAA NCEI IGRA v2 station list.")
     print("Fields: <OPTION>call-letters wban wmo lat lon elevation(m) name(30 columns) province country(FIPS)")
     for icao, wmo, name, state, ctry, lat, lon, elev in sorted(chosen.values(), key=lambda r: r[1]):
         print(f"<OPTION>{icao} 0 {wmo} {lat:.2f} {lon:.2f} {elev:.0f} {name[:30]:<30} {state} {ctry}")

@@ -38,6 +38,7 @@ void addFoundationCommands(CLI::App& app, CliContext& ctx) {
         const std::string dir = ctx.appDir();
         if (session::initProgramFolder(dir, ctx.prompter, ctx.progress)) {
             ctx.progress.finish();
+            installDemoData(ctx, true);
             std::cout << "Program folder ready: " << dir << std::endl;
         }
     });

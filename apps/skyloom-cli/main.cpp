@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
     app.add_flag("--quiet", ctx.prompter.quiet, "Do not print messages");
 
     addFoundationCommands(app, ctx);
+    addImportCommands(app, ctx);
     addAnalyseCommands(app, ctx);
 
     try {

@@ -10,13 +10,9 @@
 #include "core/MainDatabase.h"
 #include "core/SqlUtil.h"
 #include "core/Text.h"
+#include "sounding/LevelStatistics.h"
 
 namespace skyloom::session {
-
-double yearsOfRange(int days) {
-    double years = days / 365.0;
-    return years < 5 ? core::roundHalfEven(years, 1) : core::roundHalfEven(years, 0);
-}
 
 std::optional<std::string> stationSummary(core::MainDatabase& db, long wmo, bool subRange) {
     auto& main = db.db();
@@ -50,8 +46,8 @@ std::optional<std::string> stationSummary(core::MainDatabase& db, long wmo, bool
         std::string region = core::trim(core::columnText(c.getColumn(1)));
         heading += ", " + country + (region.empty() ? "" : " " + region);
     }
-    double years = yearsOfRange(core::daysBetween(*from, *to));
-    std::string yearsText = core::formatNumber(years, years < 5 ? "0.0" : "0");
+    double years = sounding::yearsOfRange(core::daysBetween(*from, *to));
+    std::string yearsText = core::formatNumber(years, years < 5 ? "#.0" : "0");
     double ignoredShare = points + deleted > 0 ? 100.0 * deleted / (points + deleted) : 0.0;
     std::string visible = heading + " from " + core::formatDate(*from, "dd-mmm-yyyy") + " to " + core::formatDate(*to, "dd-mmm-yyyy") +
                           (subRange ? "     " : " ALL ") + yearsText + " yrs of " +

@@ -21,7 +21,4 @@ constexpr const char* kNoStationPrompt =
 // station has no data on this computer.
 std::optional<std::string> stationSummary(core::MainDatabase& db, long wmo, bool subRange = false);
 
-// The years figure of a date range: days / 365, one decimal below 5 years, whole above.
-double yearsOfRange(int days);
-
 }  // namespace skyloom::session

@@ -14,7 +14,8 @@ double ignoredShare(std::int64_t numDataPoints, std::int64_t numDeletedDataPoint
 std::string summaryLine(const LevelStatistics& stats, const AnalysisPeriod& period, bool wholeRange,
                         double ignoredFraction) {
     std::string line = wholeRange ? "ALL " : "";
-    line += core::formatNumber(stats.years, "#.0");
+    // One decimal below five years; from five years on the figure is whole and shown so.
+    line += core::formatNumber(stats.years, stats.years < 5 ? "#.0" : "0");
     line += fmt::format(" years of {:02}-{:02}", core::yearOf(period.from) % 100, core::yearOf(period.to) % 100);
     line += " using " + core::formatNumber(stats.soundingCount, "#,###");
     line += " soundings with " + core::formatNumber(static_cast<double>(stats.totalDataPoints), "#,###,##0");

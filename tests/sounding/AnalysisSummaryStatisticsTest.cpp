@@ -30,7 +30,7 @@ TEST(SummaryLine, fiveYearsAndMoreRoundToWholeYears) {
     const AnalysisPeriod p{core::makeDate(1990, 1, 1), core::makeDate(2008, 9, 30)};
     const auto s = figures(core::daysBetween(p.from, p.to), 13702, 1234567, 12.0);
     EXPECT_EQ(summaryLine(s, p, false, 0.00049),
-              "19.0 years of 90-08 using 13,702 soundings with 1,234,567 data points, 0.0% ignored and 12% gaps.");
+              "19 years of 90-08 using 13,702 soundings with 1,234,567 data points, 0.0% ignored and 12% gaps.");
 }
 
 TEST(SummaryLine, smallCountsAndNegativeGaps) {

@@ -1,0 +1,140 @@
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+
+#include <fmt/format.h>
+#include <SQLiteCpp/Statement.h>
+
+#include "CliContext.h"
+#include "core/Text.h"
+#include "sounding/DemoData.h"
+#include "sounding/SoundingImport.h"
+
+namespace fs = std::filesystem;
+
+namespace skyloom::cli {
+
+namespace {
+
+// Shows a sounding that needs review on the terminal and asks whether to keep it.
+class TerminalReviewDecider final : public sounding::ReviewDecider {
+public:
+    explicit TerminalReviewDecider(CliContext& ctx) : ctx_(ctx) {}
+    bool accept(const sounding::SoundingRecord& record, std::string_view rawText, std::string_view reason) override {
+        ctx_.progress.finish();
+        std::cout << "\nSounding of " << core::isoDate(record.date) << " " << sounding::soundingTimeText(record.hour)
+                  << " needs review:" << reason << "\n"
+                  << rawText;
+        return ctx_.prompter.ask("Accept Sounding? (No deletes it)", "Import Control");
+    }
+
+private:
+    CliContext& ctx_;
+};
+
+std::string countsLine(const std::string& name, const sounding::ImportResult& r) {
+    return fmt::format("{}: station {}, added {}, deleted {}, reviewed {}, already present {}, other station {}, "
+                       "unreadable {}",
+                       name, r.wmo, r.added, r.rejected, r.reviewed, r.duplicates, r.otherStation, r.unreadable);
+}
+
+// Demo stations carry "(DEMO)" in their name in the station list, so no one
+// takes their statistics for observations.
+void markDemoStation(core::MainDatabase& db, long wmo) {
+    SQLite::Statement q(db.db(), "UPDATE stations SET stationname = substr(trim(stationname), 1, 23) || ' (DEMO)' "
+                                 "WHERE wmo = ? AND stationname NOT LIKE '%(DEMO)%'");
+    q.bind(1, static_cast<std::int64_t>(wmo));
+    q.exec();
+}
+
+}  // namespace
+
+void installDemoData(CliContext& ctx, bool importToo) {
+    const std::string folder = ctx.appDir() + "Text Data Files/";
+    fs::create_directories(folder);
+    std::vector<std::string> files;
+    for (const auto& st : sounding::demoStations()) {
+        const std::string path = folder + sounding::demoFileName(st);
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out << sounding::demoText(st, sounding::kDemoFirstYear, sounding::kDemoYears, sounding::kDemoSeed);
+        if (!out) throw CliError("cannot write '" + path + "'");
+        files.push_back(path);
+    }
+    std::cout << "Wrote " << files.size() << " DEMO text files (synthetic soundings, not observations) to " << folder
+              << std::endl;
+    if (!importToo) return;
+    auto& s = ctx.session();
+    // Demo soundings that would need a human's review are deleted unseen.
+    sounding::FixedReviewDecider reject(false);
+    sounding::ImportOptions opt;
+    opt.decider = &reject;
+    opt.progress = &ctx.progress;
+    opt.mainDb = &s.mainDb();
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        auto r = sounding::importFile(s.appDir(), files[i], opt, ctx.prompter);
+        ctx.progress.finish();
+        if (r.failed) continue;
+        markDemoStation(s.mainDb(), r.wmo);
+        ctx.prompter.message(fs::path(files[i]).filename().string() + ":" + r.report);
+    }
+    s.reloadStationIndex();
+}
+
+void addImportCommands(CLI::App& app, CliContext& ctx) {
+    auto* imp = app.add_subcommand("import", "Import radiosonde soundings (raw text, IGRA v2 or Wyoming files)");
+    ctx.addFolderOption(imp);
+    static std::vector<std::string> files;
+    static std::string review = "ask";
+    static long wmo = 0;
+    static sounding::ReviewCriteria criteria;
+    static std::string maltText;
+    imp->add_option("FILE", files, "Files to import; a raw text file's name begins with the WMO number and a blank")
+        ->required()
+        ->check(CLI::ExistingFile);
+    imp->add_option("--review", review, "Soundings that need review: ask, accept or reject")
+        ->check(CLI::IsMember({"ask", "accept", "reject"}));
+    imp->add_option("--wmo", wmo, "Station of the files (instead of the file name)");
+    imp->add_option("--lalt", criteria.lalt, "Auto accept and extrapolate to GND if first wind below this (feet AGL)");
+    imp->add_option("--malt", maltText, "Auto delete whole sounding if first wind above this (feet AGL)");
+    imp->add_option("--difgnd", criteria.difGnd, "Max 0-500 feet wind dif allowed before review (knts)");
+    imp->add_option("--dif500", criteria.dif500, "Max 500 foot change wind dif allowed before review");
+    imp->callback([&ctx] {
+        if (!maltText.empty()) {
+            criteria.malt = core::leadingNumber(maltText);
+            criteria.maltText = core::trim(maltText);
+        }
+        auto& s = ctx.session();
+        TerminalReviewDecider ask(ctx);
+        sounding::FixedReviewDecider accept(true), reject(false);
+        sounding::ImportOptions opt;
+        opt.criteria = criteria;
+        opt.decider = review == "accept" ? static_cast<sounding::ReviewDecider*>(&accept)
+                      : review == "reject" ? static_cast<sounding::ReviewDecider*>(&reject)
+                                           : &ask;
+        opt.progress = &ctx.progress;
+        opt.mainDb = &s.mainDb();
+        int failures = 0;
+        for (const auto& f : files) {
+            // The counts come first; the closing report is the last line of each file.
+            auto r = sounding::importFile(s.appDir(), f, opt, ctx.prompter,
+                                          wmo > 0 ? std::optional<long>(wmo) : std::nullopt);
+            ctx.progress.finish();
+            if (r.failed) {
+                ++failures;
+                continue;
+            }
+            std::cout << countsLine(fs::path(f).filename().string(), r) << std::endl;
+            ctx.prompter.message(r.report);
+        }
+        s.reloadStationIndex();
+        if (failures > 0) throw CliError(std::to_string(failures) + " file(s) not imported");
+    });
+
+    auto* demo = app.add_subcommand("demo-data", "Write DEMO soundings (synthetic, not observations) and import them");
+    ctx.addFolderOption(demo);
+    static bool noImport = false;
+    demo->add_flag("--no-import", noImport, "Only write the text files to 'Text Data Files'");
+    demo->callback([&ctx] { installDemoData(ctx, !noImport); });
+}
+
+}  // namespace skyloom::cli

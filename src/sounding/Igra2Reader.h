@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+#include "sounding/ImportTypes.h"
+
+namespace skyloom::sounding::igra2 {
+
+// True when the text looks like IGRA version 2 sounding data (a "#" header line
+// with the station id and date in their columns).
+bool looksLike(std::string_view text);
+
+// Reads every sounding of an IGRA v2 data file: pressure in pascals, heights in
+// metres above sea level, temperatures in tenths of a degree, winds in tenths of
+// m/s; -9999 missing and -8888 removed. The station's elevation is the height of
+// its surface level (the last one found when a sounding reports none).
+std::vector<ParsedSounding> read(std::string_view text);
+
+}  // namespace skyloom::sounding::igra2

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/Dates.h"
+#include "sounding/ImportTypes.h"
+
+namespace skyloom::core {
+class MainDatabase;
+class Progress;
+class Prompter;
+}  // namespace skyloom::core
+
+namespace skyloom::sounding {
+
+enum class SourceFormat { RawText, Igra2, Wyoming };
+
+// Which reader a text needs, from its contents.
+SourceFormat detectFormat(std::string_view text);
+std::vector<ParsedSounding> readSoundings(std::string_view text, SourceFormat format);
+
+// The WMO number a raw text file's name begins with: digits followed by a blank
+// within the first 8 characters. 0 when the name does not begin so.
+long wmoFromFileName(std::string_view path);
+
+// "HH:00:00": the time of day a sounding is stored under.
+std::string soundingTimeText(int hour);
+
+struct ImportOptions {
+    ReviewCriteria criteria;
+    // Decides soundings that need review; none: they are accepted as they are.
+    ReviewDecider* decider = nullptr;
+    core::Progress* progress = nullptr;
+    // When given, the station's `havedata` row is refreshed after the import.
+    core::MainDatabase* mainDb = nullptr;
+};
+
+// What one import did, with the report shown at its end.
+struct ImportResult {
+    long wmo = 0;
+    long added = 0;             // stored in `soundings`
+    long rejected = 0;          // stored in `deleted` by the checks or the review
+    long reviewed = 0;          // put to the review decider
+    long duplicates = 0;        // already in the file: skipped
+    long otherStation = 0;      // another station's soundings ("Multiple wmo not added")
+    long unreadable = 0;        // not a readable sounding: stored in `deleted` with the reader's finding
+    long pointsAdded = 0;
+    long pointsRejected = 0;
+    std::optional<core::Days> firstDate, lastDate;   // of the added soundings
+    bool cancelled = false;     // stopped on request; what was done is kept
+    bool failed = false;        // nothing imported (file name, file or database problem)
+    std::string report;         // the closing message
+};
+
+// Imports soundings into the station data file of wmo in the program folder
+// appDir (ending in "/"): all of it in one transaction, so an interrupted import
+// leaves the file as it was and a repeated one completes it.
+ImportResult importSoundings(const std::string& appDir, long wmo, const std::vector<ParsedSounding>& soundings,
+                             const ImportOptions& options, core::Prompter& prompter);
+
+// Imports a raw text already in memory (any of the three formats) for wmo.
+ImportResult importText(const std::string& appDir, long wmo, std::string_view text, const ImportOptions& options,
+                        core::Prompter& prompter);
+
+// Imports one file. A raw text file names its station at the start of its file
+// name; IGRA and Wyoming files name it inside. wmo, when given, names the
+// station instead. A file that cannot be imported at all is reported through the
+// prompter; the closing report of an import is left to the caller to show.
+ImportResult importFile(const std::string& appDir, const std::string& path, const ImportOptions& options,
+                        core::Prompter& prompter, std::optional<long> wmo = std::nullopt);
+
+// The closing messages.
+inline constexpr const char* kNeedWmoInName = "Need WMO at start with space after it, rename it.";
+inline constexpr const char* kNothingNew = "No unique soundings that we have not got in the database were found.";
+inline constexpr const char* kNothingValid = "AFTER OUR REVIEW OF THE DATA, NO VALID SOUNDINGS WERE FOUND";
+
+}  // namespace skyloom::sounding
