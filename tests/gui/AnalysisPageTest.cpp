@@ -21,6 +21,7 @@
 #include "session/Session.h"
 #include "session/SiteAnalysis.h"
 #include "session/StationSummary.h"
+#include "sounding/SoundingImport.h"
 
 using namespace skyloom;
 
@@ -95,6 +96,38 @@ private slots:
         QVERIFY(!w.analysisPanel()->graph1()->model().empty);
         QVERIFY(w.mapWidget()->scene().shown.has_value());
         QVERIFY(!w.waitLabel()->isVisible());
+    }
+
+    void anImportedRealSoundingFileIsPickedAndSummarised() {
+        test::TempFolder tmp;
+        test::ScriptedPrompter prompter;
+        core::SilentPrompter quiet;
+        core::NullProgress progress;
+        QVERIFY(session::initProgramFolder(tmp.dir(), quiet, progress));
+        session::Session s(tmp.dir(), prompter);
+        QCOMPARE(s.startUp(), session::Session::StartResult::Ready);
+        // The import reads the station from the file name: its wmo and a blank.
+        std::filesystem::copy_file(test::sharedData("fsl/ncdc-cdrom_ALB_72518_1990_ms_32767.fsl"), tmp / "72518 alb.txt");
+        sounding::ImportOptions options;
+        options.mainDb = &s.mainDb();
+        auto result = sounding::importFile(tmp.dir(), (tmp / "72518 alb.txt").string(), options, quiet);
+        QVERIFY2(result.added > 600, result.report.c_str());
+        s.reloadStationIndex();
+
+        gui::MainWindow w(s);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QComboBox* combo = w.analysisPanel()->siteCombo();
+        int i = combo->findData(static_cast<qlonglong>(72518));
+        QVERIFY(i >= 0);
+        emit combo->activated(i);
+        QVERIFY(analysed(w));
+        QVERIFY2(w.summaryText().startsWith("ALL 1.0 years of 90-91 using "), qPrintable(w.summaryText()));
+        QCOMPARE(w.analysisPanel()->fromDate()->date().year(), 1990);
+        QVERIFY(!w.analysisPanel()->graph1()->model().profile.empty());
+        QString dir = qEnvironmentVariable("SKYLOOM_SCREENSHOT_DIR", QDir::tempPath());
+        QDir().mkpath(dir);
+        QVERIFY(w.grab().save(dir + "/main-analysis-page-albany-1990.png"));
     }
 
     void clickingADotOnTheMapAnalysesIt() {
