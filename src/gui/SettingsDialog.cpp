@@ -104,6 +104,19 @@ SettingsDialog::SettingsDialog(session::Session& session, QWidget* parent) : QDi
     dataColor_->setRange(core::kDataColorMin, core::kDataColorMax);
     cl->addWidget(dataColor_, 1);
     cl->addWidget(new QLabel(QStringLiteral("Lighter"), colorBox));
+    auto* swatch = new QLabel(colorBox);
+    swatch->setObjectName("DataColorSample");
+    swatch->setFixedSize(40, 20);
+    auto paintSwatch = [swatch](int v) {
+        Rgb c = dataDistributionColor(v);
+        swatch->setStyleSheet(QStringLiteral("QLabel { background: rgb(%1, %2, %3); border: 1px solid #606060; }")
+                                  .arg(c.r)
+                                  .arg(c.g)
+                                  .arg(c.b));
+    };
+    paintSwatch(session_.dataColor);
+    connect(dataColor_, &QSlider::valueChanged, swatch, paintSwatch);
+    cl->addWidget(swatch);
     top->addWidget(colorBox);
 
     auto* close = new QPushButton(QStringLiteral("Close"), this);
