@@ -375,7 +375,9 @@ void MainWindow::openHelp() {
 }
 
 void MainWindow::outputMainPage(int code) {
+    map_->setCapturing(true);
     QPixmap picture = grab();
+    map_->setCapturing(false);
     if (code == 3) {
         QApplication::clipboard()->setPixmap(picture);
         return;

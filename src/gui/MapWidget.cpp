@@ -171,6 +171,13 @@ MapWidget::MapWidget(display::MapModel& model, QWidget* parent) : QWidget(parent
 
 QString MapWidget::tipText() const { return tip_->isVisible() ? tip_->text() : QString(); }
 
+void MapWidget::setCapturing(bool on) {
+    scene_.whiteDot = !on;
+    if (on) tip_->hide();
+    else placeTip();
+    update();
+}
+
 void MapWidget::rescalePicture() {
     if (world_.isNull() || width() <= 0 || height() <= 0) return;
     scaled_ = QPixmap::fromImage(world_.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));

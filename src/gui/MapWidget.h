@@ -62,6 +62,8 @@ public:
     display::MapModel& model() { return model_; }
     // The site tip shown beside the white dot (empty when hidden).
     QString tipText() const;
+    // A captured page shows neither the white dot nor the site tip.
+    void setCapturing(bool on);
 
     QSize sizeHint() const override { return {720, 356}; }
 

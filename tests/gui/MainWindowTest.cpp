@@ -111,6 +111,37 @@ private slots:
         QVERIFY(f.prompter.lastMessage().find("Major Revision 2.1") != std::string::npos);
         w.menuEntry("mnuHelp")->trigger();
         QVERIFY(w.helpWindow()->isVisible());
+        w.helpWindow()->hide();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QTest::keyClick(&w, Qt::Key_F1);
+        QVERIFY(w.helpWindow()->isVisible());
+        for (const char* part : {"Picking a site", "Reading the graphs", "The Power Page", "Studies", "Ordering data",
+                                 "Getting soundings onto this computer"})
+            QVERIFY2(gui::HelpWindow::guideHtml().contains(QString::fromLatin1(part)), part);
+    }
+
+    void savingTheMainPageAsABitmap() {
+        Fixture f;
+        gui::MainWindow w(*f.s);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.showPage(true);
+        gui::MapWidget* map = w.mapWidget();
+        move(map, QPoint(map->width() / 2, map->height() / 2));
+        QVERIFY(!map->tipText().isEmpty());
+        test::writeFile(f.tmp / "taken.bmp", "x");
+        f.prompter.answer("taken").answer("my page.");
+        w.menuEntry("mnuSaveBitmap")->trigger();
+        QCOMPARE(f.prompter.prompts.at(0), std::string("What filename do you want to save the Page as?"));
+        QCOMPARE(f.prompter.messages.at(0), std::string("A file with this name exists, try again: taken.bmp"));
+        QImage saved(QString::fromStdString((f.tmp / "my page.bmp").string()));
+        QVERIFY(!saved.isNull());
+        QCOMPARE(saved.size(), w.size());
+        QVERIFY(!map->tipText().isEmpty());  // back after the capture
+        f.prompter.cancel();  // an empty answer saves nothing
+        w.menuEntry("mnuSaveBitmap")->trigger();
+        QVERIFY(f.prompter.allAnswersUsed());
     }
 
     void pointerMovesTheCircleAndClicksFreezeAndUnfreezeIt() {
