@@ -62,6 +62,7 @@ private:
 // Command groups, one file each.
 void addFoundationCommands(CLI::App& app, CliContext& ctx);
 void addImportCommands(CLI::App& app, CliContext& ctx);
+void addOrderingCommands(CLI::App& app, CliContext& ctx);
 // Writes the DEMO text files into "Text Data Files" and, with importToo, imports them.
 void installDemoData(CliContext& ctx, bool importToo);
 

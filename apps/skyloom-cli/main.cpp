@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
     addFoundationCommands(app, ctx);
     addImportCommands(app, ctx);
     addAnalyseCommands(app, ctx);
+    addOrderingCommands(app, ctx);
 
     try {
         app.parse(argc, argv);

@@ -15,6 +15,7 @@
 #include "core/Prompter.h"
 #include "core/StationIndex.h"
 #include "core/Text.h"
+#include "ordering/Inventory.h"
 #include "sounding/StationDataFile.h"
 
 namespace fs = std::filesystem;
@@ -156,6 +157,7 @@ bool initProgramFolder(const std::string& dir, core::Prompter& prompter, core::P
     core::MainDatabase db(appDir);
     if (!db.open(prompter)) return false;
     importStationListText(db, readWholeFile(data + "stations.txt"));
+    ordering::fillDefaultInventory(db.db());
     // Further contents of a new folder are added here, in order.
     (void)progress;
     return true;

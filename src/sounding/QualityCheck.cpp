@@ -36,13 +36,8 @@ QualityVerdict check(const LevelBuild& b, const ReviewCriteria& c) {
         v.reason += kNoPointsInRange;
         v.reject = true;
     }
-    // A sounding whose winds stop short of the top level would read as calm there.
-    bool windsReachTop = true;
-    for (bool k : b.windKnown) windsReachTop = windsReachTop && k;
-    if (b.firstWindFeet && !windsReachTop && static_cast<double>(*b.firstWindFeet) <= c.malt) {
-        v.reason += kWindsEndLow;
-        v.reject = true;
-    }
+    // Winds that stop short of 5000 feet are kept: the levels above the sounding's
+    // top wind level hold 0 and take no part in the level statistics.
 
     bool badStep = false;
     for (int L = 1; L < kImportLevels; ++L) {
