@@ -31,6 +31,7 @@
 #include "gui/PageOutput.h"
 #include "gui/SettingsDialog.h"
 #include "core/StationIndex.h"
+#include "session/DataSupplier.h"
 #include "session/Session.h"
 #include "session/SiteAnalysis.h"
 #include "session/StationSummary.h"
@@ -335,8 +336,16 @@ void MainWindow::buildMenus() {
         if (!ok) emit endRequested();
         refreshStationInfo();
     });
-    laterEntry(addEntry(tools, "mnuCheckForDataUpdates", QStringLiteral("Download Purchased Data to this Computer")),
-               "Downloading purchased data comes in a later version of this program.");
+    connect(addEntry(tools, "mnuCheckForDataUpdates", QStringLiteral("Download Purchased Data to this Computer")),
+            &QAction::triggered, this, [this] {
+                session::DataSupplier supplier(session_);
+                progress_->begin(QStringLiteral("          Please wait, installing purchased data!"));
+                supplier.installPurchasedData(progress_);
+                progress_->end();
+                analysisPanel_->fillDataSites();
+                refreshMapStations();
+                refreshStationInfo();
+            });
     laterEntry(addEntry(tools, "mnuRecall", QStringLiteral("Recall a Previous Analysis by its ID number")),
                "Recalling a stored analysis comes in a later version of this program.");
 
@@ -344,8 +353,12 @@ void MainWindow::buildMenus() {
     help->setToolTipsVisible(true);
     connect(addEntry(help, "mnuHelp", QStringLiteral("Show Help File")), &QAction::triggered, this,
             &MainWindow::openHelp);
-    laterEntry(addEntry(help, "mnuCheckForUpdates", QStringLiteral("Check For Program Updates")),
-               "Checking for program updates comes in a later version of this program.");
+    connect(addEntry(help, "mnuCheckForUpdates", QStringLiteral("Check For Program Updates")), &QAction::triggered,
+            this, [this] {
+                session::DataSupplier supplier(session_);
+                if (supplier.checkForProgramUpdates() == session::DataSupplier::UpdateCheck::EndProgram)
+                    emit endRequested();
+            });
     QAction* revert = addEntry(help, "mnuRevert", QStringLiteral("Revert to last Program Version"));
     connect(revert, &QAction::triggered, this, [this] {
         if (session_.revert()) emit endRequested();

@@ -11,16 +11,15 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include <SQLiteCpp/Statement.h>
-
-#include "core/MainDatabase.h"
 #include "core/Prompter.h"
 #include "core/Settings.h"
-#include "display/KmlExport.h"
 #include "display/MapModel.h"
 #include "display/SiteLine.h"
 #include "gui/SiteListWidget.h"
+#include "gui/YearsDialog.h"
 #include "ordering/OrderList.h"
+#include "session/GoogleEarthCommand.h"
+#include "session/OrderCommands.h"
 #include "session/Session.h"
 
 namespace skyloom::gui {
@@ -107,8 +106,13 @@ OrderPanel::OrderPanel(session::Session& session, display::MapModel& map, QWidge
     ol->addWidget(clearAll);
     ol->addWidget(quote);
 
-    order_ = ordering::loadOrderList(session_.appDir());
-    orderList_->setLines(order_);
+    orders_ = std::make_unique<session::OrderCommands>(session_);
+    orders_->load();
+    orders_->changed = [this] {
+        showOrder();
+        emit orderChanged();
+    };
+    showOrder();
 
     connect(clearLeft_, &QPushButton::clicked, this, &OrderPanel::clearLeftList);
     connect(closest, &QPushButton::clicked, this, &OrderPanel::findNearest);
@@ -158,76 +162,38 @@ void OrderPanel::clearLeftList() {
     emit mapChanged();
 }
 
-bool OrderPanel::addToOrder(const std::string& siteLine) {
-    long wmo = ordering::lineWmo(siteLine);
-    if (wmo == 0) return false;
-    for (const auto& l : order_)
-        if (ordering::lineWmo(l) == wmo) return false;
-    order_.push_back(ordering::toOrderLine(siteLine));
-    orderList_->addLine(order_.back());
-    saveOrder();
-    return true;
+OrderPanel::~OrderPanel() = default;
+
+const std::vector<std::string>& OrderPanel::orderLines() const { return orders_->lines(); }
+
+void OrderPanel::showOrder() {
+    if (orderList_->lines() != orders_->lines()) orderList_->setLines(orders_->lines());
 }
 
-void OrderPanel::transferSelected() {
-    for (const auto& line : near_->selectedLines()) addToOrder(line);
-}
+bool OrderPanel::addToOrder(const std::string& siteLine) { return orders_->transfer({siteLine}) > 0; }
 
-void OrderPanel::clearInventorySelection(long wmo) {
-    SQLite::Statement st(session_.mainDb().db(), "UPDATE Inventory SET Selected = 0 WHERE WMO = ?");
-    st.bind(1, static_cast<std::int64_t>(wmo));
-    st.exec();
-}
+void OrderPanel::transferSelected() { orders_->transfer(near_->selectedLines()); }
 
 void OrderPanel::clearSelectedFromOrder() {
-    std::vector<std::string> keep;
-    for (int i = 0; i < orderList_->count(); ++i) {
-        std::string line = SiteListWidget::lineOf(orderList_->item(i));
-        if (orderList_->item(i)->isSelected()) clearInventorySelection(ordering::lineWmo(line));
-        else keep.push_back(line);
-    }
-    order_ = keep;
-    orderList_->setLines(order_);
-    saveOrder();
+    std::vector<std::size_t> rows;
+    for (int i = 0; i < orderList_->count(); ++i)
+        if (orderList_->item(i)->isSelected()) rows.push_back(static_cast<std::size_t>(i));
+    if (!rows.empty()) orders_->removeLines(rows);
 }
 
-void OrderPanel::clearAllFromOrder() {
-    for (const auto& l : order_) clearInventorySelection(ordering::lineWmo(l));
-    order_.clear();
-    orderList_->setLines(order_);
-    ordering::deleteOrderList(session_.appDir());
-    emit orderChanged();
-}
-
-void OrderPanel::saveOrder() {
-    ordering::saveOrderList(session_.appDir(), order_);
-    emit orderChanged();
-}
+void OrderPanel::clearAllFromOrder() { orders_->clearAll(); }
 
 void OrderPanel::requestQuote() {
-    if (order_.empty()) return;
-    auto details = ordering::askQuoteDetails(session_.prompter(), session_.email);
-    if (!details) return;
-    if (details->emailIsNew) {
-        session_.email = details->email;
-        session_.settings().set("Email", details->email);
-    }
-    // The supplier's server is outside this program: requests wait in the outbox folder.
-    auto outbox = std::filesystem::path(session_.appDir()) / "outbox";
-    ordering::sendQuotation(session_.appDir(), order_, *details,
-                            [&outbox](const std::filesystem::path& file) {
-                                std::error_code ec;
-                                std::filesystem::create_directories(outbox, ec);
-                                std::filesystem::copy_file(file, outbox / file.filename(),
-                                                           std::filesystem::copy_options::overwrite_existing, ec);
-                                return !ec;
-                            },
-                            session_.prompter());
+    orders_->requestQuote([this](session::YearsWindow& years) {
+        YearsDialog dialog(years, nearArea_->window());
+        return dialog.exec() == QDialog::Accepted;
+    });
 }
 
 void OrderPanel::showInGoogleEarth() {
-    auto file = display::exportCircleToGoogleEarth(map_.nearList(), session_.appDir(), session_.prompter());
-    if (file) QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(file->string())));
+    session::showCircleInGoogleEarth(session_, map_.nearList(), [](const std::string& path) {
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+    });
 }
 
 }  // namespace skyloom::gui

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,7 +12,10 @@ class QLabel;
 class QPushButton;
 
 namespace skyloom::display { class MapModel; }
-namespace skyloom::session { class Session; }
+namespace skyloom::session {
+class OrderCommands;
+class Session;
+}  // namespace skyloom::session
 
 namespace skyloom::gui {
 
@@ -23,6 +27,7 @@ class OrderPanel : public QObject {
     Q_OBJECT
 public:
     OrderPanel(session::Session& session, display::MapModel& map, QWidget* parent);
+    ~OrderPanel() override;
 
     // The near list with its labels and buttons, and the order list with its buttons.
     QWidget* nearArea() const { return nearArea_; }
@@ -30,7 +35,8 @@ public:
 
     // Shows the model's near list, Nlabel, ifo and the clear button.
     void refreshFromMap();
-    const std::vector<std::string>& orderLines() const { return order_; }
+    const std::vector<std::string>& orderLines() const;
+    session::OrderCommands& orders() { return *orders_; }
     // Adds a site to the order list (once per station) and saves the list.
     bool addToOrder(const std::string& siteLine);
     SiteListWidget* nearList() const { return near_; }
@@ -57,14 +63,13 @@ signals:
 
 private:
     void linePressed(const QString& line);
-    void clearInventorySelection(long wmo);
-    void saveOrder();
+    void showOrder();
     void requestQuote();
     void showInGoogleEarth();
 
     session::Session& session_;
     display::MapModel& map_;
-    std::vector<std::string> order_;
+    std::unique_ptr<session::OrderCommands> orders_;
     QWidget* nearArea_ = nullptr;
     QWidget* orderArea_ = nullptr;
     QLabel* ifo_ = nullptr;

@@ -1,5 +1,7 @@
 #include <QAction>
 #include <QClipboard>
+#include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
@@ -9,12 +11,14 @@
 #include <QtTest>
 
 #include "ScriptedPrompter.h"
+#include "StationFileBuilder.h"
 #include "TempFolder.h"
 #include "core/Progress.h"
 #include "core/Prompter.h"
 #include "core/Settings.h"
 #include "display/MapModel.h"
 #include "display/SiteLine.h"
+#include "gui/AnalysisPanel.h"
 #include "gui/GuiProgress.h"
 #include "gui/HelpWindow.h"
 #include "gui/MainWindow.h"
@@ -121,6 +125,23 @@ private slots:
             QVERIFY2(gui::HelpWindow::guideHtml().contains(QString::fromLatin1(part)), part);
     }
 
+    void downloadingPurchasedDataInstallsTheInbox() {
+        Fixture f;
+        gui::MainWindow w(*f.s);
+        QCOMPARE(w.analysisPanel()->siteCombo()->count(), 0);
+        // A delivered data file waits in the supplier's inbox.
+        const long wmo = f.s->stations().stations().front().wmo;
+        std::filesystem::create_directories(f.tmp / "supplier/inbox");
+        test::StationFileBuilder b((f.tmp / "supplier/inbox" / (std::to_string(wmo) + ".dat")).string(), wmo);
+        b.addTwiceDaily(core::makeDate(2015, 1, 1), core::makeDate(2015, 12, 31));
+        b.write();
+        w.menuEntry("mnuCheckForDataUpdates")->trigger();
+        QVERIFY(std::filesystem::exists(test::StationFileBuilder::pathFor(f.tmp.dir(), wmo)));
+        QCOMPARE(w.analysisPanel()->siteCombo()->count(), 1);
+        QCOMPARE(w.mapWidget()->scene().dataSites.size(), std::size_t(1));
+        QVERIFY(w.stationCountText().endsWith(", 1 with data on this computer"));
+    }
+
     void savingTheMainPageAsABitmap() {
         Fixture f;
         gui::MainWindow w(*f.s);
@@ -222,6 +243,34 @@ private slots:
         QCOMPARE(nearList->count(), 0);
         QVERIFY(!w.mapModel().circle().frozen);
         QCOMPARE(w.orderPanel()->ifo()->text().toStdString(), std::string(display::kIfoFirstText));
+    }
+
+    void requestForQuotationGoesThroughTheYearsWindow() {
+        Fixture f;
+        gui::MainWindow w(*f.s);
+        w.showPage(true);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        f.prompter.answer("42.75").answer("-73.8");
+        QTest::mouseClick(w.findChild<QPushButton*>("closest"), Qt::LeftButton);
+        QVERIFY(w.orderPanel()->addToOrder(gui::SiteListWidget::lineOf(w.orderPanel()->nearList()->item(0))));
+        QString shown;
+        QTimer::singleShot(100, [&] {
+            auto* years = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!years) return;
+            shown = years->objectName();
+            QVERIFY(years->grab().save(shotDir() + "/years-window.png"));
+            for (auto* b : years->findChildren<QPushButton*>())
+                if (b->text() == "Continue") b->click();
+        });
+        std::filesystem::create_directories(f.tmp / "supplier/USAGE");  // the supplier's upload folder
+        f.prompter.answer("Jane Doe, wind farm survey").answer("no address").answer("jane@example.org");
+        QTest::mouseClick(w.findChild<QPushButton*>("ExportOrder"), Qt::LeftButton);
+        QCOMPARE(shown, QStringLiteral("Years"));
+        QVERIFY(std::find(f.prompter.messages.begin(), f.prompter.messages.end(),
+                          "Invalid email address please try again") != f.prompter.messages.end());
+        QCOMPARE(f.s->settings().get("Email"), std::string("jane@example.org"));
+        QVERIFY(f.prompter.lastMessage().find("You will soon receive a quote by email to jane@example.org") == 0);
     }
 
     void escStopsLongWorkAndTheWindowRepaintsMeanwhile() {
