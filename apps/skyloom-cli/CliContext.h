@@ -65,5 +65,6 @@ void addImportCommands(CLI::App& app, CliContext& ctx);
 void addOrderingCommands(CLI::App& app, CliContext& ctx);
 // Writes the DEMO text files into "Text Data Files" and, with importToo, imports them.
 void installDemoData(CliContext& ctx, bool importToo);
+void addGeneratorCommands(CLI::App& app, CliContext& ctx);
 
 }  // namespace skyloom::cli

@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
     addImportCommands(app, ctx);
     addAnalyseCommands(app, ctx);
     addOrderingCommands(app, ctx);
+    addGeneratorCommands(app, ctx);
 
     try {
         app.parse(argc, argv);

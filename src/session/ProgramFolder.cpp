@@ -16,6 +16,8 @@
 #include "core/StationIndex.h"
 #include "core/Text.h"
 #include "ordering/Inventory.h"
+#include "power/GeneratorStore.h"
+#include "power/SuppliedGenerators.h"
 #include "sounding/StationDataFile.h"
 
 namespace fs = std::filesystem;
@@ -158,6 +160,11 @@ bool initProgramFolder(const std::string& dir, core::Prompter& prompter, core::P
     if (!db.open(prompter)) return false;
     importStationListText(db, readWholeFile(data + "stations.txt"));
     ordering::fillDefaultInventory(db.db());
+    {
+        power::GeneratorStore generators(db.db());
+        power::installSuppliedGenerators(generators,
+                                         power::parseSuppliedGenerators(readWholeFile(data + "generators.csv")));
+    }
     // Further contents of a new folder are added here, in order.
     (void)progress;
     return true;

@@ -1,0 +1,172 @@
+#include "power/GeneratorFile.h"
+
+#include <gtest/gtest.h>
+
+#include "TempFolder.h"
+
+using namespace skyloom::power;
+using skyloom::test::readFile;
+using skyloom::test::testData;
+using skyloom::test::writeFile;
+
+namespace {
+
+GeneratorRecord goldenGenerator() {
+    GeneratorRecord g;
+    g.id = 7;
+    g.name = "  Test Mill 10 ";
+    g.height = 100;
+    g.cutInSpeed = 5.83;
+    g.temperature = 155;
+    g.pressure = 1013.25;
+    g.costPerYear = 2500;
+    g.maxToGrid = 0.5;
+    g.cutOut = 48.6;
+    g.points[0] = {7.78, 0.5};
+    g.points[1] = {9.72, 1.4};
+    g.points[2] = {11.66, 3.1};
+    g.points[3] = {15.55, 7.25};
+    g.points[4] = {19.44, 10.5};
+    g.points[5] = {25.27, 12};
+    g.maxKW = 12;
+    g.orgData = -1;
+    return g;
+}
+
+const std::string kHeaderName = "Generator Name (please no / ? < > \\ : * | double quote) = ";
+
+}  // namespace
+
+TEST(GeneratorFile, exportWritesTheGoldenBytesWithCrLf) {
+    EXPECT_EQ(generatorFileText(goldenGenerator()), readFile(testData("generators/golden-export.txt")));
+}
+
+TEST(GeneratorFile, writtenFileReadsBackEqualExceptNameMaxKWAndOrgData) {
+    skyloom::test::TempFolder dir;
+    const GeneratorRecord g = goldenGenerator();
+    ASSERT_TRUE(writeGeneratorFile(dir / "Test Mill 10.txt", g));
+    GeneratorRecord back = readGeneratorFile(dir / "Test Mill 10.txt");
+    EXPECT_EQ(back.name, "Test Mill 10");
+    EXPECT_EQ(back.maxKW, 0);
+    EXPECT_EQ(back.orgData, 0);
+    back.id = g.id;
+    back.name = g.name;
+    back.orgData = g.orgData;
+    back.recomputeMaxKW();
+    EXPECT_EQ(back, g);
+}
+
+TEST(GeneratorFile, roundTripKeepsTenthsOfADegreeExactly) {
+    for (double tenths : {153.0, -47.0, 1.0, 299.0, 0.0}) {
+        GeneratorRecord g;
+        g.temperature = tenths;
+        EXPECT_EQ(parseGeneratorFile(generatorFileText(g)).temperature, tenths);
+    }
+}
+
+TEST(GeneratorFile, temperatureLineOfFifteenStoresOneHundredFifty) {
+    const auto g = parseGeneratorFile("N = A\r\nH = 80\r\nC = 6\r\nT = 15\r\n");
+    EXPECT_EQ(g.temperature, 150);
+    EXPECT_EQ(g.cutInSpeed, 6);
+    EXPECT_EQ(g.height, 80);
+}
+
+TEST(GeneratorFile, labelsBeforeTheEqualSignDoNotMatter) {
+    const std::string file =
+        "Nom = Moulin\r\nHauteur = 120\r\nDemarrage = 6.5\r\nTemperature = 20\r\nPression = 1000\r\n"
+        "Cout = 300\r\nReseau = 40\r\nCoupure = 50\r\n" + std::string(kGeneratorFileMarker) + "\r\n8 10\r\n";
+    const auto g = parseGeneratorFile(file);
+    EXPECT_EQ(g.name, "Moulin");
+    EXPECT_EQ(g.height, 120);
+    EXPECT_EQ(g.cutInSpeed, 6.5);
+    EXPECT_EQ(g.temperature, 200);
+    EXPECT_EQ(g.pressure, 1000);
+    EXPECT_EQ(g.costPerYear, 300);
+    EXPECT_EQ(g.maxToGrid, 40);
+    EXPECT_EQ(g.cutOut, 50);
+    EXPECT_EQ(g.points[0].speed, 8);
+    EXPECT_EQ(g.points[0].kw, 10);
+}
+
+TEST(GeneratorFile, shortHeaderStartsTheTableRightAfterTheMarker) {
+    const std::string file = kHeaderName + "Short\r\nHub Height (feet agl) = 60\r\n" +
+                             std::string(kGeneratorFileMarker) + "\r\n5 0.1\r\n10 2\r\n";
+    const auto g = parseGeneratorFile(file);
+    EXPECT_EQ(g.name, "Short");
+    EXPECT_EQ(g.height, 60);
+    EXPECT_EQ(g.cutInSpeed, 0);
+    EXPECT_EQ(g.pressure, 0);
+    EXPECT_EQ(g.points[0].speed, 5);
+    EXPECT_EQ(g.points[0].kw, 0.1);
+    EXPECT_EQ(g.points[1].speed, 10);
+    EXPECT_EQ(g.points[1].kw, 2);
+    EXPECT_EQ(g.points[2].speed, 0);
+}
+
+TEST(GeneratorFile, editedMarkerInShortHeaderIsReadAsAValue) {
+    // "the above lines" in other letters is not the marker: it becomes the cut-in value (0),
+    // and the line after it the temperature.
+    const std::string file = "N = S\r\nH = 60\r\nthe above lines were edited\r\n21\r\n";
+    const auto g = parseGeneratorFile(file);
+    EXPECT_EQ(g.cutInSpeed, 0);
+    EXPECT_EQ(g.temperature, 210);
+}
+
+TEST(GeneratorFile, tableLineWithoutBlankLeavesItsPointAtZero) {
+    std::string file = generatorFileText(goldenGenerator());
+    const auto pos = file.find("9.72 1.4\r\n");
+    ASSERT_NE(pos, std::string::npos);
+    file.replace(pos, 10, "7\r\n");
+    const auto g = parseGeneratorFile(file);
+    EXPECT_EQ(g.points[1].speed, 0);
+    EXPECT_EQ(g.points[1].kw, 0);
+    EXPECT_EQ(g.points[0].speed, 7.78);
+    EXPECT_EQ(g.points[2].speed, 11.66);
+}
+
+TEST(GeneratorFile, emptyBinaryAndNonNumericFilesReadAsZeros) {
+    const auto empty = parseGeneratorFile("");
+    EXPECT_EQ(empty, GeneratorRecord{});
+
+    static const char raw[] = "\x00\xff\x01=\x80\n\x7f\x00\x00 = \xfe\r\n\x00\x00";
+    const std::string binary(raw, sizeof raw - 1);
+    const auto b = parseGeneratorFile(binary);
+    EXPECT_EQ(b.height, 0);
+    EXPECT_EQ(b.cutInSpeed, 0);
+    for (const auto& p : b.points) EXPECT_EQ(p.speed, 0);
+
+    const auto words = parseGeneratorFile("N = X\nH = tall\nC = fast\nT = warm\n" +
+                                          std::string(kGeneratorFileMarker) + "\nquick strong\n12abc 4kW\n");
+    EXPECT_EQ(words.height, 0);
+    EXPECT_EQ(words.cutInSpeed, 0);
+    EXPECT_EQ(words.temperature, 0);
+    EXPECT_EQ(words.points[0].speed, 0);
+    EXPECT_EQ(words.points[0].kw, 0);
+    EXPECT_EQ(words.points[1].speed, 12);
+    EXPECT_EQ(words.points[1].kw, 4);
+}
+
+TEST(GeneratorFile, missingFileReadsAsZeros) {
+    skyloom::test::TempFolder dir;
+    EXPECT_EQ(readGeneratorFile(dir / "nothing.txt"), GeneratorRecord{});
+}
+
+TEST(GeneratorFile, splitSettingLineTakesTheFirstEqualSign) {
+    auto s = splitSettingLine("  Pressure (mb) =  1013.25 = x ");
+    EXPECT_EQ(s.label, "Pressure (mb)");
+    EXPECT_EQ(s.value, "1013.25 = x");
+    s = splitSettingLine("   no sign here  ");
+    EXPECT_EQ(s.label, "");
+    EXPECT_EQ(s.value, "no sign here");
+    s = splitSettingLine("Name =");
+    EXPECT_EQ(s.label, "Name");
+    EXPECT_EQ(s.value, "");
+}
+
+TEST(GeneratorFile, lfOnlyFilesReadLikeCrLfFiles) {
+    std::string crlf = generatorFileText(goldenGenerator());
+    std::string lf;
+    for (char c : crlf)
+        if (c != '\r') lf += c;
+    EXPECT_EQ(parseGeneratorFile(lf), parseGeneratorFile(crlf));
+}

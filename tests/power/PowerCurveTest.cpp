@@ -1,0 +1,134 @@
+#include "power/PowerCurve.h"
+
+#include <gtest/gtest.h>
+
+using namespace skyloom::power;
+
+namespace {
+
+// Cut-in 6 kn; points 8 kn 2 kW, 12 kn 10 kW, 20 kn 50 kW; cut-out 40 kn.
+GeneratorRecord threePointMill() {
+    GeneratorRecord g;
+    g.cutInSpeed = 6;
+    g.points[0] = {8, 2};
+    g.points[1] = {12, 10};
+    g.points[2] = {20, 50};
+    g.cutOut = 40;
+    g.recomputeMaxKW();
+    return g;
+}
+
+}  // namespace
+
+TEST(PowerCurve, cutInSpeedGivesNothingAndJustAboveGivesALittle) {
+    const auto c = PowerCurveTable::fromGenerator(threePointMill());
+    EXPECT_EQ(generatorPower(c, 6), 0);
+    EXPECT_EQ(generatorPower(c, 3), 0);
+    const double p = generatorPower(c, 6.01);
+    EXPECT_GT(p, 0);
+    EXPECT_NEAR(p, 0.01, 1e-12);   // first segment: 0 kW at 6 kn to 2 kW at 8 kn
+}
+
+TEST(PowerCurve, interpolatesBetweenPointsAndHitsPointsExactly) {
+    const auto c = PowerCurveTable::fromGenerator(threePointMill());
+    EXPECT_DOUBLE_EQ(generatorPower(c, 8), 2);
+    EXPECT_DOUBLE_EQ(generatorPower(c, 10), 6);
+    EXPECT_DOUBLE_EQ(generatorPower(c, 16), 30);
+    EXPECT_DOUBLE_EQ(generatorPower(c, 20), 50);
+}
+
+TEST(PowerCurve, topOutputIsHeldBetweenLastPointAndCutOut) {
+    const auto c = PowerCurveTable::fromGenerator(threePointMill());
+    EXPECT_DOUBLE_EQ(generatorPower(c, 20.5), 50);
+    EXPECT_DOUBLE_EQ(generatorPower(c, 39.99), 50);
+    EXPECT_DOUBLE_EQ(generatorPower(c, 30, 1.05), 52.5);
+}
+
+TEST(PowerCurve, cutOutSpeedGivesTheMarkerNotZeroNorTopPower) {
+    const auto c = PowerCurveTable::fromGenerator(threePointMill());
+    EXPECT_EQ(generatorPower(c, 40), kCutOutMarker);
+    EXPECT_EQ(generatorPower(c, 65), kCutOutMarker);
+    EXPECT_EQ(generatorPower(c, 40, 1.2), kCutOutMarker);
+    EXPECT_TRUE(c.isCutOut(40));
+    EXPECT_FALSE(c.isCutOut(39.9));
+}
+
+TEST(PowerCurve, generatorWithoutPointsGivesNothingAnywhere) {
+    GeneratorRecord g;
+    g.cutInSpeed = 5;
+    g.cutOut = 50;
+    const auto c = PowerCurveTable::fromGenerator(g);
+    for (double s : {0.0, 5.0, 5.1, 20.0, 49.9}) EXPECT_EQ(generatorPower(c, s), 0) << s;
+    EXPECT_EQ(generatorPower(c, 50), kCutOutMarker);
+}
+
+TEST(PowerCurve, correctionScalesTheCurveAndNegativeResultsBecomeZero) {
+    const auto c = PowerCurveTable::fromGenerator(threePointMill());
+    EXPECT_DOUBLE_EQ(generatorPower(c, 10, 1.035), 6 * 1.035);
+    EXPECT_EQ(generatorPower(c, 10, -0.5), 0);
+}
+
+TEST(PowerCurve, missingCutOutNeverCutsOut) {
+    auto g = threePointMill();
+    g.cutOut = 0;
+    const auto c = PowerCurveTable::fromGenerator(g);
+    EXPECT_DOUBLE_EQ(generatorPower(c, 90), 50);
+}
+
+TEST(GeneratorRecord, maxKWComesFromTheLastPointWithSpeedAndPower) {
+    GeneratorRecord g;
+    g.points[0] = {8, 2};
+    g.points[1] = {12, 10};
+    g.points[2] = {20, 0};    // speed without power: not used
+    g.points[4] = {30, 60};   // after a gap: still the last used point
+    g.recomputeMaxKW();
+    EXPECT_EQ(g.maxKW, 60);
+    EXPECT_EQ(g.speedAtMaxPower(), 30);
+    EXPECT_EQ(g.lastUsedPoint(), 5);
+    GeneratorRecord none;
+    none.maxKW = 9;
+    none.recomputeMaxKW();
+    EXPECT_EQ(none.maxKW, 0);
+    EXPECT_EQ(none.speedAtMaxPower(), 0);
+}
+
+TEST(GeneratorRecord, columnsByPositionFollowTheSharedColumnList) {
+    using skyloom::core::kDatapointGeneratorColumns;
+    using skyloom::core::kGeneratorColumns;
+    EXPECT_EQ(kGeneratorColumns[kColName].name, "Name");
+    EXPECT_EQ(kGeneratorColumns[kColTemperature].name, "Temperature");
+    EXPECT_EQ(kGeneratorColumns[kColPressure].name, "Pressure");
+    EXPECT_EQ(kGeneratorColumns[kColCutInSpeed].name, "CutInSpeed");
+    EXPECT_EQ(kGeneratorColumns[kColMaxKW].name, "MaxKW");
+    EXPECT_EQ(kGeneratorColumns[kColFirstPoint].name, "spd1");
+    EXPECT_EQ(kGeneratorColumns[kColFirstPoint + 19].name, "kw10");
+    EXPECT_EQ(kGeneratorColumns[kColHeight].name, "height");
+    EXPECT_EQ(kGeneratorColumns[kColOrgData].name, "OrgData");
+    EXPECT_EQ(kGeneratorColumns[kColCostPerYear].name, "CostPerYear");
+    EXPECT_EQ(kGeneratorColumns[kColMaxToGrid].name, "MaxToGrid");
+    EXPECT_EQ(kGeneratorColumns[kColCutOut].name, "CutOut");
+    EXPECT_EQ(kDatapointGeneratorColumns[kColName].name, "genname");
+    GeneratorRecord g;
+    for (int pos = 2; pos < kGeneratorColumnCount; ++pos) g.setColumn(pos, pos * 1.5);
+    for (int pos = 2; pos < kGeneratorColumnCount; ++pos) EXPECT_EQ(g.column(pos), pos * 1.5) << pos;
+    EXPECT_EQ(g.points[0].speed, 9);
+    EXPECT_EQ(g.points[9].kw, 37.5);
+    EXPECT_EQ(g.cutOut, 45);
+}
+
+TEST(GeneratorRecord, nameCheckRefusesReservedCharacters) {
+    for (const char* bad : {"a/b", "a?", "<x", "x>", "back\\slash", "c:", "st*r", "pi|pe", "say \"hi\""})
+        EXPECT_FALSE(isLegalGeneratorName(bad)) << bad;
+    for (const char* good : {"", "Bergey Excel 10", "T~1", "O'Brien 5kW", "V90-2.0 (50Hz)"})
+        EXPECT_TRUE(isLegalGeneratorName(good)) << good;
+}
+
+TEST(GeneratorRecord, storedRoundingOfPowersAndGridLimit) {
+    EXPECT_EQ(roundKW(99.996), 100);
+    EXPECT_EQ(roundKW(99.994), 99.99);
+    EXPECT_EQ(roundKW(1234.6), 1235);
+    EXPECT_EQ(roundMaxToGrid(9.999), 10);
+    EXPECT_EQ(roundMaxToGrid(12.4), 12);
+    EXPECT_EQ(roundMaxToGrid(2.345), 2.35);
+    EXPECT_EQ(roundSpeed(48.5964), 48.6);
+}
