@@ -178,8 +178,9 @@ Graph1Model buildGraph1(const GraphUnits& u, const Graph1Inputs& in) {
     texts.push_back(u.speedText(valueAtFeet(speeds, g.heightOfInterestFeet)) + " " + std::string(units.speedUnit()));
     if (in.kWAtHeight) texts.push_back(core::formatNumber(*in.kWAtHeight, "#,##0.0") + " kW");
     if (in.idlePercent) texts.push_back(core::formatNumber(*in.idlePercent, "0.0") + "% idle");
-    // A text line is about 220 feet tall on the graph.
-    auto ys = stackLabels(g.heightOfInterestFeet + 220.0 + 30.0, texts.size(), 220.0, 0.0, kGraphMaxHeight);
+    // The first label sits just above the line, the others below it.
+    const double line = in.labelHeightFeet;
+    auto ys = stackLabels(g.heightOfInterestFeet + line * 1.1, texts.size(), line, 0.0, kGraphMaxHeight);
     for (std::size_t i = 0; i < texts.size(); ++i) g.heightLabels.push_back({texts[i], ys[i]});
     return g;
 }

@@ -107,6 +107,8 @@ struct Graph1Inputs {
     bool comparedWithReference = false;
     std::optional<double> kWAtHeight;       // from the power model, when run
     std::optional<double> idlePercent;
+    // The height of one text line on the drawn graph, in feet of its height scale.
+    double labelHeightFeet = 220;
 };
 
 Graph1Model buildGraph1(const GraphUnits& units, const Graph1Inputs& in);

@@ -160,6 +160,7 @@ AnalysisPanel::AnalysisPanel(session::Session& session, session::SiteAnalysis& a
     connect(tday_, &QDateEdit::dateChanged, this, &AnalysisPanel::pickerEdited);
     connect(recalc_, &QPushButton::clicked, this, &AnalysisPanel::recalculate);
     connect(graph2_, &Graph2Widget::clicked, this, &AnalysisPanel::cycleGraph2);
+    connect(graph1_, &Graph1Widget::resized, this, &AnalysisPanel::refreshGraphs);
     connect(height_, &QPushButton::clicked, this, [this] {
         run([this] {
             return analysis_.setHeightOfInterest() ? lastOutcome_ : session::AnalysisOutcome::NoSite;
@@ -297,6 +298,12 @@ void AnalysisPanel::refreshGraphs() {
     in1.stats = haveData ? &analysis_.statistics() : nullptr;
     in1.hubHeightFeet = analysis_.heightOfInterestFeet();
     in1.comparedWithReference = compared_;
+    in1.labelHeightFeet = graph1_->labelHeightFeet();
+    if (haveData && powerFigures_)
+        if (auto figures = powerFigures_(in1.hubHeightFeet, units); figures && !figures->unknownCapacity) {
+            in1.kWAtHeight = figures->potKW;
+            in1.idlePercent = figures->idlePercent;
+        }
     if (const core::StationEntry* s = session_.stations().find(analysis_.currentWmo()))
         in1.stationElevationMetres = s->elev;
     graph1_->setModel(display::buildGraph1(gu, in1), bandColor_);

@@ -7,6 +7,7 @@
 #include <QObject>
 
 #include "display/HeightGraphModel.h"
+#include "power/PowerProduction.h"
 #include "session/SiteAnalysis.h"
 
 class QComboBox;
@@ -55,6 +56,9 @@ public:
     void setIgnoreZero(bool on);
     // Graph 1's power texts speak of the reference site when another site is shown.
     void setComparedWithReference(bool on) { compared_ = on; }
+    // The generator's figures at a height (feet), when the power model has run.
+    using PowerFigures = std::function<std::optional<power::PowerAnalysis>(double, const sounding::Units&)>;
+    void setPowerFigures(PowerFigures f) { powerFigures_ = std::move(f); }
 
     session::AnalysisOutcome lastOutcome() const { return lastOutcome_; }
     QComboBox* siteCombo() const { return combo_; }
@@ -83,6 +87,7 @@ private:
     display::Graph2Mode graph2Mode_ = display::Graph2Mode::Speed;
     QColor bandColor_;
     bool compared_ = false;
+    PowerFigures powerFigures_;
 
     QWidget* controls_ = nullptr;
     QWidget* graphs_ = nullptr;

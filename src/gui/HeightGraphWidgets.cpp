@@ -31,6 +31,17 @@ void Graph1Widget::paintEvent(QPaintEvent*) {
     HeightGraphRenderer::paint(p, QRectF(rect()), model_, band_);
 }
 
+void Graph1Widget::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    emit resized();
+}
+
+double Graph1Widget::labelHeightFeet() const {
+    QRectF plot = HeightGraphRenderer::plotArea(QRectF(rect()));
+    if (plot.height() <= 0) return 220;
+    return (fontMetrics().height() + 1) / plot.height() * display::kGraphMaxHeight;
+}
+
 QString Graph1Widget::tipAt(const QPointF& at) const {
     QRectF plot = HeightGraphRenderer::plotArea(QRectF(rect()));
     if (!plot.contains(at) || model_.empty) return q(model_.lineTip);

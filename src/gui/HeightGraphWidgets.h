@@ -18,9 +18,16 @@ public:
     const display::Graph1Model& model() const { return model_; }
     // The tooltip at a point of the widget.
     QString tipAt(const QPointF& at) const;
+    // One text line of the graph in feet of its height scale (for stacking labels).
+    double labelHeightFeet() const;
+
+signals:
+    // The label stacking depends on the drawn size.
+    void resized();
 
 protected:
     void paintEvent(QPaintEvent*) override;
+    void resizeEvent(QResizeEvent* e) override;
     bool event(QEvent* e) override;
 
 private:

@@ -31,7 +31,9 @@
 #include "gui/PageOutput.h"
 #include "gui/SettingsDialog.h"
 #include "core/StationIndex.h"
+#include "power/GeneratorStore.h"
 #include "session/DataSupplier.h"
+#include "session/PowerListener.h"
 #include "session/Session.h"
 #include "session/SiteAnalysis.h"
 #include "session/StationSummary.h"
@@ -149,7 +151,18 @@ void MainWindow::buildPages() {
     progress_ = new GuiProgress(wait_, this);
 
     analysis_ = std::make_unique<session::SiteAnalysis>(session_);
+    // The generator runs at its hub height over every analysed period; the Main
+    // Page shows its output at the height of interest and in the year graph.
+    power_ = std::make_unique<session::PowerListener>();
+    power_->setGenerator(power::GeneratorStore(session_.mainDb().db()).first());
+    if (power_->generator() && power_->generator()->height > 0)
+        analysis_->setHeightOfInterestFeet(power_->generator()->height);
+    analysis_->setListener(power_.get());
     analysisPanel_ = new AnalysisPanel(session_, *analysis_, *progress_, central);
+    analysisPanel_->setPowerFigures([this](double feet, const sounding::Units& units) -> std::optional<power::PowerAnalysis> {
+        if (!power_->computed()) return std::nullopt;
+        return power_->analysisAt(feet, units);
+    });
     connect(analysisPanel_, &AnalysisPanel::siteShown, this, [this](long wmo) {
         if (const core::StationEntry* s = session_.stations().find(wmo))
             map_->scene().shown = MapScene::Dot{s->lat, s->lon};

@@ -13,6 +13,7 @@ class QStackedWidget;
 
 namespace skyloom::session {
 class Session;
+class PowerListener;
 class SiteAnalysis;
 }  // namespace skyloom::session
 
@@ -87,6 +88,7 @@ private:
     MapWidget* map_ = nullptr;
     OrderPanel* orderPanel_ = nullptr;
     std::unique_ptr<session::SiteAnalysis> analysis_;
+    std::unique_ptr<session::PowerListener> power_;
     AnalysisPanel* analysisPanel_ = nullptr;
     std::vector<display::Station> allStations_;
     std::vector<display::Station> dataStations_;

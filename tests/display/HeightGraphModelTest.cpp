@@ -147,6 +147,12 @@ TEST(HeightGraphModel, heightOfInterestLabelsNeverOverlap) {
     for (std::size_t i = 1; i < 3; ++i) EXPECT_GE(g.heightLabels[i - 1].y - g.heightLabels[i].y, 220.0 - 1e-9);
     EXPECT_LE(g.heightLabels[0].y, display::kGraphMaxHeight);
 
+    in.labelHeightFeet = 400;  // a small graph: taller lines in feet
+    in.hubHeightFeet = 45;
+    auto low = display::buildGraph1(unitsOf(UnitMode::Knots), in);
+    for (std::size_t i = 1; i < 3; ++i) EXPECT_GE(low.heightLabels[i - 1].y - low.heightLabels[i].y, 400.0 - 1e-9);
+    EXPECT_GE(low.heightLabels[2].y - 400.0, -1e-9);  // the lowest label stays above the ground
+
     auto ys = display::stackLabels(100, 3, 220, 0, 5000);  // near the ground the stack moves up
     EXPECT_DOUBLE_EQ(ys[2] - 220, 0.0);
     EXPECT_DOUBLE_EQ(ys[0] - ys[1], 220.0);

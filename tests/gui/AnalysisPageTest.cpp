@@ -237,12 +237,17 @@ private slots:
         w.mapWidget()->installEventFilter(&watch);
         // While the work runs: a repaint is asked for, then Esc is pressed.
         QTimer repaint;
+        bool pressed = false;
         connect(&repaint, &QTimer::timeout, w.mapWidget(), [&] {
             waitShown = waitShown || w.waitLabel()->isVisible();
             w.mapWidget()->update();
+            // Esc once the soundings are being read.
+            if (waitShown && !pressed) {
+                pressed = true;
+                QTest::keyClick(w.mapWidget(), Qt::Key_Escape);
+            }
         });
         repaint.start(5);
-        QTimer::singleShot(60, &w, [&] { QTest::keyClick(w.mapWidget(), Qt::Key_Escape); });
         w.analysisPanel()->analyseStation(kLong);
         repaint.stop();
         QVERIFY(waitShown);
