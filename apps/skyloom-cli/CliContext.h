@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -8,6 +9,7 @@
 
 #include "core/Progress.h"
 #include "core/Prompter.h"
+#include "session/AnalysisCommands.h"
 #include "session/Session.h"
 
 namespace skyloom::cli {
@@ -66,5 +68,16 @@ void addOrderingCommands(CLI::App& app, CliContext& ctx);
 // Writes the DEMO text files into "Text Data Files" and, with importToo, imports them.
 void installDemoData(CliContext& ctx, bool importToo);
 void addGeneratorCommands(CLI::App& app, CliContext& ctx);
+void addAnalysisCommands(CLI::App& app, CliContext& ctx);
+
+// The analysis engine that `recall` and `recalculate-all` compute with, made on
+// the session; until one is set those commands refuse.
+using LiveAnalysisFactory = std::function<std::unique_ptr<session::LiveAnalysis>(session::Session&)>;
+void setLiveAnalysisFactory(LiveAnalysisFactory factory);
+
+// Stores the analysis `live` has just computed as the windows do (the same
+// inputs keep their row and ID) and returns its ID, 0 when it used no soundings.
+// Every `analyse` run calls this and prints the ID (`key` in its JSON).
+long long saveAnalysisRecord(CliContext& ctx, session::LiveAnalysis& live);
 
 }  // namespace skyloom::cli

@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
     addAnalyseCommands(app, ctx);
     addOrderingCommands(app, ctx);
     addGeneratorCommands(app, ctx);
+    addAnalysisCommands(app, ctx);
 
     try {
         app.parse(argc, argv);

@@ -22,6 +22,10 @@ SQLite::Database openGuardedDatabase(const std::string& path, bool create) {
     // Forces the engine to read and check the header now.
     db.exec("SELECT count(*) FROM sqlite_master");
     db.exec("PRAGMA journal_mode=DELETE");
+    // A killed program never leaves a torn file in this mode (the journal is
+    // still written before the file); only a power cut at the wrong moment is
+    // not guarded against. Full flushing made every analysis save wait ~20 ms.
+    db.exec("PRAGMA synchronous=NORMAL");
     db.exec("PRAGMA foreign_keys=OFF");
     return db;
 }
