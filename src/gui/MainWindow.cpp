@@ -24,25 +24,30 @@
 #include "display/SiteLine.h"
 #include "gui/AnalysisPanel.h"
 #include "gui/GuiProgress.h"
+#include "gui/MainPageAnalysis.h"
 #include "gui/MapWidget.h"
 #include "gui/OrderPanel.h"
 #include "gui/SiteListWidget.h"
+#include "gui/StudyPanel.h"
 #include "gui/HelpWindow.h"
 #include "gui/PageOutput.h"
 #include "gui/SettingsDialog.h"
 #include "core/StationIndex.h"
 #include "power/GeneratorStore.h"
+#include "session/AnalysisCommands.h"
 #include "session/DataSupplier.h"
 #include "session/PowerListener.h"
 #include "session/Session.h"
 #include "session/SiteAnalysis.h"
 #include "session/StationSummary.h"
+#include "session/StudyCommands.h"
 
 namespace skyloom::gui {
 
 namespace {
 constexpr int kRightColumnWidth = 440;
 constexpr int kBelowMapHeight = 300;
+constexpr int kBelowMapHeightWithStudy = 380;
 const char* kLaterPowerPage = "The Power Page comes in a later version of this program.";
 }
 
@@ -70,6 +75,7 @@ MainWindow::MainWindow(session::Session& session, QWidget* parent) : QMainWindow
     connect(f1, &QShortcut::activated, this, &MainWindow::openHelp);
     refreshStationInfo();
     showPage(session_.onPage == "Order");
+    showStudyPanel(session_.studyVisible);
     resize(1280, 820);
 }
 
@@ -132,9 +138,17 @@ void MainWindow::buildPages() {
 
     auto* body = new QHBoxLayout;
     auto* left = new QVBoxLayout;
-    map_ = new MapWidget(mapModel_, central);
+    map_ = new MapWidget(mapModel_, nullptr);
     map_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    left->addWidget(map_, 0, Qt::AlignHCenter);
+    // Centred by stretches, not by an alignment, so that the map's row never takes
+    // more height than the map.
+    mapHolder_ = new QWidget(central);
+    auto* mapRow = new QHBoxLayout(mapHolder_);
+    mapRow->setContentsMargins(0, 0, 0, 0);
+    mapRow->addStretch(1);
+    mapRow->addWidget(map_);
+    mapRow->addStretch(1);
+    left->addWidget(mapHolder_);
     connect(map_, &MapWidget::modelChanged, this, &MainWindow::refreshFromMap);
     connect(map_, &MapWidget::siteAction, this, &MainWindow::siteAction);
 
@@ -168,6 +182,32 @@ void MainWindow::buildPages() {
             map_->scene().shown = MapScene::Dot{s->lat, s->lon};
         map_->update();
     });
+    live_ = std::make_unique<MainPageAnalysis>(session_, *analysis_, *analysisPanel_);
+    analyses_ = std::make_unique<session::AnalysisCommands>(session_, *live_);
+    studies_ = std::make_unique<session::StudyCommands>(session_, *analyses_);
+    studies_->currentStudyKey = session_.lastStudy;
+    analyses_->currentAnalysisId = session_.lastKey;
+    studyPanel_ = new StudyPanel(*studies_, analysisPanel_->controlsArea());
+    static_cast<QBoxLayout*>(analysisPanel_->controlsArea()->layout())->addWidget(studyPanel_, 2);
+    connect(studyPanel_, &StudyPanel::recallRequested, this, [this](long long key) {
+        analyses_->recallAnalysisId = key;
+        analyses_->recallingFromGrid = true;
+        analyses_->recallAnalysis();
+        analyses_->recallingFromGrid = false;
+        studyPanel_->refresh();
+    });
+    connect(studyPanel_, &StudyPanel::sitesListed, this, [this](const std::vector<long long>& wmos) {
+        map_->scene().markedSites.clear();
+        for (long long wmo : wmos)
+            if (const core::StationEntry* s = session_.stations().find(static_cast<long>(wmo)))
+                map_->scene().markedSites.push_back({s->lat, s->lon});
+        map_->update();
+    });
+    showHideStudy_ = new QPushButton(central);
+    showHideStudy_->setObjectName("ShowHideStudyBut");
+    connect(showHideStudy_, &QPushButton::clicked, this, [this] { showStudyPanel(!studyPanel_->isVisible()); });
+    bar->insertWidget(1, showHideStudy_);
+
     pages_ = new QStackedWidget(central);
     pages_->addWidget(analysisPanel_->controlsArea());
     pages_->addWidget(orderPanel_->nearArea());
@@ -244,12 +284,19 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     // The map keeps the proportions of the world picture (360 by 178 degrees) and
     // takes the width the right-hand column leaves.
-    // The lists and controls below it keep at least kBelowMapHeight.
-    const int byWidth = (event->size().width() - kRightColumnWidth - 24) * 178 / 360;
-    const int byHeight = event->size().height() - menuBar()->height() - 70 - kBelowMapHeight;
+    fitMap(event->size());
+    placeWaitLabel();
+}
+
+void MainWindow::fitMap(QSize window) {
+    // The lists and controls below the map keep their room; the study list needs more.
+    const bool study = !orderPage_ && studyPanel_ && studyPanel_->isVisibleTo(this);
+    const int below = study ? kBelowMapHeightWithStudy : kBelowMapHeight;
+    const int byWidth = (window.width() - kRightColumnWidth - 24) * 178 / 360;
+    const int byHeight = window.height() - menuBar()->height() - statusBar()->height() - 70 - below;
     const int h = std::max(178, std::min(byWidth, byHeight));
     map_->setFixedSize(h * 360 / 178, h);
-    placeWaitLabel();
+    mapHolder_->setFixedHeight(h);
 }
 
 void MainWindow::placeWaitLabel() {
@@ -266,6 +313,8 @@ void MainWindow::showPage(bool orderPage) {
     setWindowTitle(pageCaption(orderPage));
     orderBut_->setText(orderPage ? QStringLiteral("See Analysis") : QStringLiteral("Order Data"));
     pages_->setCurrentIndex(orderPage ? 1 : 0);
+    showHideStudy_->setVisible(!orderPage);
+    fitMap(size());
     right_->setCurrentIndex(orderPage ? 1 : 0);
     map_->scene().orderPage = orderPage;
     refreshMapStations();
@@ -275,6 +324,17 @@ void MainWindow::showPage(bool orderPage) {
                                  : QStringLiteral(" Black Dots are sites with data. Red Dot is the site whose data is "
                                                   "displayed. Cyan Dot is the site used as a Reference. White Dot is "
                                                   "the closest site to the Cursor."));
+}
+
+void MainWindow::showStudyPanel(bool visible) {
+    studyPanel_->setVisible(visible);
+    if (visible) studyPanel_->refresh();
+    showHideStudy_->setText(visible ? QStringLiteral("Hide Study List") : QStringLiteral("Show Study List"));
+    fitMap(size());
+    if (visible != session_.studyVisible) {
+        session_.studyVisible = visible;
+        session_.settings().setFlag("StudyVisible", visible);
+    }
 }
 
 void MainWindow::refreshStationInfo() {
@@ -332,7 +392,7 @@ void MainWindow::buildMenus() {
     tools->setToolTipsVisible(true);
     laterEntry(addEntry(tools, "mnuAveAbove",
                         QStringLiteral("Create a Study of the number of your sites with average winds above a value")),
-               "The study of sites above a wind speed comes in a later version of this program.");
+               "The study of sites above a wind speed comes later, with the Power Page that saves the analyses it walks.");
     laterEntry(addEntry(tools, "mnuPPG",
                         QStringLiteral("Show a Black 'Power Band Curve', the source of the generators Sweet Spot, on "
                                        "the Power Curve")),
@@ -359,8 +419,11 @@ void MainWindow::buildMenus() {
                 refreshMapStations();
                 refreshStationInfo();
             });
-    laterEntry(addEntry(tools, "mnuRecall", QStringLiteral("Recall a Previous Analysis by its ID number")),
-               "Recalling a stored analysis comes in a later version of this program.");
+    connect(addEntry(tools, "mnuRecall", QStringLiteral("Recall a Previous Analysis by its ID number")),
+            &QAction::triggered, this, [this] {
+                analyses_->recallAnalysisByNumber();
+                studyPanel_->refresh();
+            });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
     help->setToolTipsVisible(true);

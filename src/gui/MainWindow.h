@@ -13,13 +13,17 @@ class QStackedWidget;
 
 namespace skyloom::session {
 class Session;
+class AnalysisCommands;
 class PowerListener;
+class StudyCommands;
 class SiteAnalysis;
 }  // namespace skyloom::session
 
 namespace skyloom::gui {
 
 class AnalysisPanel;
+class MainPageAnalysis;
+class StudyPanel;
 class DragField;
 class GuiProgress;
 class MapWidget;
@@ -54,6 +58,11 @@ public:
     OrderPanel* orderPanel() const { return orderPanel_; }
     AnalysisPanel* analysisPanel() const { return analysisPanel_; }
     session::SiteAnalysis& siteAnalysis() { return *analysis_; }
+    StudyPanel* studyPanel() const { return studyPanel_; }
+    session::StudyCommands& studies() { return *studies_; }
+    session::AnalysisCommands& analyses() { return *analyses_; }
+    // `ShowHideStudyBut`: shows or hides the study panel, kept in "StudyVisible".
+    void showStudyPanel(bool visible);
     QString tlatText() const;
     QString tlonText() const;
     // Shows the map model's coordinates, lists and labels.
@@ -79,6 +88,7 @@ private:
     QAction* addEntry(QMenu* menu, const char* name, const QString& caption);
     void laterEntry(QAction* entry, const QString& reason);
     void placeWaitLabel();
+    void fitMap(QSize window);
     void siteAction(const display::MapAction& action);
     void outputMainPage(int code);
 
@@ -86,9 +96,15 @@ private:
     bool orderPage_ = false;
     display::MapModel mapModel_;
     MapWidget* map_ = nullptr;
+    QWidget* mapHolder_ = nullptr;
     OrderPanel* orderPanel_ = nullptr;
     std::unique_ptr<session::SiteAnalysis> analysis_;
     std::unique_ptr<session::PowerListener> power_;
+    std::unique_ptr<MainPageAnalysis> live_;
+    std::unique_ptr<session::AnalysisCommands> analyses_;
+    std::unique_ptr<session::StudyCommands> studies_;
+    StudyPanel* studyPanel_ = nullptr;
+    QPushButton* showHideStudy_ = nullptr;
     AnalysisPanel* analysisPanel_ = nullptr;
     std::vector<display::Station> allStations_;
     std::vector<display::Station> dataStations_;

@@ -1,10 +1,12 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QtTest>
 
+#include "../analysis/SampleRecords.h"
 #include "ScriptedPrompter.h"
 #include "StationFileBuilder.h"
 #include "TempFolder.h"
@@ -17,6 +19,10 @@
 #include "gui/MapWidget.h"
 #include "gui/SettingsDialog.h"
 #include "gui/SiteListWidget.h"
+#include "gui/StudyPanel.h"
+#include "analysis/AnalysisStore.h"
+#include "session/AnalysisCommands.h"
+#include "session/StudyCommands.h"
 #include "session/ProgramFolder.h"
 #include "session/Session.h"
 #include "session/SiteAnalysis.h"
@@ -256,6 +262,69 @@ private slots:
         QVERIFY(!w.waitLabel()->isVisible());
         // A cancelled analysis leaves the window ready for the next one.
         QVERIFY(w.analysisPanel()->analyseStation(kAlbany));
+    }
+
+    void theStudyGridListsTheCurrentStudyAndRecallsARow() {
+        Fixture f;
+        gui::MainWindow w(*f.s);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto& store = w.analyses().store();
+        auto record = [](long wmo, double usage, const char* from, const char* to) {
+            auto r = test::sampleRecord(wmo, usage);
+            r.fromDate = from;
+            r.toDate = to;
+            return r;
+        };
+        long long a = store.insert(record(kAlbany, 10, "2018-03-01", "2018-09-30"));
+        long long b = store.insert(record(kPlains, 20, "2019-01-01", "2019-06-30"));
+        long long c = store.insert(record(kAlbany, 30, "2018-01-01", "2019-12-31"));
+        auto& studies = w.studies();
+        long long study = studies.store().create("Coast sites");
+        studies.store().addMember(study, a);
+        studies.store().addMember(study, c);
+        studies.currentStudyKey = study;
+        studies.showStudy();
+        w.showStudyPanel(true);
+        QCOMPARE(w.findChild<QPushButton*>("ShowHideStudyBut")->text(), QStringLiteral("Hide Study List"));
+        QCOMPARE(f.s->settings().get("StudyVisible"), std::string("-1"));
+
+        gui::StudyPanel* panel = w.studyPanel();
+        QCOMPARE(panel->model()->rowCount(), 2);
+        QCOMPARE(panel->model()->keyOf(0), c);  // newest first
+        QCOMPARE(panel->model()->keyOf(1), a);
+        QCOMPARE(panel->ninLab()->text(), QStringLiteral("2 in list"));
+        QCOMPARE(panel->studyLab()->text(), QStringLiteral(" Coast sites"));
+        QCOMPARE(panel->model()->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(),
+                 QStringLiteral("  Radiosonde Location"));
+
+        // Picking a row recalls that analysis: its station and period are analysed again.
+        QTest::mouseClick(panel->grid()->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          panel->grid()->visualRect(panel->model()->index(1, 2)).center());
+        QVERIFY(analysed(w));
+        QCOMPARE(w.siteAnalysis().currentWmo(), kAlbany);
+        QCOMPARE(w.analysisPanel()->fromDate()->date(), QDate(2018, 3, 1));
+        QCOMPARE(w.analysisPanel()->toDate()->date(), QDate(2018, 9, 30));
+        QCOMPARE(w.analyses().currentAnalysisId, a);
+
+        // A heading click sorts and marks the heading; the listed stations are marked on the map.
+        panel->grid()->horizontalHeader()->sectionClicked(0);
+        QVERIFY(panel->model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString().endsWith("SRTv"));
+        QCOMPARE(panel->model()->keyOf(0), a);
+        QCOMPARE(w.mapWidget()->scene().markedSites.size(), std::size_t(2));
+
+        QTest::mouseClick(w.findChild<QPushButton*>("ShowAllStudies"), Qt::LeftButton);
+        QCOMPARE(panel->model()->rowCount(), 3);
+        QCOMPARE(panel->ninLab()->text(), QStringLiteral("3 in list"));
+        (void)b;
+
+        QTest::mouseClick(w.findChild<QPushButton*>("ShowHideStudyBut"), Qt::LeftButton);
+        QVERIFY(!panel->isVisible());
+        QCOMPARE(f.s->settings().get("StudyVisible"), std::string("0"));
+        QTest::mouseClick(w.findChild<QPushButton*>("ShowHideStudyBut"), Qt::LeftButton);
+        QString dir = qEnvironmentVariable("SKYLOOM_SCREENSHOT_DIR", QDir::tempPath());
+        QDir().mkpath(dir);
+        QVERIFY(w.grab().save(dir + "/main-analysis-page-study-list.png"));
     }
 
     void screenshotOfTheAnalysedSite() {
