@@ -4,6 +4,7 @@
 
 #include "CliAnalyse.h"
 #include "CliContext.h"
+#include "CliEnergy.h"
 
 int main(int argc, char** argv) {
     using namespace skyloom::cli;
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
     addAnalyseCommands(app, ctx);
     addOrderingCommands(app, ctx);
     addGeneratorCommands(app, ctx);
+    addEnergyOptions(ctx);
     addAnalysisCommands(app, ctx);
 
     try {
