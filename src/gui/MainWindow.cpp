@@ -1,17 +1,55 @@
 #include "gui/MainWindow.h"
 
+#include <set>
+
 #include <QApplication>
+#include <QStatusBar>
+#include <QResizeEvent>
+#include <QClipboard>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QMenuBar>
-#include <QMessageBox>
+#include <QPainter>
+#include <QPrinter>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStackedWidget>
 #include <QVBoxLayout>
 
 #include "core/Constants.h"
 #include "core/Formats.h"
 #include "core/Prompter.h"
+#include <SQLiteCpp/Statement.h>
+
+#include "display/SiteLine.h"
+#include "gui/AnalysisPanel.h"
+#include "gui/GuiProgress.h"
+#include "gui/MainPageAnalysis.h"
+#include "gui/MapWidget.h"
+#include "gui/OrderPanel.h"
+#include "gui/SiteListWidget.h"
+#include "gui/StudyPanel.h"
+#include "gui/HelpWindow.h"
+#include "gui/PageOutput.h"
+#include "gui/SettingsDialog.h"
+#include "core/StationIndex.h"
+#include "power/GeneratorStore.h"
+#include "session/AnalysisCommands.h"
+#include "session/DataSupplier.h"
+#include "session/PowerListener.h"
 #include "session/Session.h"
+#include "session/SiteAnalysis.h"
 #include "session/StationSummary.h"
+#include "session/StudyCommands.h"
 
 namespace skyloom::gui {
+
+namespace {
+constexpr int kRightColumnWidth = 440;
+constexpr int kBelowMapHeight = 300;
+constexpr int kBelowMapHeightWithStudy = 380;
+const char* kLaterPowerPage = "The Power Page comes in a later version of this program.";
+}
 
 QString MainWindow::pageCaption(bool orderPage) {
     QString version = QString::fromStdString(core::formatNumber(core::kProgramVersion, "#.0"));
@@ -21,31 +59,285 @@ QString MainWindow::pageCaption(bool orderPage) {
 }
 
 MainWindow::MainWindow(session::Session& session, QWidget* parent) : QMainWindow(parent), session_(session) {
-    setWindowTitle(pageCaption(session_.onPage == "Order"));
+    setObjectName("Main");
+    buildPages();
+    settings_ = new SettingsDialog(session_, this);
+    connect(settings_, &SettingsDialog::dotSizeChanged, this, &MainWindow::refreshMapStations);
+    connect(settings_, &SettingsDialog::displayChanged, analysisPanel_, &AnalysisPanel::refreshGraphs);
+    connect(settings_, &SettingsDialog::dataColorChanged, analysisPanel_, &AnalysisPanel::setBandColor);
+    connect(settings_, &SettingsDialog::ignoreZeroChanged, analysisPanel_, &AnalysisPanel::setIgnoreZero);
+    connect(settings_, &SettingsDialog::analysisInputsChanged, this, [this] {
+        if (analysis_->currentWmo() != 0) analysisPanel_->analyseStation(analysis_->currentWmo());
+    });
+    help_ = new HelpWindow(this);
+    buildMenus();
+    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(f1, &QShortcut::activated, this, &MainWindow::openHelp);
+    refreshStationInfo();
+    showPage(session_.onPage == "Order");
+    showStudyPanel(session_.studyVisible);
+    resize(1280, 820);
+}
+
+MainWindow::~MainWindow() = default;
+
+QString MainWindow::summaryText() const { return analysisPanel_->summaryLabel()->text(); }
+QString MainWindow::stationCountText() const { return count_->text(); }
+
+void MainWindow::buildPages() {
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
-    summary_ = new QLabel(central);
-    summary_->setWordWrap(true);
-    summary_->setObjectName("Sumdat");
-    count_ = new QLabel(central);
-    count_->setObjectName("StationCount");
-    QFont big = summary_->font();
-    big.setPointSizeF(big.pointSizeF() * 1.3);
-    summary_->setFont(big);
-    layout->addStretch(1);
-    summary_->setAlignment(Qt::AlignCenter);
-    layout->addWidget(summary_);
-    count_->setAlignment(Qt::AlignCenter);
-    layout->addWidget(count_);
-    layout->addStretch(2);
+    layout->setContentsMargins(6, 4, 6, 4);
+    layout->setSpacing(4);
+
+    auto* bar = new QHBoxLayout;
+    orderBut_ = new QPushButton(central);
+    orderBut_->setObjectName("OrderBut");
+    orderBut_->setMinimumWidth(110);
+    connect(orderBut_, &QPushButton::clicked, this, [this] { showPage(!orderPage_); });
+    bar->addWidget(orderBut_);
+    bar->addSpacing(10);
+    bar->addWidget(new QLabel(QStringLiteral("Lat:"), central));
+    tlat_ = new DragField(central);
+    tlat_->setObjectName("Tlat");
+    tlat_->setFixedWidth(70);
+    bar->addWidget(tlat_);
+    bar->addWidget(new QLabel(QStringLiteral("Lon:"), central));
+    tlon_ = new DragField(central);
+    tlon_->setObjectName("Tlon");
+    tlon_->setFixedWidth(70);
+    bar->addWidget(tlon_);
+    for (DragField* f : {tlat_, tlon_}) {
+        f->setDragText([this] { return QString::fromStdString(mapModel_.coordinatesText()); });
+        connect(f, &DragField::lineDropped, this, [this](const QString& line) {
+            if (auto site = display::SiteLine::parse(line.toStdString())) {
+                mapModel_.centreOn(*site);
+                refreshFromMap();
+            }
+        });
+    }
+    refSite_ = new QLabel(central);
+    refSite_->setObjectName("RefSite");
+    bar->addSpacing(10);
+    bar->addWidget(refSite_);
+    bar->addStretch(1);
+    clearLegend_ = new QPushButton(QStringLiteral("Clear Legend"), central);
+    clearLegend_->setObjectName("ClearLegend");
+    connect(clearLegend_, &QPushButton::clicked, this, [this] {
+        map_->scene().legend = false;
+        map_->sceneChanged();
+        clearLegend_->hide();
+    });
+    bar->addWidget(clearLegend_);
+    layout->addLayout(bar);
+
+    pageHelp_ = new QLabel(central);
+    pageHelp_->setObjectName("PageHelp");
+    pageHelp_->setWordWrap(true);
+    layout->addWidget(pageHelp_);
+
+    auto* body = new QHBoxLayout;
+    auto* left = new QVBoxLayout;
+    map_ = new MapWidget(mapModel_, nullptr);
+    map_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    // Centred by stretches, not by an alignment, so that the map's row never takes
+    // more height than the map.
+    mapHolder_ = new QWidget(central);
+    auto* mapRow = new QHBoxLayout(mapHolder_);
+    mapRow->setContentsMargins(0, 0, 0, 0);
+    mapRow->addStretch(1);
+    mapRow->addWidget(map_);
+    mapRow->addStretch(1);
+    left->addWidget(mapHolder_);
+    connect(map_, &MapWidget::modelChanged, this, &MainWindow::refreshFromMap);
+    connect(map_, &MapWidget::siteAction, this, &MainWindow::siteAction);
+
+    orderPanel_ = new OrderPanel(session_, mapModel_, central);
+    connect(orderPanel_, &OrderPanel::mapChanged, this, &MainWindow::refreshFromMap);
+    connect(orderPanel_, &OrderPanel::orderChanged, this, &MainWindow::refreshMapStations);
+
+    wait_ = new QLabel(central);
+    wait_->setObjectName("PW");
+    wait_->setAlignment(Qt::AlignCenter);
+    wait_->setStyleSheet("QLabel { background: #fff8c0; border: 2px solid #806000; padding: 14px; "
+                         "font-weight: bold; }");
+    wait_->hide();
+    progress_ = new GuiProgress(wait_, this);
+
+    analysis_ = std::make_unique<session::SiteAnalysis>(session_);
+    // The generator runs at its hub height over every analysed period; the Main
+    // Page shows its output at the height of interest and in the year graph.
+    power_ = std::make_unique<session::PowerListener>();
+    power_->setGenerator(power::GeneratorStore(session_.mainDb().db()).first());
+    if (power_->generator() && power_->generator()->height > 0)
+        analysis_->setHeightOfInterestFeet(power_->generator()->height);
+    analysis_->setListener(power_.get());
+    analysisPanel_ = new AnalysisPanel(session_, *analysis_, *progress_, central);
+    analysisPanel_->setPowerFigures([this](double feet, const sounding::Units& units) -> std::optional<power::PowerAnalysis> {
+        if (!power_->computed()) return std::nullopt;
+        return power_->analysisAt(feet, units);
+    });
+    connect(analysisPanel_, &AnalysisPanel::siteShown, this, [this](long wmo) {
+        if (const core::StationEntry* s = session_.stations().find(wmo))
+            map_->scene().shown = MapScene::Dot{s->lat, s->lon};
+        map_->update();
+    });
+    live_ = std::make_unique<MainPageAnalysis>(session_, *analysis_, *analysisPanel_);
+    analyses_ = std::make_unique<session::AnalysisCommands>(session_, *live_);
+    studies_ = std::make_unique<session::StudyCommands>(session_, *analyses_);
+    studies_->currentStudyKey = session_.lastStudy;
+    analyses_->currentAnalysisId = session_.lastKey;
+    studyPanel_ = new StudyPanel(*studies_, analysisPanel_->controlsArea());
+    static_cast<QBoxLayout*>(analysisPanel_->controlsArea()->layout())->addWidget(studyPanel_, 2);
+    connect(studyPanel_, &StudyPanel::recallRequested, this, [this](long long key) {
+        analyses_->recallAnalysisId = key;
+        analyses_->recallingFromGrid = true;
+        analyses_->recallAnalysis();
+        analyses_->recallingFromGrid = false;
+        studyPanel_->refresh();
+    });
+    connect(studyPanel_, &StudyPanel::sitesListed, this, [this](const std::vector<long long>& wmos) {
+        map_->scene().markedSites.clear();
+        for (long long wmo : wmos)
+            if (const core::StationEntry* s = session_.stations().find(static_cast<long>(wmo)))
+                map_->scene().markedSites.push_back({s->lat, s->lon});
+        map_->update();
+    });
+    showHideStudy_ = new QPushButton(central);
+    showHideStudy_->setObjectName("ShowHideStudyBut");
+    connect(showHideStudy_, &QPushButton::clicked, this, [this] { showStudyPanel(!studyPanel_->isVisible()); });
+    bar->insertWidget(1, showHideStudy_);
+
+    pages_ = new QStackedWidget(central);
+    pages_->addWidget(analysisPanel_->controlsArea());
+    pages_->addWidget(orderPanel_->nearArea());
+    left->addWidget(pages_, 1);
+    body->addLayout(left, 3);
+
+    right_ = new QStackedWidget(central);
+    right_->setFixedWidth(kRightColumnWidth);
+    right_->addWidget(analysisPanel_->graphsArea());
+    right_->addWidget(orderPanel_->orderArea());
+    body->addWidget(right_, 2);
+    layout->addLayout(body, 1);
     setCentralWidget(central);
-    buildMenus();
-    refreshStationInfo();
-    resize(1100, 700);
+    count_ = new QLabel(this);
+    count_->setObjectName("StationCount");
+    statusBar()->addPermanentWidget(count_);
+    wait_->raise();
+
+    refreshMapStations();
+    refreshFromMap();
+}
+
+QString MainWindow::tlatText() const { return tlat_->text(); }
+QString MainWindow::tlonText() const { return tlon_->text(); }
+
+void MainWindow::refreshMapStations() {
+    MapScene& scene = map_->scene();
+    scene.allSites.clear();
+    scene.dataSites.clear();
+    scene.orderSites.clear();
+    for (const auto& s : session_.stations().stations()) scene.allSites.push_back({s.lat, s.lon});
+    std::set<long> withData;
+    SQLite::Statement st(session_.mainDb().db(), "SELECT wmo FROM havedata");
+    while (st.executeStep()) withData.insert(static_cast<long>(st.getColumn(0).getInt64()));
+    allStations_ = display::mapStations(session_.stations());
+    dataStations_.clear();
+    for (const auto& s : allStations_)
+        if (withData.count(s.wmo)) {
+            dataStations_.push_back(s);
+            scene.dataSites.push_back({s.lat, s.lon});
+        }
+    // The white dot and the circle's lists look at the stations the page shows;
+    // a new list clears them, so it is only handed over when it changed.
+    const auto& shown = orderPage_ ? allStations_ : dataStations_;
+    if (mapModel_.stations().size() != shown.size() ||
+        (!shown.empty() && mapModel_.stations().front().wmo != shown.front().wmo))
+        mapModel_.setStations(shown);
+    for (const auto& line : orderPanel_->orderLines())
+        if (auto site = display::SiteLine::parse(line)) scene.orderSites.push_back({site->lat(), site->lon()});
+    scene.dataDotRadius = display::dataDotRadius(session_.dotSize);
+    map_->sceneChanged();
+}
+
+void MainWindow::refreshFromMap() {
+    tlat_->setText(QString::fromStdString(mapModel_.tlat()));
+    tlon_->setText(QString::fromStdString(mapModel_.tlon()));
+    if (const auto& ref = mapModel_.referenceSite()) {
+        refSite_->setText(QString::fromStdString(ref->label));
+        map_->scene().reference = MapScene::Dot{ref->lat, ref->lon};
+    }
+    orderPanel_->refreshFromMap();
+    map_->update();
+}
+
+void MainWindow::siteAction(const display::MapAction& action) {
+    refreshFromMap();
+    const auto& ref = mapModel_.referenceSite();
+    analysisPanel_->setComparedWithReference(action.kind == display::MapAction::Kind::CompareWithReference &&
+                                             ref && ref->wmo != action.wmo);
+    analysisPanel_->analyseStation(action.wmo);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    // The map keeps the proportions of the world picture (360 by 178 degrees) and
+    // takes the width the right-hand column leaves.
+    fitMap(event->size());
+    placeWaitLabel();
+}
+
+void MainWindow::fitMap(QSize window) {
+    // The lists and controls below the map keep their room; the study list needs more.
+    const bool study = !orderPage_ && studyPanel_ && studyPanel_->isVisibleTo(this);
+    const int below = study ? kBelowMapHeightWithStudy : kBelowMapHeight;
+    const int byWidth = (window.width() - kRightColumnWidth - 24) * 178 / 360;
+    const int byHeight = window.height() - menuBar()->height() - statusBar()->height() - 70 - below;
+    const int h = std::max(178, std::min(byWidth, byHeight));
+    map_->setFixedSize(h * 360 / 178, h);
+    mapHolder_->setFixedHeight(h);
+}
+
+void MainWindow::placeWaitLabel() {
+    if (!wait_) return;
+    wait_->adjustSize();
+    QWidget* c = centralWidget();
+    wait_->move((c->width() - wait_->width()) / 2, (c->height() - wait_->height()) / 3);
+}
+
+void MainWindow::showPage(bool orderPage) {
+    orderPage_ = orderPage;
+    session_.onPage = orderPage ? "Order" : "Wind";
+    session_.settings().set("OnPage", session_.onPage);
+    setWindowTitle(pageCaption(orderPage));
+    orderBut_->setText(orderPage ? QStringLiteral("See Analysis") : QStringLiteral("Order Data"));
+    pages_->setCurrentIndex(orderPage ? 1 : 0);
+    showHideStudy_->setVisible(!orderPage);
+    fitMap(size());
+    right_->setCurrentIndex(orderPage ? 1 : 0);
+    map_->scene().orderPage = orderPage;
+    refreshMapStations();
+    pageHelp_->setText(orderPage ? QStringLiteral(" Black Dots are Radiosonde sites. The White Circle is the area of "
+                                                  "current interest and the list of sites in the circle are in the "
+                                                  "left lower list.")
+                                 : QStringLiteral(" Black Dots are sites with data. Red Dot is the site whose data is "
+                                                  "displayed. Cyan Dot is the site used as a Reference. White Dot is "
+                                                  "the closest site to the Cursor."));
+}
+
+void MainWindow::showStudyPanel(bool visible) {
+    studyPanel_->setVisible(visible);
+    if (visible) studyPanel_->refresh();
+    showHideStudy_->setText(visible ? QStringLiteral("Hide Study List") : QStringLiteral("Show Study List"));
+    fitMap(size());
+    if (visible != session_.studyVisible) {
+        session_.studyVisible = visible;
+        session_.settings().setFlag("StudyVisible", visible);
+    }
 }
 
 void MainWindow::refreshStationInfo() {
-    summary_->setText(QString::fromUtf8(session::kNoStationPrompt));
     const auto& stations = session_.stations().stations();
     int withData = session_.mainDb().db().execAndGet("SELECT count(*) FROM havedata").getInt();
     count_->setText(QStringLiteral("%1 radiosonde stations known, %2 with data on this computer")
@@ -53,30 +345,145 @@ void MainWindow::refreshStationInfo() {
                         .arg(withData));
 }
 
+QAction* MainWindow::addEntry(QMenu* menu, const char* name, const QString& caption) {
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(name);
+    return a;
+}
+
+void MainWindow::laterEntry(QAction* entry, const QString& reason) {
+    entry->setEnabled(false);
+    entry->setToolTip(reason);
+    entry->setStatusTip(reason);
+}
+
+QAction* MainWindow::menuEntry(const QString& name) const { return findChild<QAction*>(name); }
+
 void MainWindow::buildMenus() {
+    QMenu* print = menuBar()->addMenu(QStringLiteral("Print"));
+    print->setToolTipsVisible(true);
+    QMenu* mainPage = print->addMenu(QStringLiteral("Main Page"));
+    mainPage->setToolTipsVisible(true);
+    connect(addEntry(mainPage, "mnuPrintPageLandscape",
+                     QStringLiteral("Print Main Page to Default Printer - Landscape - Horizontal")),
+            &QAction::triggered, this, [this] { outputMainPage(1); });
+    connect(addEntry(mainPage, "mnuPrintPagePortrait",
+                     QStringLiteral("Print Main Page to Default Printer - Portrait - Vertical")),
+            &QAction::triggered, this, [this] { outputMainPage(2); });
+    connect(addEntry(mainPage, "mnuCopyFormToClipboard", QStringLiteral("Copy bitmap of Main Page to Windows Clipboard")),
+            &QAction::triggered, this, [this] { outputMainPage(3); });
+    connect(addEntry(mainPage, "mnuSaveBitmap", QStringLiteral("Save the Main Page as a bitmap file")),
+            &QAction::triggered, this, [this] { outputMainPage(5); });
+    QMenu* powerPage = print->addMenu(QStringLiteral("Power Page"));
+    powerPage->setToolTipsVisible(true);
+    laterEntry(addEntry(powerPage, "mnuPrintPageLandscape2",
+                        QStringLiteral("Print Power Page to Default Printer - Landscape - Horizontal")),
+               kLaterPowerPage);
+    laterEntry(addEntry(powerPage, "mnuPrintPagePortrait2",
+                        QStringLiteral("Print Power Page to Default Printer - Portrait - Vertical")),
+               kLaterPowerPage);
+    laterEntry(addEntry(powerPage, "mnuCopyFormToClipboard2",
+                        QStringLiteral("Copy bitmap of Power Page to Windows Clipboard")),
+               kLaterPowerPage);
+    laterEntry(addEntry(powerPage, "mnuSaveBitmap2", QStringLiteral("Save the Power Page as a bitmap file")),
+               kLaterPowerPage);
+
     QMenu* tools = menuBar()->addMenu(QStringLiteral("Tools"));
-    tools->addAction(QStringLiteral("Repair Data Structure"), this, [this] {
+    tools->setToolTipsVisible(true);
+    laterEntry(addEntry(tools, "mnuAveAbove",
+                        QStringLiteral("Create a Study of the number of your sites with average winds above a value")),
+               "The study of sites above a wind speed comes later, with the Power Page that saves the analyses it walks.");
+    laterEntry(addEntry(tools, "mnuPPG",
+                        QStringLiteral("Show a Black 'Power Band Curve', the source of the generators Sweet Spot, on "
+                                       "the Power Curve")),
+               kLaterPowerPage);
+    laterEntry(addEntry(tools, "mnuEDC",
+                        QStringLiteral("Show a Red 'Energy Distribution Curve' on Power Curve for this altitude")),
+               kLaterPowerPage);
+    connect(addEntry(tools, "mnuUnits", QStringLiteral("Settings")), &QAction::triggered, this,
+            &MainWindow::openSettings);
+    connect(addEntry(tools, "mnuRepair", QStringLiteral("Repair Data Structure")), &QAction::triggered, this, [this] {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         bool ok = session_.repairMainDatabase();
         QApplication::restoreOverrideCursor();
         if (!ok) emit endRequested();
         refreshStationInfo();
     });
+    connect(addEntry(tools, "mnuCheckForDataUpdates", QStringLiteral("Download Purchased Data to this Computer")),
+            &QAction::triggered, this, [this] {
+                session::DataSupplier supplier(session_);
+                progress_->begin(QStringLiteral("          Please wait, installing purchased data!"));
+                supplier.installPurchasedData(progress_);
+                progress_->end();
+                analysisPanel_->fillDataSites();
+                refreshMapStations();
+                refreshStationInfo();
+            });
+    connect(addEntry(tools, "mnuRecall", QStringLiteral("Recall a Previous Analysis by its ID number")),
+            &QAction::triggered, this, [this] {
+                analyses_->recallAnalysisByNumber();
+                studyPanel_->refresh();
+            });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
-    QAction* revert = help->addAction(QStringLiteral("Revert to last Program Version"), this, [this] {
+    help->setToolTipsVisible(true);
+    connect(addEntry(help, "mnuHelp", QStringLiteral("Show Help File")), &QAction::triggered, this,
+            &MainWindow::openHelp);
+    connect(addEntry(help, "mnuCheckForUpdates", QStringLiteral("Check For Program Updates")), &QAction::triggered,
+            this, [this] {
+                session::DataSupplier supplier(session_);
+                if (supplier.checkForProgramUpdates() == session::DataSupplier::UpdateCheck::EndProgram)
+                    emit endRequested();
+            });
+    QAction* revert = addEntry(help, "mnuRevert", QStringLiteral("Revert to last Program Version"));
+    connect(revert, &QAction::triggered, this, [this] {
         if (session_.revert()) emit endRequested();
     });
     revert->setVisible(session_.revertVisible);
-    help->addAction(QStringLiteral("Revision History"), this, [this] {
-        session_.prompter().longMessage(core::revisionHistoryText(), "Revision History");
-    });
-    help->addAction(QStringLiteral("About"), this, [this] {
+    connect(addEntry(help, "mnuRevHistory", QStringLiteral("Revision History")), &QAction::triggered, this,
+            [this] { session_.prompter().longMessage(core::revisionHistoryText(), "Revision History"); });
+    connect(addEntry(help, "mnuAbout", QStringLiteral("About")), &QAction::triggered, this, [this] {
         session_.prompter().message(
             "Skyloom " + core::formatNumber(core::kProgramVersion, "#.0") +
                 ": wind statistics, generator output and money of radiosonde sites, from the ground to 5000 feet.",
             "About");
     });
+}
+
+void MainWindow::openSettings() {
+    settings_->refreshFromSession();
+    settings_->adjustSize();
+    settings_->move(geometry().center() - settings_->rect().center());
+    settings_->exec();
+}
+
+void MainWindow::openHelp() {
+    help_->show();
+    help_->raise();
+    help_->activateWindow();
+}
+
+void MainWindow::outputMainPage(int code) {
+    map_->setCapturing(true);
+    QPixmap picture = grab();
+    map_->setCapturing(false);
+    if (code == 3) {
+        QApplication::clipboard()->setPixmap(picture);
+        return;
+    }
+    if (code == 5) {
+        std::optional<std::string> path = askBitmapPath(session_.prompter(), session_.appDir(), "Main Page Analysis .bmp");
+        if (path) picture.toImage().save(QString::fromStdString(*path), "BMP");
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(code == 1 ? QPageLayout::Landscape : QPageLayout::Portrait);
+    QPainter painter;
+    if (!painter.begin(&printer)) return;
+    QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
+    PagePlacement p = fitToPage(picture.width(), picture.height(), page.width(), page.height());
+    painter.drawPixmap(QRectF(p.left, p.top, p.width, p.height), picture, picture.rect());
+    painter.end();
 }
 
 }  // namespace skyloom::gui

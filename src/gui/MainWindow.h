@@ -1,34 +1,126 @@
 #pragma once
 
-#include <QLabel>
+#include <memory>
+
 #include <QMainWindow>
 
-namespace skyloom::session { class Session; }
+#include "display/MapModel.h"
+
+class QAction;
+class QLabel;
+class QPushButton;
+class QStackedWidget;
+
+namespace skyloom::session {
+class Session;
+class AnalysisCommands;
+class PowerListener;
+class StudyCommands;
+class SiteAnalysis;
+}  // namespace skyloom::session
 
 namespace skyloom::gui {
 
-// The Main Page: the window the user works in.
+class AnalysisPanel;
+class MainPageAnalysis;
+class StudyPanel;
+class DragField;
+class GuiProgress;
+class MapWidget;
+class OrderPanel;
+class HelpWindow;
+class SettingsDialog;
+
+// The Main Page: the map, the site lists, the wind graphs and the study list on
+// two pages (Analysis and Order Data), the menus and the wait label.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     explicit MainWindow(session::Session& session, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // "  Analysis Page of Skyloom - Wind Data Display Program V24.0"
     static QString pageCaption(bool orderPage);
-    QString summaryText() const { return summary_->text(); }
-    QString stationCountText() const { return count_->text(); }
+    bool orderPageShown() const { return orderPage_; }
+    // `OrderBut`: shows the other page and remembers it in "OnPage".
+    void showPage(bool orderPage);
+
+    QString summaryText() const;
+    QString stationCountText() const;
+    SettingsDialog* settingsDialog() const { return settings_; }
+    HelpWindow* helpWindow() const { return help_; }
+    GuiProgress& progress() { return *progress_; }
+    QLabel* waitLabel() const { return wait_; }
+    // Every menu entry by its control name ("mnuUnits", ...).
+    QAction* menuEntry(const QString& name) const;
+    MapWidget* mapWidget() const { return map_; }
+    display::MapModel& mapModel() { return mapModel_; }
+    OrderPanel* orderPanel() const { return orderPanel_; }
+    AnalysisPanel* analysisPanel() const { return analysisPanel_; }
+    session::SiteAnalysis& siteAnalysis() { return *analysis_; }
+    StudyPanel* studyPanel() const { return studyPanel_; }
+    session::StudyCommands& studies() { return *studies_; }
+    session::AnalysisCommands& analyses() { return *analyses_; }
+    // `ShowHideStudyBut`: shows or hides the study panel, kept in "StudyVisible".
+    void showStudyPanel(bool visible);
+    QString tlatText() const;
+    QString tlonText() const;
+    // Shows the map model's coordinates, lists and labels.
+    void refreshFromMap();
+    // Fills the map's stations for both pages (after start-up, new data or a repair).
+    void refreshMapStations();
 
 signals:
     // The program must end (Revert handed over to the updater).
     void endRequested();
 
+public slots:
+    void openSettings();
+    void openHelp();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void buildMenus();
+    void buildPages();
     void refreshStationInfo();
+    QAction* addEntry(QMenu* menu, const char* name, const QString& caption);
+    void laterEntry(QAction* entry, const QString& reason);
+    void placeWaitLabel();
+    void fitMap(QSize window);
+    void siteAction(const display::MapAction& action);
+    void outputMainPage(int code);
 
     session::Session& session_;
-    QLabel* summary_ = nullptr;
+    bool orderPage_ = false;
+    display::MapModel mapModel_;
+    MapWidget* map_ = nullptr;
+    QWidget* mapHolder_ = nullptr;
+    OrderPanel* orderPanel_ = nullptr;
+    std::unique_ptr<session::SiteAnalysis> analysis_;
+    std::unique_ptr<session::PowerListener> power_;
+    std::unique_ptr<MainPageAnalysis> live_;
+    std::unique_ptr<session::AnalysisCommands> analyses_;
+    std::unique_ptr<session::StudyCommands> studies_;
+    StudyPanel* studyPanel_ = nullptr;
+    QPushButton* showHideStudy_ = nullptr;
+    AnalysisPanel* analysisPanel_ = nullptr;
+    std::vector<display::Station> allStations_;
+    std::vector<display::Station> dataStations_;
+    QStackedWidget* right_ = nullptr;
+    DragField* tlat_ = nullptr;
+    DragField* tlon_ = nullptr;
+    QLabel* refSite_ = nullptr;
+    QPushButton* clearLegend_ = nullptr;
+    QPushButton* orderBut_ = nullptr;
+    QLabel* pageHelp_ = nullptr;
+    QStackedWidget* pages_ = nullptr;
     QLabel* count_ = nullptr;
+    QLabel* wait_ = nullptr;
+    GuiProgress* progress_ = nullptr;
+    SettingsDialog* settings_ = nullptr;
+    HelpWindow* help_ = nullptr;
 };
 
 }  // namespace skyloom::gui

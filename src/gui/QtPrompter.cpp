@@ -4,8 +4,10 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QStatusBar>
 #include <QVBoxLayout>
 
 namespace skyloom::gui {
@@ -77,7 +79,9 @@ std::optional<std::string> QtPrompter::saveFile(std::string_view title, std::str
 }
 
 void QtPrompter::status(std::string_view text) {
-    if (parent_) parent_->window()->setWindowTitle(q(text));
+    // The status bar of the main window; the caption keeps the page name.
+    if (auto* main = parent_ ? qobject_cast<QMainWindow*>(parent_->window()) : nullptr)
+        main->statusBar()->showMessage(q(text), 8000);
 }
 
 }  // namespace skyloom::gui
