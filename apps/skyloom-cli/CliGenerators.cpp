@@ -30,7 +30,7 @@ struct GeneratorCli {
 };
 
 // `analyse --generator NAME`: the power figures of the generator at the height of interest.
-void addAnalysePowerOptions(CliContext& ctx) {
+void addAnalysePowerOptions() {
     static std::string generatorName;
     AnalyseExtension e;
     e.addOptions = [](CLI::App& analyse) {
@@ -63,7 +63,7 @@ void addAnalysePowerOptions(CliContext& ctx) {
 }  // namespace
 
 void addGeneratorCommands(CLI::App& app, CliContext& ctx) {
-    addAnalysePowerOptions(ctx);
+    addAnalysePowerOptions();
 
     auto* list = app.add_subcommand("generators", "List the wind generators, the tallest first");
     ctx.addFolderOption(list);

@@ -71,12 +71,14 @@ public:
     Graph2Widget* graph2() const { return graph2_; }
     QPushButton* recalcButton() const { return recalc_; }
 
+    // Runs one analysis step with the wait label shown and the results drawn after it.
+    void run(const std::function<session::AnalysisOutcome()>& work);
+
 signals:
     // A station was analysed: the map marks it.
     void siteShown(long wmo);
 
 private:
-    void run(const std::function<session::AnalysisOutcome()>& work);
     void showResults();
     void pickerEdited();
 

@@ -24,7 +24,6 @@
 #include "display/SiteLine.h"
 #include "gui/AnalysisPanel.h"
 #include "gui/GuiProgress.h"
-#include "gui/MainPageAnalysis.h"
 #include "gui/MapWidget.h"
 #include "gui/OrderPanel.h"
 #include "gui/SiteListWidget.h"
@@ -37,12 +36,17 @@
 #include "session/AnalysisCommands.h"
 #include "session/DataSupplier.h"
 #include "session/PowerListener.h"
+#include "session/PowerPage.h"
 #include "session/Session.h"
 #include "session/SiteAnalysis.h"
 #include "session/StationSummary.h"
 #include "session/StudyCommands.h"
 
 namespace skyloom::gui {
+
+session::SiteAnalysis& MainWindow::siteAnalysis() { return page_->site(); }
+session::StudyCommands& MainWindow::studies() { return page_->studies(); }
+session::AnalysisCommands& MainWindow::analyses() { return page_->analyses(); }
 
 namespace {
 constexpr int kRightColumnWidth = 440;
@@ -67,7 +71,7 @@ MainWindow::MainWindow(session::Session& session, QWidget* parent) : QMainWindow
     connect(settings_, &SettingsDialog::dataColorChanged, analysisPanel_, &AnalysisPanel::setBandColor);
     connect(settings_, &SettingsDialog::ignoreZeroChanged, analysisPanel_, &AnalysisPanel::setIgnoreZero);
     connect(settings_, &SettingsDialog::analysisInputsChanged, this, [this] {
-        if (analysis_->currentWmo() != 0) analysisPanel_->analyseStation(analysis_->currentWmo());
+        if (page_->site().currentWmo() != 0) analysisPanel_->analyseStation(page_->site().currentWmo());
     });
     help_ = new HelpWindow(this);
     buildMenus();
@@ -164,36 +168,35 @@ void MainWindow::buildPages() {
     wait_->hide();
     progress_ = new GuiProgress(wait_, this);
 
-    analysis_ = std::make_unique<session::SiteAnalysis>(session_);
-    // The generator runs at its hub height over every analysed period; the Main
-    // Page shows its output at the height of interest and in the year graph.
-    power_ = std::make_unique<session::PowerListener>();
-    power_->setGenerator(power::GeneratorStore(session_.mainDb().db()).first());
-    if (power_->generator() && power_->generator()->height > 0)
-        analysis_->setHeightOfInterestFeet(power_->generator()->height);
-    analysis_->setListener(power_.get());
-    analysisPanel_ = new AnalysisPanel(session_, *analysis_, *progress_, central);
+    // One road for every analysis: site, generator, energy, money, saved record.
+    // The first generator runs at its hub height; the Main Page shows its output
+    // at the height of interest and in the year graph.
+    page_ = std::make_unique<session::PowerPage>(session_);
+    if (auto first = power::GeneratorStore(session_.mainDb().db()).first()) page_->chooseGenerator(first->name);
+    analysisPanel_ = new AnalysisPanel(session_, page_->site(), *progress_, central);
+    page_->runner = [this](const std::function<session::AnalysisOutcome()>& work) {
+        if (progress_->running()) return work();   // inside a running analysis (the save's recall)
+        analysisPanel_->run(work);
+        return analysisPanel_->lastOutcome();
+    };
     analysisPanel_->setPowerFigures([this](double feet, const sounding::Units& units) -> std::optional<power::PowerAnalysis> {
-        if (!power_->computed()) return std::nullopt;
-        return power_->analysisAt(feet, units);
+        if (!page_->power().computed()) return std::nullopt;
+        return page_->power().analysisAt(feet, units);
     });
     connect(analysisPanel_, &AnalysisPanel::siteShown, this, [this](long wmo) {
         if (const core::StationEntry* s = session_.stations().find(wmo))
             map_->scene().shown = MapScene::Dot{s->lat, s->lon};
         map_->update();
     });
-    live_ = std::make_unique<MainPageAnalysis>(session_, *analysis_, *analysisPanel_);
-    analyses_ = std::make_unique<session::AnalysisCommands>(session_, *live_);
-    studies_ = std::make_unique<session::StudyCommands>(session_, *analyses_);
-    studies_->currentStudyKey = session_.lastStudy;
-    analyses_->currentAnalysisId = session_.lastKey;
-    studyPanel_ = new StudyPanel(*studies_, analysisPanel_->controlsArea());
+    page_->studies().currentStudyKey = session_.lastStudy;
+    page_->analyses().currentAnalysisId = session_.lastKey;
+    studyPanel_ = new StudyPanel(page_->studies(), analysisPanel_->controlsArea());
     static_cast<QBoxLayout*>(analysisPanel_->controlsArea()->layout())->addWidget(studyPanel_, 2);
     connect(studyPanel_, &StudyPanel::recallRequested, this, [this](long long key) {
-        analyses_->recallAnalysisId = key;
-        analyses_->recallingFromGrid = true;
-        analyses_->recallAnalysis();
-        analyses_->recallingFromGrid = false;
+        page_->analyses().recallAnalysisId = key;
+        page_->analyses().recallingFromGrid = true;
+        page_->analyses().recallAnalysis();
+        page_->analyses().recallingFromGrid = false;
         studyPanel_->refresh();
     });
     connect(studyPanel_, &StudyPanel::sitesListed, this, [this](const std::vector<long long>& wmos) {
@@ -421,7 +424,7 @@ void MainWindow::buildMenus() {
             });
     connect(addEntry(tools, "mnuRecall", QStringLiteral("Recall a Previous Analysis by its ID number")),
             &QAction::triggered, this, [this] {
-                analyses_->recallAnalysisByNumber();
+                page_->analyses().recallAnalysisByNumber();
                 studyPanel_->refresh();
             });
 

@@ -12,6 +12,7 @@ class QPushButton;
 class QStackedWidget;
 
 namespace skyloom::session {
+class PowerPage;
 class Session;
 class AnalysisCommands;
 class PowerListener;
@@ -22,7 +23,6 @@ class SiteAnalysis;
 namespace skyloom::gui {
 
 class AnalysisPanel;
-class MainPageAnalysis;
 class StudyPanel;
 class DragField;
 class GuiProgress;
@@ -57,10 +57,11 @@ public:
     display::MapModel& mapModel() { return mapModel_; }
     OrderPanel* orderPanel() const { return orderPanel_; }
     AnalysisPanel* analysisPanel() const { return analysisPanel_; }
-    session::SiteAnalysis& siteAnalysis() { return *analysis_; }
+    session::SiteAnalysis& siteAnalysis();
     StudyPanel* studyPanel() const { return studyPanel_; }
-    session::StudyCommands& studies() { return *studies_; }
-    session::AnalysisCommands& analyses() { return *analyses_; }
+    session::StudyCommands& studies();
+    session::PowerPage& powerPage() { return *page_; }
+    session::AnalysisCommands& analyses();
     // `ShowHideStudyBut`: shows or hides the study panel, kept in "StudyVisible".
     void showStudyPanel(bool visible);
     QString tlatText() const;
@@ -98,11 +99,7 @@ private:
     MapWidget* map_ = nullptr;
     QWidget* mapHolder_ = nullptr;
     OrderPanel* orderPanel_ = nullptr;
-    std::unique_ptr<session::SiteAnalysis> analysis_;
-    std::unique_ptr<session::PowerListener> power_;
-    std::unique_ptr<MainPageAnalysis> live_;
-    std::unique_ptr<session::AnalysisCommands> analyses_;
-    std::unique_ptr<session::StudyCommands> studies_;
+    std::unique_ptr<session::PowerPage> page_;
     StudyPanel* studyPanel_ = nullptr;
     QPushButton* showHideStudy_ = nullptr;
     AnalysisPanel* analysisPanel_ = nullptr;

@@ -163,8 +163,9 @@ bool PowerPage::recompute(const analysis::AnalysisRecord& stored) {
     in.sellPrice = stored.sellPrice;
     in.generatorCost = stored.generatorCost;
     setHeightFeet(core::roundHalfAwayFromZero(stored.lookHeight * kFeetPerMetre, 1));
-    const AnalysisOutcome outcome =
-        site_.retrieveAndAnalyse(site_.siteString(), site_.fromPicker().text(), site_.toPicker().text());
+    const AnalysisOutcome outcome = runner([this] {
+        return site_.retrieveAndAnalyse(site_.siteString(), site_.fromPicker().text(), site_.toPicker().text());
+    });
     return outcome == AnalysisOutcome::Analysed || outcome == AnalysisOutcome::GeneratorRerun ||
            outcome == AnalysisOutcome::EnergyOnly;
 }
@@ -189,7 +190,7 @@ std::string PowerPage::statisticWord() { return core::toLower(session_.speedStat
 bool PowerPage::analyseSite(const std::string& siteLine, double lookHeight) {
     site_.setSiteString(siteLine);
     setHeightFeet(site_.units().feetFromLength(lookHeight));
-    const AnalysisOutcome outcome = site_.reanalyseSite(true);
+    const AnalysisOutcome outcome = runner([this] { return site_.reanalyseSite(true); });
     return outcome == AnalysisOutcome::Analysed || outcome == AnalysisOutcome::GeneratorRerun ||
            outcome == AnalysisOutcome::EnergyOnly;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -48,6 +49,10 @@ public:
     // The site the comparison of a right click is made against (0: none).
     long referenceWmo = 0;
     std::string comment;
+    // Runs one analysis step; the windows pass their own so that a recalled or
+    // swept analysis shows its wait label and its results like a picked one.
+    using Runner = std::function<AnalysisOutcome(const std::function<AnalysisOutcome()>& work)>;
+    Runner runner = [](const std::function<AnalysisOutcome()>& work) { return work(); };
 
     // LiveAnalysis
     analysis::AnalysisRecord current() override;
