@@ -91,7 +91,8 @@ std::string pageCaption(bool orderPage, double version) {
 std::string nearListLine(const Station& s) {
     std::string visible = s.name;
     const std::string area = core::trim(s.areaCode);
-    if (!area.empty() && area != "99") visible += ", " + area;
+    // "99" means no area; station lists also write "--" for a station without a state.
+    if (!area.empty() && area != "99" && area != "--") visible += ", " + area;
     visible += ", " + s.countryName + " " + s.region;
     visible += " =>" + core::formatNumber(s.elevMetres * kFeetPerMetre, "#0") + " feet above sea level.";
     return SiteLine::compose(visible, s.lat, s.lon, s.wmo);

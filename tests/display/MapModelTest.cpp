@@ -56,6 +56,8 @@ TEST(MapModel, nearListLineHasNameAreaCountryElevationAndKey) {
     EXPECT_EQ(tateno.substr(0, 63), "TATENO, United States North America =>102 feet above sea level.");
     EXPECT_EQ(nearListLine(station(1, "X", 0.5, 0.5, "", 0)).substr(0, 58),
               "X, United States North America =>0 feet above sea level.  ");
+    EXPECT_EQ(nearListLine(station(2, "Y", 0.5, 0.5, "--", 0)).substr(0, 56),
+              "Y, United States North America =>0 feet above sea level.");
 }
 
 TEST(MapModel, siteCircleDefaultsTo200MilesAndSizesWithinItsLimits) {
