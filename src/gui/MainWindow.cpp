@@ -393,9 +393,14 @@ void MainWindow::buildMenus() {
 
     QMenu* tools = menuBar()->addMenu(QStringLiteral("Tools"));
     tools->setToolTipsVisible(true);
-    laterEntry(addEntry(tools, "mnuAveAbove",
-                        QStringLiteral("Create a Study of the number of your sites with average winds above a value")),
-               "The study of sites above a wind speed comes later, with the Power Page that saves the analyses it walks.");
+    connect(addEntry(tools, "mnuAveAbove",
+                     QStringLiteral("Create a Study of the number of your sites with average winds above a value")),
+            &QAction::triggered, this, [this] {
+                // Every site is analysed (and saved) through the Power Page road with the
+                // current generator and inputs; the study grid shows the result.
+                page_->studies().studySitesAbove(progress_);
+                studyPanel_->refresh();
+            });
     laterEntry(addEntry(tools, "mnuPPG",
                         QStringLiteral("Show a Black 'Power Band Curve', the source of the generators Sweet Spot, on "
                                        "the Power Curve")),

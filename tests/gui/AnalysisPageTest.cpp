@@ -264,6 +264,28 @@ private slots:
         QVERIFY(w.analysisPanel()->analyseStation(kAlbany));
     }
 
+    void theStudyOfSitesAboveASpeedAnalysesAndSavesEverySite() {
+        Fixture f;
+        gui::MainWindow w(*f.s);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        f.prompter.yes().answer("30").answer("0").yes().yes().no();
+        QAction* entry = w.findChild<QAction*>("mnuAveAbove");
+        QVERIFY(entry && entry->isEnabled());
+        entry->trigger();
+        QVERIFY(f.prompter.allAnswersUsed());
+        const int sites = f.s->mainDb().db().execAndGet("SELECT count(*) FROM havedata").getInt();
+        QVERIFY(sites >= 2);
+        // Every site was analysed and saved, and all of them (threshold 0) are in the new study.
+        QCOMPARE(f.s->mainDb().db().execAndGet("SELECT count(DISTINCT wmo) FROM datapoints").getInt(), sites);
+        QCOMPARE(f.s->mainDb().db().execAndGet("SELECT count(*) FROM studykeys").getInt(), sites);
+        const std::string report = f.prompter.lastMessage();
+        QVERIFY2(report.rfind("Of your " + std::to_string(sites) + " purchased sites, " + std::to_string(sites) +
+                                  " have ", 0) == 0,
+                 report.c_str());
+        QVERIFY(report.find(", or 100.0%") != std::string::npos);
+    }
+
     void theStudyGridListsTheCurrentStudyAndRecallsARow() {
         Fixture f;
         gui::MainWindow w(*f.s);
