@@ -172,7 +172,10 @@ bool computeLevelStatistics(SoundingSet& set, const AnalysisPeriod& period, Leve
     out.years = yearsOfRange(out.days);
     out.dataYears = out.totalHours / kHoursPerYear;
     const double rangeHours = 24.0 * out.days;
-    out.gapPercent = rangeHours > 0 ? core::roundHalfEven(100.0 * (rangeHours - out.totalHours) / rangeHours, 1) : 0.0;
+    // The soundings at the two ends stand for 6 hours outside the range, so a
+    // complete record can cover more than the range: no gaps, never a negative share.
+    out.gapPercent =
+        rangeHours > 0 ? std::max(0.0, core::roundHalfEven(100.0 * (rangeHours - out.totalHours) / rangeHours, 1)) : 0.0;
     out.yearTable = buildYearTable(set);
     if (progress) progress->step(count, count);
     return true;
