@@ -185,29 +185,24 @@ void runAnalyse(CliContext& ctx, const AnalyseOptions& o) {
         analysis.setSiteString(analysis.siteEntryText(wmo));
         outcome = analysis.reanalyseSite(o.wholeRange);
     } else {
-        // Dates outside the station's file are moved to its ends, with a word about it.
         session::setPickerRanges(analysis.fromPicker(), analysis.toPicker(), range->from, range->to);
         const core::StationEntry* station = s.stations().find(wmo);
         core::Days f = from.value_or(range->from);
         core::Days t = to.value_or(range->to);
-        if (f < range->from || f > range->to) {
-            const core::Days moved = std::clamp(f, range->from, range->to);
+        // A date outside the file's range moves to its nearer end, with a word about it.
+        auto clampDate = [&](core::Days d, const char* which) {
+            if (d >= range->from && d <= range->to) return d;
+            const core::Days moved = std::clamp(d, range->from, range->to);
+            const std::string word = std::string(which) == "from" ? "From" : "To";
             prompter.message("The " + station->name + " data file is only from " +
                              core::formatDate(range->from, "dd-mmm-yyyy") + " to " +
-                             core::formatDate(range->to, "dd-mmm-yyyy") + "\nThis analysis wanted to use a from date of " +
-                             core::formatDate(f, "dd-mmm-yyyy") + ".  From date is now set to " +
+                             core::formatDate(range->to, "dd-mmm-yyyy") + "\nThis analysis wanted to use a " + which +
+                             " date of " + core::formatDate(d, "dd-mmm-yyyy") + ".  " + word + " date is now set to " +
                              core::formatDate(moved, "dd-mmm-yyyy"));
-            f = moved;
-        }
-        if (t < range->from || t > range->to) {
-            const core::Days moved = std::clamp(t, range->from, range->to);
-            prompter.message("The " + station->name + " data file is only from " +
-                             core::formatDate(range->from, "dd-mmm-yyyy") + " to " +
-                             core::formatDate(range->to, "dd-mmm-yyyy") + "\nThis analysis wanted to use a to date of " +
-                             core::formatDate(t, "dd-mmm-yyyy") + ".  To date is now set to " +
-                             core::formatDate(moved, "dd-mmm-yyyy"));
-            t = moved;
-        }
+            return moved;
+        };
+        f = clampDate(f, "from");
+        t = clampDate(t, "to");
         analysis.fromPicker().setValue(f);
         analysis.toPicker().setValue(t);
         if (!analysis.checkDateOrder()) refused();
