@@ -30,6 +30,7 @@
 #include "gui/StudyPanel.h"
 #include "gui/HelpWindow.h"
 #include "gui/PageOutput.h"
+#include "gui/PowerPageWindow.h"
 #include "gui/SettingsDialog.h"
 #include "core/StationIndex.h"
 #include "power/GeneratorStore.h"
@@ -83,7 +84,16 @@ MainWindow::MainWindow(session::Session& session, QWidget* parent) : QMainWindow
     resize(1280, 820);
 }
 
-MainWindow::~MainWindow() = default;
+// The Power Page works on page_, so it goes before page_ does.
+MainWindow::~MainWindow() { delete powerWindow_; }
+
+PowerPageWindow* MainWindow::openPowerPage() {
+    if (!powerWindow_) powerWindow_ = new PowerPageWindow(*page_, this);
+    powerWindow_->refresh();
+    powerWindow_->show();
+    powerWindow_->raise();
+    return powerWindow_;
+}
 
 QString MainWindow::summaryText() const { return analysisPanel_->summaryLabel()->text(); }
 QString MainWindow::stationCountText() const { return count_->text(); }
@@ -100,6 +110,10 @@ void MainWindow::buildPages() {
     orderBut_->setMinimumWidth(110);
     connect(orderBut_, &QPushButton::clicked, this, [this] { showPage(!orderPage_); });
     bar->addWidget(orderBut_);
+    auto* powerPageBut = new QPushButton(QStringLiteral("Power Page"), central);
+    powerPageBut->setObjectName("PowerPageBut");
+    connect(powerPageBut, &QPushButton::clicked, this, [this] { openPowerPage(); });
+    bar->addWidget(powerPageBut);
     bar->addSpacing(10);
     bar->addWidget(new QLabel(QStringLiteral("Lat:"), central));
     tlat_ = new DragField(central);

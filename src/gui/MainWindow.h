@@ -28,6 +28,7 @@ class DragField;
 class GuiProgress;
 class MapWidget;
 class OrderPanel;
+class PowerPageWindow;
 class HelpWindow;
 class SettingsDialog;
 
@@ -61,6 +62,8 @@ public:
     StudyPanel* studyPanel() const { return studyPanel_; }
     session::StudyCommands& studies();
     session::PowerPage& powerPage() { return *page_; }
+    // Opens (or raises) the Power Page window.
+    PowerPageWindow* openPowerPage();
     session::AnalysisCommands& analyses();
     // `ShowHideStudyBut`: shows or hides the study panel, kept in "StudyVisible".
     void showStudyPanel(bool visible);
@@ -100,6 +103,7 @@ private:
     QWidget* mapHolder_ = nullptr;
     OrderPanel* orderPanel_ = nullptr;
     std::unique_ptr<session::PowerPage> page_;
+    PowerPageWindow* powerWindow_ = nullptr;
     StudyPanel* studyPanel_ = nullptr;
     QPushButton* showHideStudy_ = nullptr;
     AnalysisPanel* analysisPanel_ = nullptr;

@@ -1,0 +1,359 @@
+#include "gui/PowerPageWindow.h"
+
+#include <functional>
+#include <string>
+
+#include <QComboBox>
+#include <QDateTime>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLocale>
+#include <QMouseEvent>
+#include <QVBoxLayout>
+
+#include <SQLiteCpp/SQLiteCpp.h>
+
+#include "core/MainDatabase.h"
+#include "power/EnergyInputs.h"
+#include "power/GeneratorStore.h"
+#include "power/PowerPageEnergy.h"
+#include "session/GeneratorCommands.h"
+#include "session/PowerPage.h"
+#include "session/Session.h"
+
+namespace skyloom::gui {
+
+namespace {
+
+const char* const kClickTip = " Click here to change this data. ";
+
+// A figure that runs its command when clicked.
+class ClickTarget : public QLabel {
+public:
+    ClickTarget(const QString& name, std::function<void()> onClick, QWidget* parent)
+        : QLabel(parent), onClick_(std::move(onClick)) {
+        setObjectName(name);
+        setToolTip(QString::fromUtf8(kClickTip));
+        setCursor(Qt::PointingHandCursor);
+        setFrameShape(QFrame::Panel);
+        setFrameShadow(QFrame::Sunken);
+        setMinimumWidth(80);
+        setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    void click() {
+        if (onClick_) onClick_();
+    }
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) click();
+    }
+
+private:
+    std::function<void()> onClick_;
+};
+
+QString number(double v, int decimals) { return QString::number(v, 'f', decimals); }
+
+QLabel* plainLabel(const QString& name, QWidget* parent) {
+    auto* l = new QLabel(parent);
+    l->setObjectName(name);
+    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return l;
+}
+
+}  // namespace
+
+// Generator commands ask the window to redisplay and to rerun what they changed.
+class PowerPageWindow::Observer : public session::GeneratorObserver {
+public:
+    explicit Observer(PowerPageWindow& w) : w_(w) {}
+    void generatorChanged() override { takeCurrent(true); }
+    void listChanged() override { w_.refresh(); }
+    void resultsMarkedStale() override { w_.refresh(); }
+    void recomputeBalance() override { takeCurrent(false); }
+    void recomputeAll() override { takeCurrent(false); }
+    void analysisHeightSet(double feet) override {
+        w_.page_.setHeightFeet(feet);
+        w_.rerunAnalysis();
+    }
+
+private:
+    // The page computes with the record the commands hold as current.
+    void takeCurrent(bool heightFromHub) {
+        const auto& g = w_.commands_->current();
+        if (g) {
+            w_.page_.setGenerator(g);
+            if (heightFromHub) w_.page_.setHeightFeet(g->height);
+        }
+        w_.rerunAnalysis();
+    }
+    PowerPageWindow& w_;
+};
+
+PowerPageWindow::PowerPageWindow(session::PowerPage& page, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      page_(page),
+      observer_(std::make_unique<Observer>(*this)),
+      store_(std::make_unique<power::GeneratorStore>(page.session().mainDb().db())),
+      commands_(std::make_unique<session::GeneratorCommands>(*store_, page.session().prompter(),
+                                                              page.session().appDir(), observer_.get())) {
+    setObjectName("Gen");
+    setWindowTitle(QStringLiteral("Power Page"));
+    commands_->setUnits(page_.site().units());
+    if (const auto& g = page_.generator()) commands_->choose(g->name);
+
+    auto* grid = new QGridLayout(this);
+    buildGeneratorBlock(grid);
+    buildResultBlock(grid);
+
+    // The run saves its record after the balance: the ID is shown once the run is over.
+    page_.energy().onChanged = [this] { QMetaObject::invokeMethod(this, [this] { showFigures(); }, Qt::QueuedConnection); };
+    refresh();
+}
+
+PowerPageWindow::~PowerPageWindow() {
+    page_.energy().onChanged = nullptr;
+}
+
+void PowerPageWindow::buildGeneratorBlock(QGridLayout* grid) {
+    auto* box = new QGroupBox(QStringLiteral("Generator"), this);
+    auto* g = new QGridLayout(box);
+    generatorsDD_ = new QComboBox(box);
+    generatorsDD_->setObjectName("GeneratorsDD");
+    generatorsDD_->setMinimumWidth(220);
+    connect(generatorsDD_, &QComboBox::activated, this, [this](int i) { chooseFromList(i); });
+    g->addWidget(generatorsDD_, 0, 0, 1, 3);
+
+    const QString speedUnit = QString::fromUtf8(std::string(page_.site().units().speedUnit()));
+    g->addWidget(new QLabel(QStringLiteral("Point"), box), 1, 0);
+    g->addWidget(new QLabel(QStringLiteral("Speed (%1)").arg(speedUnit), box), 1, 1);
+    g->addWidget(new QLabel(QStringLiteral("kW"), box), 1, 2);
+    auto* cutIn = new ClickTarget("Speed0", [this] { commands_->editSpeed(11); }, box);
+    g->addWidget(new QLabel(QStringLiteral("Cut-in"), box), 2, 0);
+    g->addWidget(cutIn, 2, 1);
+    for (int i = 1; i <= power::kCurvePoints; ++i) {
+        g->addWidget(new QLabel(QString::number(i), box), 2 + i, 0);
+        g->addWidget(new ClickTarget(QStringLiteral("Speed%1").arg(i), [this, i] { commands_->editSpeed(11 + i); }, box),
+                     2 + i, 1);
+        g->addWidget(new ClickTarget(QStringLiteral("KW%1").arg(i), [this, i] { commands_->editKW(i); }, box), 2 + i, 2);
+    }
+    struct Row {
+        const char* name;
+        const char* caption;
+        bool (session::GeneratorCommands::*edit)();
+    };
+    const Row rows[] = {
+        {"HubHeight", "Hub height", &session::GeneratorCommands::editHubHeight},
+        {"Temperature", "Temperature", &session::GeneratorCommands::editTemperature},
+        {"Pressure", "Pressure", &session::GeneratorCommands::editPressure},
+        {"CostPerYear", "Cost per year", &session::GeneratorCommands::editCostPerYear},
+        {"CutOut", "Cut-out", &session::GeneratorCommands::editCutOut},
+        {"MaxToGrid", "Max to grid (kW)", &session::GeneratorCommands::editMaxToGrid},
+    };
+    int r = 3 + power::kCurvePoints;
+    for (const Row& row : rows) {
+        g->addWidget(new QLabel(QString::fromUtf8(row.caption), box), r, 0);
+        auto edit = row.edit;
+        g->addWidget(new ClickTarget(QString::fromUtf8(row.name), [this, edit] { (commands_.get()->*edit)(); }, box),
+                     r, 1, 1, 2);
+        ++r;
+    }
+    grid->addWidget(box, 0, 0, 2, 1);
+}
+
+void PowerPageWindow::buildResultBlock(QGridLayout* grid) {
+    auto* energy = new QGroupBox(QStringLiteral("Energy per year (MWh)"), this);
+    auto* e = new QGridLayout(energy);
+    const char* const energyRows[][2] = {
+        {"TotalEPot", "Generated:"},   {"TotalEUse", "Used locally:"},  {"ChargeLosses", "Charge losses:"},
+        {"UnUsedCap", "Sold to GRID:"}, {"ShortE", "Bought:"},           {"DieselPercent", "Diesel:"},
+        {"PercentNonWind", "Non-wind share:"},
+    };
+    int r = 0;
+    for (const auto& row : energyRows) {
+        auto* caption = new QLabel(QString::fromUtf8(row[1]), energy);
+        caption->setObjectName(QStringLiteral("%1Heading").arg(QString::fromUtf8(row[0])));
+        e->addWidget(caption, r, 0);
+        e->addWidget(plainLabel(QString::fromUtf8(row[0]), energy), r, 1);
+        ++r;
+    }
+    grid->addWidget(energy, 0, 1);
+
+    auto* money = new QGroupBox(QStringLiteral("Money"), this);
+    auto* m = new QGridLayout(money);
+    using F = power::EnergyField;
+    struct Input {
+        const char* name;
+        const char* caption;
+        F field;
+    };
+    const Input inputs[] = {
+        {"Pusage", "Average usage (kW)", F::Usage},
+        {"BatMWhr", "Storage (MWh)", F::BankSize},
+        {"BatDollarsPerYr", "Storage $/yr per kWh", F::StorageCost},
+        {"StoreEff", "Storage efficiency (%)", F::StoreEff},
+        {"BuyDperKwHr", "Buy price ($/kWh)", F::BuyPrice},
+        {"SellDperkWhr", "Sell price ($/kWh)", F::SellPrice},
+    };
+    r = 0;
+    for (const Input& in : inputs) {
+        auto* caption = new QLabel(QString::fromUtf8(in.caption), money);
+        caption->setObjectName(QStringLiteral("%1Heading").arg(QString::fromUtf8(in.name)));
+        m->addWidget(caption, r, 0);
+        const F field = in.field;
+        m->addWidget(new ClickTarget(QString::fromUtf8(in.name),
+                                     [this, field] {
+                                         page_.energy().edit(field, page_.session().prompter());
+                                         showFigures();
+                                     },
+                                     money),
+                     r, 1);
+        ++r;
+    }
+    const char* const moneyRows[][2] = {
+        {"BuyE", "Bought energy cost:"},   {"ShortfallCost", "Shortfall cost:"}, {"NetCashFlowlab", ""},
+        {"ACElab", "Used energy cost ($/kWh):"}, {"NetSaveLabel", "Net saving:"},  {"ACETlab", ""},
+    };
+    for (const auto& row : moneyRows) {
+        auto* caption = new QLabel(QString::fromUtf8(row[1]), money);
+        caption->setObjectName(QStringLiteral("%1Heading").arg(QString::fromUtf8(row[0])));
+        m->addWidget(caption, r, 0);
+        m->addWidget(plainLabel(QString::fromUtf8(row[0]), money), r, 1);
+        ++r;
+    }
+    grid->addWidget(money, 1, 1);
+
+    auto* id = new QGroupBox(QStringLiteral("Analysis"), this);
+    auto* a = new QGridLayout(id);
+    a->addWidget(new QLabel(QStringLiteral("Analysis ID:"), id), 0, 0);
+    a->addWidget(plainLabel("AnID", id), 0, 1);
+    a->addWidget(plainLabel("AnalTime", id), 1, 0, 1, 2);
+    grid->addWidget(id, 2, 0, 1, 2);
+}
+
+QLabel* PowerPageWindow::field(const QString& name) const { return findChild<QLabel*>(name); }
+
+bool PowerPageWindow::clickField(const QString& name) {
+    auto* target = dynamic_cast<ClickTarget*>(field(name));
+    if (!target) return false;
+    target->click();
+    return true;
+}
+
+void PowerPageWindow::chooseFromList(int index) {
+    if (filling_ || index < 0) return;
+    commands_->choose(generatorsDD_->itemText(index).toStdString());
+    refresh();
+}
+
+void PowerPageWindow::rerunAnalysis() {
+    session::SiteAnalysis& site = page_.site();
+    if (site.currentWmo() != 0) page_.runner([&site] { return site.reanalyseSite(false); });
+    refresh();
+}
+
+void PowerPageWindow::refresh() {
+    commands_->refresh();
+    filling_ = true;
+    generatorsDD_->clear();
+    for (const std::string& name : commands_->list()) generatorsDD_->addItem(QString::fromStdString(name));
+    if (const auto& g = commands_->current()) generatorsDD_->setCurrentText(QString::fromStdString(g->name));
+    filling_ = false;
+    showGenerator();
+    showFigures();
+}
+
+void PowerPageWindow::showGenerator() {
+    const auto& g = commands_->current();
+    const session::GeneratorCommands& c = *commands_;
+    auto set = [this](const QString& name, const QString& text) {
+        if (QLabel* l = field(name)) l->setText(text);
+    };
+    if (!g) return;
+    set("Speed0", number(c.shownSpeed(0), 1));
+    for (int i = 1; i <= power::kCurvePoints; ++i) {
+        set(QStringLiteral("Speed%1").arg(i), number(c.shownSpeed(i), 1));
+        set(QStringLiteral("KW%1").arg(i), number(g->points[static_cast<std::size_t>(i - 1)].kw, 0));
+    }
+    set("HubHeight", number(c.shownHubHeight(), 0));
+    set("Temperature", number(c.shownTemperature(), 1));
+    set("Pressure", number(g->pressure, 0));
+    set("CostPerYear", QString::fromStdString(c.shownCostPerYear()));
+    set("CutOut", number(c.shownCutOut(), 1));
+    set("MaxToGrid", number(g->maxToGrid, 0));
+}
+
+void PowerPageWindow::showFigures() {
+    auto set = [this](const char* name, const std::string& text) {
+        if (QLabel* l = field(QString::fromUtf8(name))) l->setText(QString::fromStdString(text));
+    };
+    const session::EnergyListener& listener = page_.energy();
+    const power::PowerPageEnergy& energy = listener.energy();
+    const power::PowerPageInputs& in = energy.inputs;
+    set("Pusage", power::usageText(in.aveUsed));
+    set("BatMWhr", power::inputText(in.bankSize));
+    set("BatDollarsPerYr", power::inputText(in.batDollarsPerYr));
+    set("StoreEff", power::inputText(in.storeEff));
+    set("BuyDperKwHr", power::inputText(in.buyPrice));
+    set("SellDperkWhr", power::inputText(in.sellPrice));
+    const bool storage = energy.storageInputsVisible();
+    for (const char* name : {"BatDollarsPerYr", "StoreEff"}) {
+        field(QString::fromUtf8(name))->setVisible(storage);
+        field(QStringLiteral("%1Heading").arg(QString::fromUtf8(name)))->setVisible(storage);
+    }
+
+    if (listener.computed()) {
+        const power::EnergyLines e = energy.energyLines();
+        set("TotalEPot", e.potential);
+        set("TotalEUse", e.used);
+        set("ChargeLosses", e.chargeLosses);
+        set("UnUsedCapHeading", e.gridHeading);
+        set("UnUsedCap", e.grid);
+        set("ShortE", e.shortfall);
+        set("DieselPercent", e.dieselPercent);
+        set("PercentNonWind", e.percentNonWind);
+        const power::MoneyLines m = energy.moneyLines();
+        set("BuyE", m.bought);
+        set("ShortfallCost", m.shortfallCost);
+        set("NetCashFlowlabHeading", m.netCashHeading);
+        set("NetCashFlowlab", m.netCash);
+        set("ACElab", m.usedEnergyCost);
+        set("NetSaveLabel", m.netSave);
+        const power::NetCostLine net = energy.netCostLine();
+        set("ACETlabHeading", net.label);
+        set("ACETlab", net.value);
+        for (const char* name : {"TotalEUse", "ACElab"}) {
+            field(QString::fromUtf8(name))->setVisible(net.showLocalLines);
+            field(QStringLiteral("%1Heading").arg(QString::fromUtf8(name)))->setVisible(net.showLocalLines);
+        }
+    }
+
+    // The ID of the record the last run saved, and when it was saved.
+    const long long key = page_.lastSavedKey();
+    field("AnID")->setText(QStringLiteral("%1").arg(key, 6, 10, QLatin1Char('0')));
+    QString when;
+    if (key != 0) {
+        SQLite::Statement q(page_.session().mainDb().db(), "SELECT dodate FROM datapoints WHERE key = ?");
+        q.bind(1, static_cast<std::int64_t>(key));
+        if (q.executeStep() && !q.getColumn(0).isNull()) when = analysisTimeText(QString::fromStdString(q.getColumn(0).getString()));
+    }
+    field("AnalTime")->setText(when);
+}
+
+QString PowerPageWindow::analysisTimeText(const QString& stored) {
+    QDateTime t = QDateTime::fromString(stored.left(19), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    if (!t.isValid()) t = QDateTime::fromString(stored.left(19), Qt::ISODate);
+    if (!t.isValid()) return {};
+    const QLocale c = QLocale::c();
+    const int hour12 = t.time().hour() % 12 == 0 ? 12 : t.time().hour() % 12;
+    return c.toString(t.date(), QStringLiteral("dddd MMMM d, yyyy")) +
+           QStringLiteral("  %1:%2:%3 %4")
+               .arg(hour12, 2, 10, QLatin1Char('0'))
+               .arg(t.time().minute(), 2, 10, QLatin1Char('0'))
+               .arg(t.time().second(), 2, 10, QLatin1Char('0'))
+               .arg(t.time().hour() < 12 ? QStringLiteral("am") : QStringLiteral("pm"));
+}
+
+}  // namespace skyloom::gui

@@ -1,0 +1,186 @@
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QtTest>
+
+#include "ScriptedPrompter.h"
+#include "StationFileBuilder.h"
+#include "TempFolder.h"
+#include "analysis/AnalysisStore.h"
+#include "core/Progress.h"
+#include "core/Prompter.h"
+#include "gui/AnalysisPanel.h"
+#include "gui/MainWindow.h"
+#include "gui/PowerPageWindow.h"
+#include "power/PowerPageEnergy.h"
+#include "session/GeneratorCommands.h"
+#include "session/PowerPage.h"
+#include "session/ProgramFolder.h"
+#include "session/Session.h"
+
+using namespace skyloom;
+
+namespace {
+constexpr long kAlbany = 99901;
+}
+
+class PowerPageWindowTest : public QObject {
+    Q_OBJECT
+
+    // A program folder with one station of two years of soundings.
+    struct Fixture {
+        test::TempFolder tmp;
+        test::ScriptedPrompter prompter;
+        std::unique_ptr<session::Session> s;
+        Fixture() {
+            core::SilentPrompter quiet;
+            core::NullProgress progress;
+            if (!session::initProgramFolder(tmp.dir(), quiet, progress)) throw std::runtime_error("init failed");
+            s = std::make_unique<session::Session>(tmp.dir(), prompter);
+            if (s->startUp() != session::Session::StartResult::Ready) throw std::runtime_error("start failed");
+            test::StationFileBuilder b(test::StationFileBuilder::pathFor(tmp.dir(), kAlbany), kAlbany);
+            b.addTwiceDaily(core::makeDate(2018, 1, 1), core::makeDate(2019, 12, 31),
+                            [](int n) { return 40 + (n * 37) % 120; });
+            test::registerStation(s->mainDb(), b.write(), "ALBANY", "US", 42.75, -73.8);
+            s->reloadStationIndex();
+        }
+    };
+
+    static void analyse(gui::MainWindow& w) {
+        QComboBox* combo = w.analysisPanel()->siteCombo();
+        const int i = combo->findData(static_cast<qlonglong>(kAlbany));
+        QVERIFY(i >= 0);
+        emit combo->activated(i);
+        QCOMPARE(w.analysisPanel()->lastOutcome(), session::AnalysisOutcome::Analysed);
+    }
+
+    static QString text(gui::PowerPageWindow* p, const char* name) {
+        QLabel* l = p->field(QString::fromUtf8(name));
+        return l ? l->text() : QStringLiteral("<no field %1>").arg(QString::fromUtf8(name));
+    }
+
+    // Every energy and money figure on the page is the one the session computed.
+    static void compareFigures(gui::PowerPageWindow* p, session::PowerPage& page) {
+        const power::PowerPageEnergy& e = page.energy().energy();
+        const power::EnergyLines lines = e.energyLines();
+        QCOMPARE(text(p, "TotalEPot"), QString::fromStdString(lines.potential));
+        QCOMPARE(text(p, "TotalEUse"), QString::fromStdString(lines.used));
+        QCOMPARE(text(p, "UnUsedCapHeading"), QString::fromStdString(lines.gridHeading));
+        QCOMPARE(text(p, "UnUsedCap"), QString::fromStdString(lines.grid));
+        QCOMPARE(text(p, "ShortE"), QString::fromStdString(lines.shortfall));
+        QCOMPARE(text(p, "DieselPercent"), QString::fromStdString(lines.dieselPercent));
+        QCOMPARE(text(p, "PercentNonWind"), QString::fromStdString(lines.percentNonWind));
+        const power::MoneyLines money = e.moneyLines();
+        QCOMPARE(text(p, "BuyE"), QString::fromStdString(money.bought));
+        QCOMPARE(text(p, "NetCashFlowlabHeading"), QString::fromStdString(money.netCashHeading));
+        QCOMPARE(text(p, "NetCashFlowlab"), QString::fromStdString(money.netCash));
+        QCOMPARE(text(p, "ACElab"), QString::fromStdString(money.usedEnergyCost));
+        QCOMPARE(text(p, "NetSaveLabel"), QString::fromStdString(money.netSave));
+        const power::NetCostLine net = e.netCostLine();
+        QCOMPARE(text(p, "ACETlabHeading"), QString::fromStdString(net.label));
+        QCOMPARE(text(p, "ACETlab"), QString::fromStdString(net.value));
+    }
+
+private slots:
+    void theAnalysisTimeReadsAsTheProgramWritesIt() {
+        using W = gui::PowerPageWindow;
+        QCOMPARE(W::analysisTimeText("2026-12-05 19:09:10"), QStringLiteral("Saturday December 5, 2026  07:09:10 pm"));
+        QCOMPARE(W::analysisTimeText("2026-01-01 00:05:00"), QStringLiteral("Thursday January 1, 2026  12:05:00 am"));
+        QCOMPARE(W::analysisTimeText("2026-06-30 12:00:59"), QStringLiteral("Tuesday June 30, 2026  12:00:59 pm"));
+        QCOMPARE(W::analysisTimeText("not a date"), QString());
+    }
+
+    void choosingAGeneratorRerunsAndShowsTheSavedAnalysis() {
+        Fixture f;
+        gui::MainWindow w(*f.s);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        analyse(w);
+        gui::PowerPageWindow* p = w.openPowerPage();
+        QVERIFY(QTest::qWaitForWindowExposed(p));
+        session::PowerPage& page = w.powerPage();
+
+        QComboBox* dd = p->generatorsDD();
+        QVERIFY(dd->count() >= 2);
+        // Tallest first: the list is the commands' list, and the current one is selected.
+        for (int i = 0; i < dd->count(); ++i)
+            QCOMPARE(dd->itemText(i).toStdString(), p->generators().list()[static_cast<std::size_t>(i)]);
+        const int other = dd->currentIndex() == 1 ? 0 : 1;
+        const QString name = dd->itemText(other);
+        const long long before = page.lastSavedKey();
+        emit dd->activated(other);
+        QVERIFY(page.generator().has_value());
+        QCOMPARE(QString::fromStdString(page.generator()->name), name);
+        QCOMPARE(dd->currentText(), name);
+        QCOMPARE(page.heightFeet(), page.generator()->height);
+        QCOMPARE(text(p, "HubHeight"), QString::number(p->generators().shownHubHeight(), 'f', 0));
+        QCOMPARE(text(p, "KW1"), QString::number(page.generator()->points[0].kw, 'f', 0));
+        QCOMPARE(text(p, "Speed1"), QString::number(p->generators().shownSpeed(1), 'f', 1));
+        QCOMPARE(text(p, "CostPerYear"), QString::fromStdString(p->generators().shownCostPerYear()));
+        QVERIFY(p->field("Speed1")->toolTip() == QStringLiteral(" Click here to change this data. "));
+
+        // The run saved a new record, and the page shows its ID and time.
+        QVERIFY(page.energy().computed());
+        const long long key = page.lastSavedKey();
+        QVERIFY(key != 0);
+        QVERIFY(key != before);
+        QCOMPARE(text(p, "AnID"), QStringLiteral("%1").arg(key, 6, 10, QLatin1Char('0')));
+        analysis::AnalysisStore store(f.s->mainDb().db());
+        const auto stored = store.load(key);
+        QVERIFY(stored.has_value());
+        QCOMPARE(QString::fromStdString(stored->generator[0]).trimmed(), name);
+        QVERIFY(text(p, "AnalTime").contains(QString::number(QDate::currentDate().year())));
+        compareFigures(p, page);
+
+        // A supplied curve is locked: the click tells why and changes nothing.
+        const auto curve = *page.generator();
+        const std::size_t messages = f.prompter.messages.size();
+        QVERIFY(p->clickField("Speed3"));
+        QCOMPARE(f.prompter.messages.size(), messages + 1);
+        QCOMPARE(*page.generator(), curve);
+        QVERIFY(!p->clickField("NoSuchField"));
+    }
+
+    void changingTheUsageRecomputesTheFiguresShown() {
+        Fixture f;
+        gui::MainWindow w(*f.s);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        analyse(w);
+        gui::PowerPageWindow* p = w.openPowerPage();
+        QVERIFY(QTest::qWaitForWindowExposed(p));
+        session::PowerPage& page = w.powerPage();
+        QVERIFY(page.energy().computed());
+        compareFigures(p, page);
+        const QString potential = text(p, "TotalEPot");
+
+        f.prompter.answer("25");
+        QVERIFY(p->clickField("Pusage"));
+        QCOMPARE(page.energy().energy().inputs.aveUsed, 25.0);
+        QCOMPARE(text(p, "Pusage"), QStringLiteral("25"));
+        compareFigures(p, page);
+        // The usage does not change what the generator produces.
+        QCOMPARE(text(p, "TotalEPot"), potential);
+        QVERIFY(text(p, "UnUsedCapHeading") == "Sold to GRID:" || text(p, "UnUsedCapHeading") == "Capacity Shortfall:");
+
+        // Without a store the storage cost and efficiency are hidden; with one they show.
+        QVERIFY(!p->field("StoreEff")->isVisible());
+        f.prompter.answer("2");
+        QVERIFY(p->clickField("BatMWhr"));
+        QCOMPARE(page.energy().energy().inputs.bankSize, 2.0);
+        QVERIFY(p->field("StoreEff")->isVisible());
+        compareFigures(p, page);
+
+        f.prompter.answer("0.15");
+        QVERIFY(p->clickField("BuyDperKwHr"));
+        QCOMPARE(page.energy().energy().inputs.buyPrice, 0.15);
+        compareFigures(p, page);
+
+        QString dir = qEnvironmentVariable("SKYLOOM_SCREENSHOT_DIR", QDir::tempPath());
+        QDir().mkpath(dir);
+        QVERIFY(p->grab().save(dir + "/power-page.png"));
+    }
+};
+
+QTEST_MAIN(PowerPageWindowTest)
+#include "PowerPageWindowTest.moc"
