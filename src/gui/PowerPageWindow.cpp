@@ -69,12 +69,13 @@ QLabel* plainLabel(const QString& name, QWidget* parent) {
 class PowerPageWindow::Observer : public session::GeneratorObserver {
 public:
     explicit Observer(PowerPageWindow& w) : w_(w) {}
-    void generatorChanged() override { takeCurrent(true); }
-    void listChanged() override { w_.refresh(); }
-    void resultsMarkedStale() override { w_.refresh(); }
-    void recomputeBalance() override { takeCurrent(false); }
-    void recomputeAll() override { takeCurrent(false); }
+    void generatorChanged() override { if (!w_.quiet_) takeCurrent(true); }
+    void listChanged() override { if (!w_.quiet_) w_.refresh(); }
+    void resultsMarkedStale() override { if (!w_.quiet_) w_.refresh(); }
+    void recomputeBalance() override { if (!w_.quiet_) takeCurrent(false); }
+    void recomputeAll() override { if (!w_.quiet_) takeCurrent(false); }
     void analysisHeightSet(double feet) override {
+        if (w_.quiet_) return;
         w_.page_.setHeightFeet(feet);
         w_.rerunAnalysis();
     }
@@ -101,12 +102,16 @@ PowerPageWindow::PowerPageWindow(session::PowerPage& page, QWidget* parent)
                                                               page.session().appDir(), observer_.get())) {
     setObjectName("Gen");
     setWindowTitle(QStringLiteral("Power Page"));
-    commands_->setUnits(page_.site().units());
-    if (const auto& g = page_.generator()) commands_->choose(g->name);
-
     auto* grid = new QGridLayout(this);
     buildGeneratorBlock(grid);
     buildResultBlock(grid);
+
+    // The commands start on the page's generator; the page already computed with it.
+    commands_->setUnits(page_.site().units());
+    quiet_ = true;
+    if (const auto& g = page_.generator()) commands_->choose(g->name);
+    commands_->refresh();
+    quiet_ = false;
 
     // The run saves its record after the balance: the ID is shown once the run is over.
     page_.energy().onChanged = [this] { QMetaObject::invokeMethod(this, [this] { showFigures(); }, Qt::QueuedConnection); };

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class QComboBox;
+class QGridLayout;
 class QLabel;
 
 namespace skyloom::power {
@@ -46,8 +47,8 @@ public:
 
 private:
     class Observer;
-    void buildGeneratorBlock(class QGridLayout* grid);
-    void buildResultBlock(class QGridLayout* grid);
+    void buildGeneratorBlock(QGridLayout* grid);
+    void buildResultBlock(QGridLayout* grid);
     void showGenerator();
     void showFigures();
     void chooseFromList(int index);
@@ -58,6 +59,7 @@ private:
     std::unique_ptr<session::GeneratorCommands> commands_;
     QComboBox* generatorsDD_ = nullptr;
     bool filling_ = false;
+    bool quiet_ = false;
 };
 
 }  // namespace skyloom::gui

@@ -128,7 +128,7 @@ private slots:
         analysis::AnalysisStore store(f.s->mainDb().db());
         const auto stored = store.load(key);
         QVERIFY(stored.has_value());
-        QCOMPARE(QString::fromStdString(stored->generator[0]).trimmed(), name);
+        QCOMPARE(QString::fromStdString(std::get<std::string>(stored->generator[0])).trimmed(), name);
         QVERIFY(text(p, "AnalTime").contains(QString::number(QDate::currentDate().year())));
         compareFigures(p, page);
 
