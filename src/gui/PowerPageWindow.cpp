@@ -173,7 +173,7 @@ void PowerPageWindow::buildResultBlock(QGridLayout* grid) {
     auto* e = new QGridLayout(energy);
     const char* const energyRows[][2] = {
         {"TotalEPot", "Generated:"},   {"TotalEUse", "Used locally:"},  {"ChargeLosses", "Charge losses:"},
-        {"UnUsedCap", "Sold to GRID:"}, {"ShortE", "Bought:"},           {"DieselPercent", "Diesel:"},
+        {"UnUsedCap", "Sold to GRID:"}, {"ShortE", "Shortfall:"},           {"DieselPercent", "Diesel:"},
         {"PercentNonWind", "Non-wind share:"},
     };
     int r = 0;
@@ -218,11 +218,16 @@ void PowerPageWindow::buildResultBlock(QGridLayout* grid) {
         ++r;
     }
     const char* const moneyRows[][2] = {
-        {"BuyE", "Bought energy cost:"},   {"ShortfallCost", "Shortfall cost:"}, {"NetCashFlowlab", ""},
-        {"ACElab", "Used energy cost ($/kWh):"}, {"NetSaveLabel", "Net saving:"},  {"ACETlab", ""},
+        {"BuyE", "Energy purchased (MWh per Yr):"},
+        {"ShortfallCost", "Cost of energy purchased for lulls in wind and capacity shortfall:"},
+        {"NetCashFlowlab", ""},
+        {"ACElab", "Cost of energy used ($/kWhr):"},
+        {"NetSaveLabel", "Net savings per Yr:"},
+        {"ACETlab", ""},
     };
     for (const auto& row : moneyRows) {
         auto* caption = new QLabel(QString::fromUtf8(row[1]), money);
+        caption->setWordWrap(true);
         caption->setObjectName(QStringLiteral("%1Heading").arg(QString::fromUtf8(row[0])));
         m->addWidget(caption, r, 0);
         m->addWidget(plainLabel(QString::fromUtf8(row[0]), money), r, 1);
@@ -280,14 +285,14 @@ void PowerPageWindow::showGenerator() {
     set("Speed0", number(c.shownSpeed(0), 1));
     for (int i = 1; i <= power::kCurvePoints; ++i) {
         set(QStringLiteral("Speed%1").arg(i), number(c.shownSpeed(i), 1));
-        set(QStringLiteral("KW%1").arg(i), number(g->points[static_cast<std::size_t>(i - 1)].kw, 0));
+        set(QStringLiteral("KW%1").arg(i), QString::number(g->points[static_cast<std::size_t>(i - 1)].kw));
     }
     set("HubHeight", number(c.shownHubHeight(), 0));
     set("Temperature", number(c.shownTemperature(), 1));
     set("Pressure", number(g->pressure, 0));
     set("CostPerYear", QString::fromStdString(c.shownCostPerYear()));
     set("CutOut", number(c.shownCutOut(), 1));
-    set("MaxToGrid", number(g->maxToGrid, 0));
+    set("MaxToGrid", QString::number(g->maxToGrid));
 }
 
 void PowerPageWindow::showFigures() {
@@ -323,7 +328,7 @@ void PowerPageWindow::showFigures() {
         set("BuyE", m.bought);
         set("ShortfallCost", m.shortfallCost);
         set("NetCashFlowlabHeading", m.netCashHeading);
-        set("NetCashFlowlab", m.netCash);
+        set("NetCashFlowlab", m.netCash + " per Yr");
         set("ACElab", m.usedEnergyCost);
         set("NetSaveLabel", m.netSave);
         const power::NetCostLine net = energy.netCostLine();

@@ -1,3 +1,5 @@
+#include <cmath>
+
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -72,8 +74,9 @@ class PowerPageWindowTest : public QObject {
         QCOMPARE(text(p, "PercentNonWind"), QString::fromStdString(lines.percentNonWind));
         const power::MoneyLines money = e.moneyLines();
         QCOMPARE(text(p, "BuyE"), QString::fromStdString(money.bought));
+        QCOMPARE(text(p, "ShortfallCost"), QString::fromStdString(money.shortfallCost));
         QCOMPARE(text(p, "NetCashFlowlabHeading"), QString::fromStdString(money.netCashHeading));
-        QCOMPARE(text(p, "NetCashFlowlab"), QString::fromStdString(money.netCash));
+        QCOMPARE(text(p, "NetCashFlowlab"), QString::fromStdString(money.netCash) + " per Yr");
         QCOMPARE(text(p, "ACElab"), QString::fromStdString(money.usedEnergyCost));
         QCOMPARE(text(p, "NetSaveLabel"), QString::fromStdString(money.netSave));
         const power::NetCostLine net = e.netCostLine();
@@ -114,7 +117,7 @@ private slots:
         QCOMPARE(dd->currentText(), name);
         QCOMPARE(page.heightFeet(), page.generator()->height);
         QCOMPARE(text(p, "HubHeight"), QString::number(p->generators().shownHubHeight(), 'f', 0));
-        QCOMPARE(text(p, "KW1"), QString::number(page.generator()->points[0].kw, 'f', 0));
+        QCOMPARE(text(p, "KW1"), QString::number(page.generator()->points[0].kw));
         QCOMPARE(text(p, "Speed1"), QString::number(p->generators().shownSpeed(1), 'f', 1));
         QCOMPARE(text(p, "CostPerYear"), QString::fromStdString(p->generators().shownCostPerYear()));
         QVERIFY(p->field("Speed1")->toolTip() == QStringLiteral(" Click here to change this data. "));
@@ -139,6 +142,48 @@ private slots:
         QCOMPARE(f.prompter.messages.size(), messages + 1);
         QCOMPARE(*page.generator(), curve);
         QVERIFY(!p->clickField("NoSuchField"));
+    }
+
+    void aCopiedCurveIsEditableUntilAnAnalysisUsesIt() {
+        Fixture f;
+        gui::MainWindow w(*f.s);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        gui::PowerPageWindow* p = w.openPowerPage();
+        session::PowerPage& page = w.powerPage();
+        const std::string original = page.generator()->name;
+
+        // No site analysed yet: the copy runs nothing and saves nothing.
+        QVERIFY(p->generators().copyCurve());
+        const std::string copy = page.generator()->name;
+        QCOMPARE(QString::fromStdString(copy), QString::fromStdString(original) + "~1");
+        QCOMPARE(p->generatorsDD()->currentText().toStdString(), copy);
+        QCOMPARE(page.lastSavedKey(), 0LL);
+        QCOMPARE(text(p, "AnID"), QStringLiteral("000000"));
+
+        const double low = p->generators().shownSpeed(2);
+        const double high = p->generators().shownSpeed(3);
+        const double between = std::round((low + high) / 2.0 * 10.0) / 10.0;
+        QVERIFY(between > low && between < high);
+        f.prompter.answer(QString::number(between, 'f', 1).toStdString());
+        QVERIFY(p->clickField("Speed2"));
+        QCOMPARE(text(p, "Speed2"), QString::number(between, 'f', 1));
+        QVERIFY(p->generators().resultsStale());
+
+        // A speed above the next point is refused with its message and changes nothing.
+        f.prompter.answer(QString::number(high + 1.0, 'f', 1).toStdString());
+        QVERIFY(p->clickField("Speed2"));
+        QCOMPARE(QString::fromStdString(f.prompter.messages.back()),
+                 QStringLiteral("You must enter a speed that is less than the speed above it."));
+        QCOMPARE(text(p, "Speed2"), QString::number(between, 'f', 1));
+
+        // Once a run saved an analysis with it, the copy is locked too.
+        analyse(w);
+        QVERIFY(page.lastSavedKey() != 0);
+        QCOMPARE(QString::fromStdString(page.generator()->name), QString::fromStdString(copy));
+        QVERIFY(p->clickField("KW4"));
+        QVERIFY(QString::fromStdString(f.prompter.messages.back())
+                    .startsWith(QStringLiteral("This power curve has been used in an analysis.  If you wish")));
     }
 
     void changingTheUsageRecomputesTheFiguresShown() {
