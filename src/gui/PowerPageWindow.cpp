@@ -60,6 +60,8 @@ QLabel* plainLabel(const QString& name, QWidget* parent) {
     auto* l = new QLabel(parent);
     l->setObjectName(name);
     l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Room for the widest figure ("-$##,###,##0 per Yr") so no change of figures cuts one off.
+    l->setMinimumWidth(l->fontMetrics().horizontalAdvance(QStringLiteral("-$88,888,888 per Yr")) + 4);
     return l;
 }
 
@@ -227,7 +229,6 @@ void PowerPageWindow::buildResultBlock(QGridLayout* grid) {
     };
     for (const auto& row : moneyRows) {
         auto* caption = new QLabel(QString::fromUtf8(row[1]), money);
-        caption->setWordWrap(true);
         caption->setObjectName(QStringLiteral("%1Heading").arg(QString::fromUtf8(row[0])));
         m->addWidget(caption, r, 0);
         m->addWidget(plainLabel(QString::fromUtf8(row[0]), money), r, 1);
