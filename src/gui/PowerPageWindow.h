@@ -25,6 +25,7 @@ namespace skyloom::gui {
 // after its field ("Pusage", "AnID", ...); the click targets run the generator
 // commands or the energy inputs through the session's prompter.
 class PowerPageWindow : public QWidget {
+    Q_OBJECT
 public:
     explicit PowerPageWindow(session::PowerPage& page, QWidget* parent = nullptr);
     ~PowerPageWindow() override;

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QPushButton>
 #include <QtTest>
 
 #include "ScriptedPrompter.h"
@@ -144,6 +145,25 @@ private slots:
         QVERIFY(!p->clickField("NoSuchField"));
     }
 
+    void theMainWindowButtonOpensOnePowerPage() {
+        Fixture f;
+        gui::MainWindow w(*f.s);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto* button = w.findChild<QPushButton*>("PowerPageBut");
+        QVERIFY(button);
+        QVERIFY(w.findChildren<gui::PowerPageWindow*>().isEmpty());
+        button->click();
+        const auto pages = w.findChildren<gui::PowerPageWindow*>();
+        QCOMPARE(pages.size(), 1);
+        QVERIFY(pages.front()->isVisible());
+        QVERIFY(pages.front()->isWindow());
+        QCOMPARE(pages.front()->generatorsDD()->currentText().toStdString(), w.powerPage().generator()->name);
+        button->click();
+        QCOMPARE(w.findChildren<gui::PowerPageWindow*>().size(), 1);
+        QCOMPARE(w.openPowerPage(), pages.front());
+    }
+
     void aCopiedCurveIsEditableUntilAnAnalysisUsesIt() {
         Fixture f;
         gui::MainWindow w(*f.s);
@@ -207,6 +227,16 @@ private slots:
         // The usage does not change what the generator produces.
         QCOMPARE(text(p, "TotalEPot"), potential);
         QVERIFY(text(p, "UnUsedCapHeading") == "Sold to GRID:" || text(p, "UnUsedCapHeading") == "Capacity Shortfall:");
+
+        // A refused usage keeps the shown value and the figures.
+        const QString used = text(p, "TotalEUse");
+        f.prompter.answer("-3");
+        QVERIFY(p->clickField("Pusage"));
+        QCOMPARE(QString::fromStdString(f.prompter.messages.back()), QStringLiteral("You must enter a kW that is greater than 0."));
+        QCOMPARE(text(p, "Pusage"), QStringLiteral("25"));
+        QCOMPARE(text(p, "TotalEUse"), used);
+        QCOMPARE(f.prompter.prompts.back(), std::string("New Total Average Power Used by Power Grid (kW)?"));
+        QCOMPARE(f.prompter.defaults.back(), std::string("25"));
 
         // Without a store the storage cost and efficiency are hidden; with one they show.
         QVERIFY(!p->field("StoreEff")->isVisible());
