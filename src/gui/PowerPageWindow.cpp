@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include <SQLiteCpp/SQLiteCpp.h>
@@ -74,6 +75,11 @@ public:
     void generatorChanged() override { if (!w_.quiet_) takeCurrent(true); }
     void listChanged() override { if (!w_.quiet_) w_.refresh(); }
     void resultsMarkedStale() override { if (!w_.quiet_) w_.refresh(); }
+    // The stale-results button: the page takes the changed curve and runs again.
+    void recalculate() {
+        w_.commands_->clearStale();
+        takeCurrent(false);
+    }
     void recomputeBalance() override { if (!w_.quiet_) takeCurrent(false); }
     void recomputeAll() override { if (!w_.quiet_) takeCurrent(false); }
     void analysisHeightSet(double feet) override {
@@ -236,6 +242,14 @@ void PowerPageWindow::buildResultBlock(QGridLayout* grid) {
     }
     grid->addWidget(money, 1, 1);
 
+    // Covers the results while a changed curve has not been run yet.
+    recalculate_ = new QPushButton(QStringLiteral("Click here to Recalculate this Analysis"), this);
+    recalculate_->setObjectName("ClickHereToReCalculate");
+    recalculate_->setStyleSheet("QPushButton { font-weight: bold; background: #fff8c0; }");
+    connect(recalculate_, &QPushButton::clicked, this, [this] { observer_->recalculate(); });
+    grid->addWidget(recalculate_, 0, 1, 2, 1);
+    recalculate_->hide();
+
     auto* id = new QGroupBox(QStringLiteral("Analysis"), this);
     auto* a = new QGridLayout(id);
     a->addWidget(new QLabel(QStringLiteral("Analysis ID:"), id), 0, 0);
@@ -274,6 +288,8 @@ void PowerPageWindow::refresh() {
     filling_ = false;
     showGenerator();
     showFigures();
+    recalculate_->setVisible(commands_->resultsStale());
+    if (recalculate_->isVisible()) recalculate_->raise();
 }
 
 void PowerPageWindow::showGenerator() {

@@ -8,6 +8,7 @@
 class QComboBox;
 class QGridLayout;
 class QLabel;
+class QPushButton;
 
 namespace skyloom::power {
 class GeneratorStore;
@@ -32,6 +33,8 @@ public:
 
     session::GeneratorCommands& generators() { return *commands_; }
     QComboBox* generatorsDD() const { return generatorsDD_; }
+    // "Click here to Recalculate this Analysis", shown while the curve changed since the last run.
+    QPushButton* recalculateButton() const { return recalculate_; }
     // The label of a field by its name; nullptr when there is none.
     QLabel* field(const QString& name) const;
     // Runs the click target of that field as a mouse click would; false when
@@ -59,6 +62,7 @@ private:
     std::unique_ptr<power::GeneratorStore> store_;
     std::unique_ptr<session::GeneratorCommands> commands_;
     QComboBox* generatorsDD_ = nullptr;
+    QPushButton* recalculate_ = nullptr;
     bool filling_ = false;
     bool quiet_ = false;
 };

@@ -189,6 +189,8 @@ private slots:
         QVERIFY(p->clickField("Speed2"));
         QCOMPARE(text(p, "Speed2"), QString::number(between, 'f', 1));
         QVERIFY(p->generators().resultsStale());
+        QVERIFY(p->recalculateButton()->isVisible());
+        QCOMPARE(p->recalculateButton()->text(), QStringLiteral("Click here to Recalculate this Analysis"));
 
         // A speed above the next point is refused with its message and changes nothing.
         f.prompter.answer(QString::number(high + 1.0, 'f', 1).toStdString());
@@ -197,9 +199,15 @@ private slots:
                  QStringLiteral("You must enter a speed that is less than the speed above it."));
         QCOMPARE(text(p, "Speed2"), QString::number(between, 'f', 1));
 
-        // Once a run saved an analysis with it, the copy is locked too.
+        // Once a run saved an analysis with it, the copy is locked too. The
+        // recalculation runs with the changed curve.
         analyse(w);
+        QVERIFY(p->recalculateButton()->isVisible());
+        p->recalculateButton()->click();
+        QVERIFY(!p->recalculateButton()->isVisible());
+        QVERIFY(!p->generators().resultsStale());
         QVERIFY(page.lastSavedKey() != 0);
+        QCOMPARE(page.generator()->points[1].speed, p->generators().current()->points[1].speed);
         QCOMPARE(QString::fromStdString(page.generator()->name), QString::fromStdString(copy));
         QVERIFY(p->clickField("KW4"));
         QVERIFY(QString::fromStdString(f.prompter.messages.back())
