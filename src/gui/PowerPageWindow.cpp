@@ -218,7 +218,7 @@ void PowerPageWindow::buildResultBlock(QGridLayout* grid) {
         const F field = in.field;
         m->addWidget(new ClickTarget(QString::fromUtf8(in.name),
                                      [this, field] {
-                                         page_.energy().edit(field, page_.session().prompter());
+                                         page_.editInput(field, page_.session().prompter());
                                          showFigures();
                                      },
                                      money),

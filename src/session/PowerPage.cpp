@@ -71,6 +71,13 @@ bool PowerPage::chooseGenerator(const std::string& name, bool heightFromHub) {
     return true;
 }
 
+power::InputOutcome PowerPage::editInput(power::EnergyField field, core::Prompter& prompter) {
+    const power::InputOutcome outcome = energy_.edit(field, prompter);
+    if (power::needsRerun(outcome) && energy_.computed() && saveAfterEachRun)
+        lastSavedKey_ = analyses_.saveCurrentAnalysis();
+    return outcome;
+}
+
 void PowerPage::setHeightFeet(double feet) {
     site_.setHeightOfInterestFeet(feet);
     energy_.setHeightFeet(feet);

@@ -38,6 +38,10 @@ public:
     bool chooseGenerator(const std::string& name, bool heightFromHub = true);
     void setGenerator(std::optional<power::GeneratorRecord> generator);
     const std::optional<power::GeneratorRecord>& generator() const { return power_.generator(); }
+    // A click on a usage, storage or price field: asks, checks and stores the
+    // value; a change reruns the balance and the money on the soundings in memory
+    // and, like every finished run, is saved as an analysis record.
+    power::InputOutcome editInput(power::EnergyField field, core::Prompter& prompter);
     // The height of interest in feet above ground.
     void setHeightFeet(double feet);
     double heightFeet() const { return site_.heightOfInterestFeet(); }

@@ -94,6 +94,23 @@ TEST_F(PowerPageTest, aStoredAnalysisComputesAgainToTheSameFigures) {
     EXPECT_NEAR(other.heightFeet(), page->heightFeet(), 0.2);
 }
 
+TEST_F(PowerPageTest, aChangedInputReRunsTheMoneyAndSavesAnotherAnalysis) {
+    ASSERT_EQ(page->site().reanalyseSite(true), session::AnalysisOutcome::Analysed);
+    const long long first = page->lastSavedKey();
+    const int reads = page->site().fileReads();
+    test::ScriptedPrompter p;
+    p.answer("5").answer("-1").answer("5");
+    EXPECT_EQ(page->editInput(power::EnergyField::Usage, p), power::InputOutcome::Changed);
+    EXPECT_NE(page->lastSavedKey(), first);          // usage is part of the identity: a new row
+    EXPECT_EQ(rows(), 2);
+    EXPECT_EQ(page->site().fileReads(), reads);      // the soundings in memory, not a reload
+    const long long second = page->lastSavedKey();
+    EXPECT_EQ(page->editInput(power::EnergyField::Usage, p), power::InputOutcome::Refused);
+    EXPECT_EQ(page->editInput(power::EnergyField::Usage, p), power::InputOutcome::Unchanged);
+    EXPECT_EQ(page->lastSavedKey(), second);
+    EXPECT_EQ(rows(), 2);
+}
+
 TEST_F(PowerPageTest, withoutAGeneratorNothingIsSaved) {
     page->setGenerator(std::nullopt);
     ASSERT_EQ(page->site().reanalyseSite(true), session::AnalysisOutcome::Analysed);
