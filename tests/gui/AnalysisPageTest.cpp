@@ -9,6 +9,7 @@
 #include "../analysis/SampleRecords.h"
 #include "ScriptedPrompter.h"
 #include "StationFileBuilder.h"
+#include "StartedFolder.h"
 #include "TempFolder.h"
 #include "core/Progress.h"
 #include "core/Prompter.h"
@@ -53,25 +54,10 @@ class AnalysisPageTest : public QObject {
     Q_OBJECT
 
     // A program folder with two stations that have two years of soundings each.
-    struct Fixture {
-        test::TempFolder tmp;
-        test::ScriptedPrompter prompter;
-        std::unique_ptr<session::Session> s;
+    struct Fixture : test::StartedFolder {
         Fixture() {
-            core::SilentPrompter quiet;
-            core::NullProgress progress;
-            if (!session::initProgramFolder(tmp.dir(), quiet, progress)) throw std::runtime_error("init failed");
-            s = std::make_unique<session::Session>(tmp.dir(), prompter);
-            if (s->startUp() != session::Session::StartResult::Ready) throw std::runtime_error("start failed");
             addStation(kAlbany, "ALBANY", 42.75, -73.8, 40);
             addStation(kPlains, "PLAINS", 40.0, -100.0, 90);
-            s->reloadStationIndex();
-        }
-        void addStation(long wmo, const char* name, double lat, double lon, int speed) {
-            test::StationFileBuilder b(test::StationFileBuilder::pathFor(tmp.dir(), wmo), wmo);
-            b.addTwiceDaily(core::makeDate(2018, 1, 1), core::makeDate(2019, 12, 31),
-                            [speed](int n) { return speed + (n * 37) % 120; });
-            test::registerStation(s->mainDb(), b.write(), name, "US", lat, lon);
         }
     };
 

@@ -12,6 +12,7 @@
 
 #include "ScriptedPrompter.h"
 #include "StationFileBuilder.h"
+#include "StartedFolder.h"
 #include "TempFolder.h"
 #include "core/Progress.h"
 #include "core/Prompter.h"
@@ -56,18 +57,7 @@ void move(QWidget* w, QPoint at, Qt::MouseButtons held = Qt::NoButton) {
 class MainWindowTest : public QObject {
     Q_OBJECT
 
-    struct Fixture {
-        test::TempFolder tmp;
-        test::ScriptedPrompter prompter;
-        std::unique_ptr<session::Session> s;
-        Fixture() {
-            core::SilentPrompter quiet;
-            core::NullProgress progress;
-            if (!session::initProgramFolder(tmp.dir(), quiet, progress)) throw std::runtime_error("init failed");
-            s = std::make_unique<session::Session>(tmp.dir(), prompter);
-            if (s->startUp() != session::Session::StartResult::Ready) throw std::runtime_error("start failed");
-        }
-    };
+    using Fixture = test::StartedFolder;
 
 private slots:
     void opensOnTheAnalysisPageWithItsCaptions() {

@@ -8,6 +8,7 @@
 
 #include "ScriptedPrompter.h"
 #include "StationFileBuilder.h"
+#include "StartedFolder.h"
 #include "TempFolder.h"
 #include "analysis/AnalysisStore.h"
 #include "core/Progress.h"
@@ -31,22 +32,8 @@ class PowerPageWindowTest : public QObject {
     Q_OBJECT
 
     // A program folder with one station of two years of soundings.
-    struct Fixture {
-        test::TempFolder tmp;
-        test::ScriptedPrompter prompter;
-        std::unique_ptr<session::Session> s;
-        Fixture() {
-            core::SilentPrompter quiet;
-            core::NullProgress progress;
-            if (!session::initProgramFolder(tmp.dir(), quiet, progress)) throw std::runtime_error("init failed");
-            s = std::make_unique<session::Session>(tmp.dir(), prompter);
-            if (s->startUp() != session::Session::StartResult::Ready) throw std::runtime_error("start failed");
-            test::StationFileBuilder b(test::StationFileBuilder::pathFor(tmp.dir(), kAlbany), kAlbany);
-            b.addTwiceDaily(core::makeDate(2018, 1, 1), core::makeDate(2019, 12, 31),
-                            [](int n) { return 40 + (n * 37) % 120; });
-            test::registerStation(s->mainDb(), b.write(), "ALBANY", "US", 42.75, -73.8);
-            s->reloadStationIndex();
-        }
+    struct Fixture : test::StartedFolder {
+        Fixture() { addStation(kAlbany, "ALBANY", 42.75, -73.8, 40); }
     };
 
     static void analyse(gui::MainWindow& w) {

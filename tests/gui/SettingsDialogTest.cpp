@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include "ScriptedPrompter.h"
+#include "StartedFolder.h"
 #include "TempFolder.h"
 #include "core/Constants.h"
 #include "core/Progress.h"
@@ -21,18 +22,7 @@ using namespace skyloom;
 class SettingsDialogTest : public QObject {
     Q_OBJECT
 
-    struct Fixture {
-        test::TempFolder tmp;
-        test::ScriptedPrompter prompter;
-        std::unique_ptr<session::Session> s;
-        Fixture() {
-            core::SilentPrompter quiet;
-            core::NullProgress progress;
-            if (!session::initProgramFolder(tmp.dir(), quiet, progress)) throw std::runtime_error("init failed");
-            s = std::make_unique<session::Session>(tmp.dir(), prompter);
-            if (s->startUp() != session::Session::StartResult::Ready) throw std::runtime_error("start failed");
-        }
-    };
+    using Fixture = test::StartedFolder;
 
 private slots:
     void everyValueFieldRefusesOutOfRangeWithItsMessage() {
