@@ -204,17 +204,16 @@ void writeSummary(SQLite::Database& db, long wmo, const SoundingRecord* station)
     }
 
     db.exec("DELETE FROM HaveData");
-    SQLite::Statement hd(db, "INSERT INTO HaveData (wmo, FromDate, ToDate, NumSoundings, NumDataPoints, "
-                             "NumDeletedDataPoints, NumDeletedSoundings, TimeGaps) VALUES (?,?,?,?,?,?,?,?)");
-    hd.bind(1, static_cast<std::int64_t>(wmo));
-    hd.bind(2, from);
-    hd.bind(3, to);
-    hd.bind(4, n);
-    hd.bind(5, points);
-    hd.bind(6, pointsDel);
-    hd.bind(7, nDel);
-    hd.bind(8, gaps);
-    hd.exec();
+    HaveDataRow row;
+    row.wmo = wmo;
+    row.fromDate = from;
+    row.toDate = to;
+    row.numSoundings = static_cast<long>(n);
+    row.numDataPoints = static_cast<long>(points);
+    row.numDeletedDataPoints = static_cast<long>(pointsDel);
+    row.numDeletedSoundings = static_cast<long>(nDel);
+    row.timeGaps = gaps;
+    insertHaveDataRow(db, "HaveData", row);
 }
 
 // The station's file, made from "empty.dat" when it does not exist yet.
