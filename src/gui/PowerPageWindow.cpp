@@ -159,6 +159,10 @@ QPushButton* PowerPageWindow::addButton(const char* name, const QString& caption
     auto* b = new QPushButton(caption, buttonRow_);
     b->setObjectName(QString::fromUtf8(name));
     b->setAutoDefault(false);
+    // A capture hides the button; the figures keep their place.
+    QSizePolicy keepPlace = b->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);
+    b->setSizePolicy(keepPlace);
     connect(b, &QPushButton::clicked, this, [this, action] {
         action();
         refresh();
