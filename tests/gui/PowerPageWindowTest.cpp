@@ -1,4 +1,8 @@
+#include <algorithm>
 #include <cmath>
+#include <vector>
+
+#include <QElapsedTimer>
 
 #include <QComboBox>
 #include <QDir>
@@ -291,6 +295,47 @@ private slots:
         for (QWidget* b : p->editButtons()) names << b->objectName();
         QCOMPARE(names, (QStringList{"NewCurve", "CopyCurve", "DeleteCurve", "Export", "Import"}));
         QCOMPARE(p->button("DeleteCurve")->text(), QStringLiteral("Remove"));
+    }
+
+    void aPriceOrUsageChangeOnThirtyYearsShowsAtOnce() {
+        test::StartedFolder f;
+        constexpr long kLong = 99930;
+        test::StationFileBuilder b(test::StationFileBuilder::pathFor(f.tmp.dir(), kLong), kLong);
+        b.addTwiceDaily(core::makeDate(1990, 1, 1), core::makeDate(2019, 12, 31),
+                        [](int n) { return 30 + (n * 53) % 150; });
+        test::registerStation(f.s->mainDb(), b.write(), "THIRTY YEARS", "US", 40.0, -100.0);
+        f.s->reloadStationIndex();
+        gui::MainWindow w(*f.s);
+        w.show();
+        QComboBox* combo = w.analysisPanel()->siteCombo();
+        emit combo->activated(combo->findData(static_cast<qlonglong>(kLong)));
+        QCOMPARE(w.analysisPanel()->lastOutcome(), session::AnalysisOutcome::Analysed);
+        QVERIFY(w.powerPage().site().soundings().count() > 21000);
+        gui::PowerPageWindow* p = w.openPowerPage();
+        QVERIFY(QTest::qWaitForWindowExposed(p));
+        const int reads = w.powerPage().site().fileReads();
+
+        // Each change: the input box answered, the balance and money rerun, the
+        // analysis saved and every figure on the page redrawn.
+        std::vector<qint64> times;
+        const char* fields[] = {"Pusage", "SellDperkWhr", "BuyDperKwHr", "Pusage", "SellDperkWhr"};
+        const char* answers[] = {"12", "0.07", "0.21", "30", "0.05"};
+        for (int i = 0; i < 5; ++i) {
+            f.prompter.answer(answers[i]);
+            QElapsedTimer t;
+            t.start();
+            QVERIFY(p->clickField(fields[i]));
+            QCoreApplication::processEvents();
+            p->repaint();
+            times.push_back(t.nsecsElapsed() / 1000);
+            QCOMPARE(text(p, fields[i]), QString::fromLatin1(answers[i]));
+            compareFigures(p, w.powerPage());
+        }
+        // The soundings in memory were used: no file read again.
+        QCOMPARE(w.powerPage().site().fileReads(), reads);
+        std::sort(times.begin(), times.end());
+        qInfo() << "page update after an input change, median" << times[2] << "us";
+        QVERIFY2(times[2] < 50000, qPrintable(QString::number(times[2])));
     }
 
     void changingTheUsageRecomputesTheFiguresShown() {
