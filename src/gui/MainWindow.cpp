@@ -88,7 +88,12 @@ MainWindow::MainWindow(session::Session& session, QWidget* parent) : QMainWindow
 }
 
 // The Power Page works on page_, so it goes before page_ does.
-MainWindow::~MainWindow() { delete powerWindow_; }
+MainWindow::~MainWindow() {
+    delete powerWindow_;
+    // The study grid may still hold an open comment editor, which stores its
+    // text on closing: it goes while the study commands are still there.
+    delete studyPanel_;
+}
 
 PowerPageWindow* MainWindow::openPowerPage() {
     if (!powerWindow_) powerWindow_ = new PowerPageWindow(*page_, this);
