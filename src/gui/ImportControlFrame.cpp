@@ -102,7 +102,6 @@ ImportControlFrame::ImportControlFrame(session::Session& session, GuiProgress& p
     criteria->addWidget(title, 0, 0, 1, 2);
     auto field = [this, criteria](QLineEdit*& edit, const char* name, const char* value, const char* label, int at) {
         auto* l = new QLabel(QString::fromLatin1(label), this);
-        l->setWordWrap(true);
         edit = new QLineEdit(QString::fromLatin1(value), this);
         edit->setObjectName(name);
         edit->setFixedWidth(56);
@@ -112,17 +111,14 @@ ImportControlFrame::ImportControlFrame(session::Session& session, GuiProgress& p
     field(lalt_, "Lalt", "250", "Auto accept and extrapolate to GND if first wind below this (feet AGL):", 1);
     auto* between = new QLabel(
         QStringLiteral("All first winds between these two altitudes will always come up for human review"), this);
-    between->setWordWrap(true);
     between->setStyleSheet("QLabel { color: rgb(0, 0, 160); }");
     criteria->addWidget(between, 2, 0, 1, 2);
     field(malt_, "Malt", "500", "Auto delete whole sounding if first wind above this (feet AGL):", 3);
     field(difGnd_, "DifGND", "30", "Max 0-500 feet wind dif allowed before review (knts):", 4);
     field(dif500_, "Dif500", "20", "Max 500 foot change wind dif allowed before review:", 5);
     criteria->setRowStretch(6, 1);
-    auto* criteriaBox = new QWidget(this);
-    criteriaBox->setLayout(criteria);
-    criteriaBox->setFixedWidth(300);
-    row->addWidget(criteriaBox);
+    row->addLayout(criteria);
+    row->addSpacing(12);
 
     auto* middle = new QVBoxLayout;
     auto* counts = new QGridLayout;
@@ -164,7 +160,8 @@ ImportControlFrame::ImportControlFrame(session::Session& session, GuiProgress& p
     stext_->setReadOnly(true);
     stext_->setLineWrapMode(QPlainTextEdit::NoWrap);
     stext_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    stext_->setMinimumWidth(380);
+    stext_->setMinimumWidth(360);
+    stext_->setMinimumHeight(12 * stext_->fontMetrics().lineSpacing());
     right->addWidget(stext_, 1);
     reason_ = new QLabel(this);
     reason_->setObjectName("ReviewReason");

@@ -524,6 +524,8 @@ void MainWindow::buildImportControl() {
     importDock_ = new QDockWidget(QStringLiteral("Import Control"), this);
     importDock_->setObjectName("ImportDock");
     importDock_->setWidget(importControl_);
+    // The frame carries its own title; the Tools menu shows and hides it.
+    importDock_->setTitleBarWidget(new QWidget(importDock_));
     importDock_->setAllowedAreas(Qt::BottomDockWidgetArea | Qt::TopDockWidgetArea);
     addDockWidget(Qt::BottomDockWidgetArea, importDock_);
     importDock_->hide();
