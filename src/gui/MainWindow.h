@@ -79,6 +79,11 @@ public:
     // The "Import Control" frame, docked below the pages and shown when an import needs it.
     ImportControlFrame* importControl() const { return importControl_; }
     QDockWidget* importDock() const { return importDock_; }
+    // The Print menu's outputs of either page: code 1, 2, 3, 5 (Main Page) and 11,
+    // 12, 13, 15 (Power Page) print landscape, portrait, copy, save as bitmap.
+    // False when nothing was output (a cancelled name, no printer and no PDF).
+    bool outputMainPage(int code);
+    bool outputPowerPage(int code);
 
 signals:
     // The program must end (Revert handed over to the updater).
@@ -100,7 +105,7 @@ private:
     void placeWaitLabel();
     void fitMap(QSize window);
     void siteAction(const display::MapAction& action);
-    void outputMainPage(int code);
+    long long shownAnalysisId();
     void buildImportControl();
     void offerTextImport(SiteListWidget* list, const QPoint& at);
 
