@@ -7,6 +7,7 @@
 #include "display/MapModel.h"
 
 class QAction;
+class QKeyEvent;
 class QLabel;
 class QPushButton;
 class QStackedWidget;
@@ -18,11 +19,14 @@ class AnalysisCommands;
 class PowerListener;
 class StudyCommands;
 class SiteAnalysis;
+class SoundingViewer;
+struct ViewerResponse;
 }  // namespace skyloom::session
 
 namespace skyloom::gui {
 
 class AnalysisPanel;
+class AnimationPlayer;
 class StudyPanel;
 class DragField;
 class GuiProgress;
@@ -73,6 +77,9 @@ public:
     void refreshFromMap();
     // Fills the map's stations for both pages (after start-up, new data or a repair).
     void refreshMapStations();
+    // The sounding viewer that the keys of this window, the Power Page and the help window steer.
+    session::SoundingViewer& viewer() { return *viewer_; }
+    AnimationPlayer* animationPlayer() const { return player_; }
 
 signals:
     // The program must end (Revert handed over to the updater).
@@ -84,6 +91,9 @@ public slots:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // Sees the keys of the Main Page, the Power Page and the help window before
+    // their controls do, and hands them to the viewer.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildMenus();
@@ -95,6 +105,8 @@ private:
     void fitMap(QSize window);
     void siteAction(const display::MapAction& action);
     void outputMainPage(int code);
+    void forwardKey(QWidget* form, QKeyEvent* key, bool press);
+    void obey(const session::ViewerResponse& response);
 
     session::Session& session_;
     bool orderPage_ = false;
@@ -122,6 +134,12 @@ private:
     GuiProgress* progress_ = nullptr;
     SettingsDialog* settings_ = nullptr;
     HelpWindow* help_ = nullptr;
+    std::unique_ptr<session::SoundingViewer> viewer_;
+    AnimationPlayer* player_ = nullptr;
+    // The key press last handed to the viewer and the widget it reached, so that
+    // the same press climbing to a parent widget is not handled twice.
+    const QEvent* lastKey_ = nullptr;
+    const QObject* lastKeyReceiver_ = nullptr;
 };
 
 }  // namespace skyloom::gui
