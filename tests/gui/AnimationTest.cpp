@@ -9,6 +9,8 @@
 #include "gui/HeightGraphWidgets.h"
 #include "gui/HelpWindow.h"
 #include "gui/MainWindow.h"
+#include "gui/SiteListWidget.h"
+#include "core/Settings.h"
 #include "session/SiteAnalysis.h"
 #include "session/SoundingViewer.h"
 
@@ -154,6 +156,36 @@ private slots:
         // F1 from the keys of the window.
         QTest::keyClick(&w, Qt::Key_F1);
         QVERIFY(w.helpWindow()->isVisible());
+    }
+
+    void ctrlIInTheWindowIgnoresTheShownSoundingForTheNextAnalysis() {
+        test::StartedFolder f;
+        f.addStation(kAlbany, "ALBANY", 42.75, -73.8, 40);
+        f.s->settings().setFlag("Iignore", true);
+        gui::MainWindow w(*f.s);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        gui::AnalysisPanel* panel = w.analysisPanel();
+        QVERIFY(panel->analyseStation(kAlbany));
+        const int count = w.siteAnalysis().soundings().count();
+        QVERIFY(panel->dataSitesList()->item(0)->text().contains(QStringLiteral("0.0% ignored")));
+        QTest::keyClick(&w, Qt::Key_Left);
+        f.prompter.yes();
+        QTest::keyClick(&w, Qt::Key_I, Qt::ControlModifier);
+        QCOMPARE(f.prompter.questions.size(), std::size_t{1});
+        QVERIFY(w.siteAnalysis().stationListStale());
+        QVERIFY(w.siteAnalysis().soundings().key[static_cast<std::size_t>(count - 1)] < 0);
+        // Stepping passes the ignored sounding.
+        QTest::keyClick(&w, Qt::Key_Left);
+        QCOMPARE(w.viewer().currentSounding(), count - 2);
+        QTest::keyClick(&w, Qt::Key_Right);
+        QCOMPARE(w.viewer().currentSounding(), count);
+        // The next analysis reads the file without it and renews the list's ignored share.
+        panel->recalcButton()->click();
+        QCOMPARE(panel->lastOutcome(), session::AnalysisOutcome::Analysed);
+        QCOMPARE(w.siteAnalysis().soundings().count(), count - 1);
+        QVERIFY(!w.siteAnalysis().stationListStale());
+        QVERIFY(panel->dataSitesList()->item(0)->text().contains(QStringLiteral("0.1% ignored")));
     }
 };
 
