@@ -80,6 +80,11 @@ public:
     // The sounding viewer that the keys of this window, the Power Page and the help window steer.
     session::SoundingViewer& viewer() { return *viewer_; }
     AnimationPlayer* animationPlayer() const { return player_; }
+    // The Print menu's outputs of either page: code 1, 2, 3, 5 (Main Page) and 11,
+    // 12, 13, 15 (Power Page) print landscape, portrait, copy, save as bitmap.
+    // False when nothing was output (a cancelled name, no printer and no PDF).
+    bool outputMainPage(int code);
+    bool outputPowerPage(int code);
 
 signals:
     // The program must end (Revert handed over to the updater).
@@ -104,9 +109,9 @@ private:
     void placeWaitLabel();
     void fitMap(QSize window);
     void siteAction(const display::MapAction& action);
-    void outputMainPage(int code);
     void forwardKey(QWidget* form, QKeyEvent* key, bool press);
     void obey(const session::ViewerResponse& response);
+    long long shownAnalysisId();
 
     session::Session& session_;
     bool orderPage_ = false;
