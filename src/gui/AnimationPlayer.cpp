@@ -17,8 +17,6 @@
 namespace skyloom::gui {
 
 namespace {
-constexpr double kCaptionAllowance = 0.03;
-constexpr double kShortestWait = 0.01;
 QString q(const std::string& s) { return QString::fromStdString(s); }
 }  // namespace
 
@@ -46,7 +44,7 @@ bool AnimationPlayer::running() const { return starting_ || growing_ != nullptr;
 void AnimationPlayer::start() {
     if (running() || analysis_.siteString().empty()) return;
     viewer_.startAnimation();
-    panel_.animateButton()->setText(q(session::frameAdvanceCaption(viewer_.frameAdvance() + kCaptionAllowance)));
+    panel_.animateButton()->setText(q(session::animationStartCaption(viewer_.frameAdvance())));
     panel_.advanceNowButton()->show();
     panel_.stopAnimationButton()->show();
     starting_ = true;
@@ -113,7 +111,7 @@ void AnimationPlayer::frameAdvanceChanged() {
     if (!growing_ || !timer_.isActive() || viewer_.frameAdvance() == waitFrameAdvance_) return;
     // The wait goes on with the new length, counted from its start.
     waitFrameAdvance_ = viewer_.frameAdvance();
-    const double length = std::max(waitFrameAdvance_, kShortestWait);
+    const double length = session::fullSpeedWait(waitFrameAdvance_);
     const auto remaining = static_cast<qint64>(std::lround(length * 1000)) - waitClock_.elapsed();
     timer_.start(static_cast<int>(std::max<qint64>(0, remaining)));
 }

@@ -17,6 +17,12 @@ std::string frameAdvanceCaption(double seconds) {
     return "Frame advance is " + core::formatNumber(seconds, "0.00") + " sec";
 }
 
+std::string animationStartCaption(double frameAdvance) {
+    return frameAdvanceCaption(frameAdvance + kCaptionAllowance);
+}
+
+double fullSpeedWait(double frameAdvance) { return frameAdvance > kShortestWait ? frameAdvance : kShortestWait; }
+
 FrameStep animationWait(int n, double frameAdvance) {
     if (n == 1) return {30.0, std::string("Frame advance is 30 sec")};
     if (n == 2) return {15.0, std::string("Frame advance is 15 sec")};
@@ -25,8 +31,8 @@ FrameStep animationWait(int n, double frameAdvance) {
         const double wait = 1.0 / std::pow(1.2, n - 26);
         return {wait, frameAdvanceCaption(wait + kCaptionAllowance)};
     }
-    if (n == 126) return {std::nullopt, frameAdvanceCaption(frameAdvance + kCaptionAllowance)};
-    return {frameAdvance > kShortestWait ? frameAdvance : kShortestWait, std::nullopt};
+    if (n == 126) return {std::nullopt, animationStartCaption(frameAdvance)};
+    return {fullSpeedWait(frameAdvance), std::nullopt};
 }
 
 double clampWaitToDayEnd(double secondOfDay, double seconds) {

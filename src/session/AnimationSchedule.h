@@ -20,6 +20,11 @@ FrameStep animationWait(int n, double frameAdvance);
 
 // "Frame advance is " <seconds, "0.00"> " sec".
 std::string frameAdvanceCaption(double seconds);
+// The `Animate` caption when the animation starts: the frame advance plus the
+// 0.03 seconds a frame takes to draw.
+std::string animationStartCaption(double frameAdvance);
+// The wait of a frame at full speed: `FrameAdvance`, but at least 0.01 seconds.
+double fullSpeedWait(double frameAdvance);
 
 // A wait that would run past the day's last second (86399) ends at that second.
 double clampWaitToDayEnd(double secondOfDay, double seconds);

@@ -85,7 +85,7 @@ ViewerResponse SoundingViewer::handleViewerKey(int keyCode, int shift, ViewerFor
         hideHint(r);
         if (ctrlDown_ && altDown_) {
             ViewerResponse found = findSuspectSounding(forward);
-            found.hideHint = found.hideHint || !found.hint;
+            found.hideHint = true;   // a new hint, if any, replaces the old one
             return found;
         }
         if (ctrlDown_) r.redrawSounding = jumpToTimeGap(forward);

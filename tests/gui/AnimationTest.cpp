@@ -9,6 +9,7 @@
 #include "gui/HeightGraphWidgets.h"
 #include "gui/HelpWindow.h"
 #include "gui/MainWindow.h"
+#include "gui/PowerPageWindow.h"
 #include "gui/SiteListWidget.h"
 #include "core/Settings.h"
 #include "session/SiteAnalysis.h"
@@ -186,6 +187,36 @@ private slots:
         QCOMPARE(w.siteAnalysis().soundings().count(), count - 1);
         QVERIFY(!w.siteAnalysis().stationListStale());
         QVERIFY(panel->dataSitesList()->item(0)->text().contains(QStringLiteral("0.1% ignored")));
+    }
+
+    void powerPageAndHelpWindowKeysReachTheSameViewer() {
+        test::StartedFolder f;
+        f.addStation(kAlbany, "ALBANY", 42.75, -73.8, 40);
+        gui::MainWindow w(*f.s);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(w.analysisPanel()->analyseStation(kAlbany));
+        QWidget* power = w.openPowerPage();
+        QCOMPARE(w.viewer().powerGraphGroup(), 4);
+        QTest::keyClick(power, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(w.viewer().powerGraphGroup(), 5);
+        QTest::keyClick(power, Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(power, Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(power, Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(power, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(w.viewer().powerGraphGroup(), 2);
+        QTest::keyClick(power, Qt::Key_D, Qt::ControlModifier);   // Main Page only: no question
+        QVERIFY(f.prompter.questions.empty());
+        const int count = w.siteAnalysis().soundings().count();
+        QTest::keyClick(power, Qt::Key_Left);
+        QCOMPARE(w.viewer().currentSounding(), count - 1);
+        w.openHelp();
+        QTest::keyClick(w.helpWindow(), Qt::Key_Left);
+        QCOMPARE(w.viewer().currentSounding(), count - 2);
+        // Ctrl+D on the Main Page asks, and on No leaves the index alone.
+        f.prompter.no();
+        QTest::keyClick(&w, Qt::Key_D, Qt::ControlModifier);
+        QCOMPARE(f.prompter.questions, std::vector<std::string>{"Re-create data index?"});
     }
 };
 

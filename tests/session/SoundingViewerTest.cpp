@@ -462,4 +462,8 @@ TEST(AnimationSchedule, waitLabelAndFrameAdvanceSteps) {
     EXPECT_EQ(stepFrameAdvance(0.0, true), 0.03);
     EXPECT_EQ(stepFrameAdvance(0.3, false), 0.27);
     EXPECT_EQ(frameAdvanceCaption(0.03), "Frame advance is 0.03 sec");
+    EXPECT_EQ(animationStartCaption(0), "Frame advance is 0.03 sec");
+    EXPECT_EQ(animationStartCaption(0.27), "Frame advance is 0.30 sec");
+    EXPECT_EQ(fullSpeedWait(0.005), 0.01);
+    EXPECT_EQ(fullSpeedWait(0.27), 0.27);
 }
