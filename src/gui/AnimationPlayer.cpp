@@ -53,7 +53,12 @@ void AnimationPlayer::start() {
                                             analysis_.toPicker().text());
     });
     starting_ = false;
-    if (!viewer_.animationOn() || analysis_.soundings().count() == 0) {
+    // A cancelled or failed analysis leaves the previous soundings in memory: nothing to play.
+    const session::AnalysisOutcome outcome = panel_.lastOutcome();
+    const bool analysed = outcome == session::AnalysisOutcome::Analysed ||
+                          outcome == session::AnalysisOutcome::GeneratorRerun ||
+                          outcome == session::AnalysisOutcome::EnergyOnly;
+    if (!analysed || !viewer_.animationOn() || analysis_.soundings().count() == 0) {
         stop();
         return;
     }
