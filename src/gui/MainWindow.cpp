@@ -94,6 +94,11 @@ MainWindow::MainWindow(session::Session& session, QWidget* parent) : QMainWindow
 MainWindow::~MainWindow() {
     qApp->removeEventFilter(this);
     delete powerWindow_;
+    // The study grid may still hold an open comment editor, which stores its
+    // text on closing: it goes while the study commands are still there.
+    delete studyPanel_;
+    // The animation plays through the viewer, which goes with the members.
+    delete player_;
 }
 
 PowerPageWindow* MainWindow::openPowerPage() {
