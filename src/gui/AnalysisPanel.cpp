@@ -1,5 +1,7 @@
 #include "gui/AnalysisPanel.h"
 
+#include <algorithm>
+
 #include <QComboBox>
 #include <QDateEdit>
 #include <QGridLayout>
@@ -19,6 +21,7 @@
 #include "gui/ValueField.h"
 #include "session/ImportCommands.h"
 #include "session/Session.h"
+#include "session/SoundingViewer.h"
 #include "session/StationSummary.h"
 #include "sounding/Units.h"
 
@@ -140,6 +143,26 @@ AnalysisPanel::AnalysisPanel(session::Session& session, session::SiteAnalysis& a
     side->addStretch(1);
     g2row->addLayout(side);
     gl->addLayout(g2row, 4);
+    auto* animRow = new QHBoxLayout;
+    animate_ = new QPushButton(QStringLiteral("Animate"), graphs_);
+    animate_->setObjectName("Animate");
+    advanceNow_ = new QPushButton(QStringLiteral("Advance Now"), graphs_);
+    advanceNow_->setObjectName("AdvanceNow");
+    stopAnimation_ = new QPushButton(QStringLiteral("Press 'ESC' to stop"), graphs_);
+    stopAnimation_->setObjectName("StopAnimation");
+    advanceNow_->hide();
+    stopAnimation_->hide();
+    for (QPushButton* b : {animate_, advanceNow_, stopAnimation_}) b->setFocusPolicy(Qt::NoFocus);
+    animRow->addWidget(animate_);
+    animRow->addWidget(advanceNow_);
+    animRow->addWidget(stopAnimation_);
+    animRow->addStretch(1);
+    gl->addLayout(animRow);
+    hint_ = new QLabel(graphs_);
+    hint_->setObjectName("Hint");
+    hint_->setStyleSheet("QLabel { color: rgb(200, 0, 0); font-weight: bold; }");
+    hint_->hide();
+    gl->addWidget(hint_);
     explain_ = new QLabel(graphs_);
     explain_->setObjectName("ShowIt");
     explain_->setWordWrap(true);
@@ -216,10 +239,15 @@ void AnalysisPanel::run(const std::function<session::AnalysisOutcome()>& work) {
     dateE_->hide();
     doThis_->show();
     analysis_.setProgress(&progress_);
+    emit analysisStarting();
+    // An ignored sounding changed the list's shares: the analysis rebuilds the list first.
+    const bool staleList = analysis_.stationListStale();
     progress_.begin(q(kWaitIndent + session::siteNameOfSiteText(analysis_.siteString()) + "\n" + kWaitIndent +
                       "Please wait retrieving data!"));
     lastOutcome_ = work();
     progress_.end();
+    if (viewer_) viewer_->analysisFinished(lastOutcome_);
+    if (staleList && !analysis_.stationListStale()) fillDataSites();
     doThis_->hide();
     sumdat_->show();
     dateB_->show();
@@ -290,17 +318,33 @@ void AnalysisPanel::cycleGraph2() {
 
 void AnalysisPanel::refreshGraphs() {
     if (!graph1_) return;
+    const bool haveData = analysis_.soundings().count() > 0;
+    const int sounding = !haveData ? 0 : viewer_ ? viewer_->currentSounding() : analysis_.soundings().count();
+    drawGraphs(haveData ? &analysis_.statistics() : nullptr, sounding, true);
+}
+
+void AnalysisPanel::drawAnimationFrame(const sounding::LevelStatistics& stats, int n) {
+    if (!graph1_ || analysis_.soundings().count() == 0) return;
+    drawGraphs(&stats, std::clamp(n, 1, analysis_.soundings().count()), false);
+}
+
+void AnalysisPanel::showHint(const std::string& text) {
+    hint_->setText(q(text));
+    hint_->setVisible(!text.empty());
+}
+
+void AnalysisPanel::drawGraphs(const sounding::LevelStatistics* stats, int sounding, bool complete) {
     sounding::Units units(static_cast<sounding::UnitMode>(std::clamp(session_.units, 0, 2)));
     analysis_.setUnits(units);
     if (analysis_.heightOfInterestFeet() <= 0) analysis_.setHeightOfInterestFeet(250);
     display::GraphUnits gu(units, session_.speedStatistic);
-    const bool haveData = analysis_.soundings().count() > 0;
+    const bool haveData = stats != nullptr;
     display::Graph1Inputs in1;
-    in1.stats = haveData ? &analysis_.statistics() : nullptr;
+    in1.stats = stats;
     in1.hubHeightFeet = analysis_.heightOfInterestFeet();
     in1.comparedWithReference = compared_;
     in1.labelHeightFeet = graph1_->labelHeightFeet();
-    if (haveData && powerFigures_)
+    if (haveData && complete && powerFigures_)
         if (auto figures = powerFigures_(in1.hubHeightFeet, units); figures && !figures->unknownCapacity) {
             in1.kWAtHeight = figures->potKW;
             in1.idlePercent = figures->idlePercent;
@@ -310,8 +354,8 @@ void AnalysisPanel::refreshGraphs() {
     graph1_->setModel(display::buildGraph1(gu, in1), bandColor_);
     display::Graph2Inputs in2;
     in2.set = haveData ? &analysis_.soundings() : nullptr;
-    in2.sounding = haveData ? analysis_.soundings().count() : 0;
-    in2.stats = haveData ? &analysis_.statistics() : nullptr;
+    in2.sounding = haveData ? sounding : 0;
+    in2.stats = stats;
     in2.hubHeightFeet = analysis_.heightOfInterestFeet();
     if (singleSounding_) {
         in2.set = singleSounding_.get();
@@ -321,8 +365,9 @@ void AnalysisPanel::refreshGraphs() {
     compass_->setDirection(g2.directionDeg);
     explain_->setText(q(g2.explanation));
     graph2_->setModel(std::move(g2));
-    if (haveData) years_->setModel(display::buildYearGraph(analysis_.statistics(), analysis_.heightOfInterestFeet()));
-    else years_->setModel({});
+    // The year table only exists for the whole pass: an animation frame keeps the last one.
+    if (complete && haveData) years_->setModel(display::buildYearGraph(*stats, analysis_.heightOfInterestFeet()));
+    else if (complete) years_->setModel({});
     height_->setText(q(graph1_->model().hubHeightLabel));
 }
 

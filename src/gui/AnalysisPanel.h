@@ -18,7 +18,10 @@ class QLabel;
 class QPushButton;
 class QWidget;
 
-namespace skyloom::session { class Session; }
+namespace skyloom::session {
+class Session;
+class SoundingViewer;
+}  // namespace skyloom::session
 
 namespace skyloom::gui {
 
@@ -50,8 +53,19 @@ public:
     bool analyseStation(long wmo);
     // `RecalcLabel`: the pickers' dates, when the to date is after the from date.
     void recalculate();
-    // Redraws the graphs in the present unit mode and Graph 1 line.
+    // Redraws the graphs in the present unit mode and Graph 1 line; Graph 2
+    // shows the viewer's current sounding (the last one without a viewer).
     void refreshGraphs();
+    // One frame of the animation: Graph 1 and its distributions from the
+    // statistics grown so far, Graph 2 for sounding n.
+    void drawAnimationFrame(const sounding::LevelStatistics& stats, int n);
+    void setViewer(session::SoundingViewer* viewer) { viewer_ = viewer; }
+    // The hint of the suspect search (hidden when text is empty).
+    void showHint(const std::string& text);
+    QLabel* hintLabel() const { return hint_; }
+    QPushButton* animateButton() const { return animate_; }
+    QPushButton* advanceNowButton() const { return advanceNow_; }
+    QPushButton* stopAnimationButton() const { return stopAnimation_; }
     void setBandColor(int dataColorSlider);
     void cycleGraph2();
     // The `IgnoreZ` box: the soundings are selected again.
@@ -84,10 +98,13 @@ public:
 signals:
     // A station was analysed: the map marks it.
     void siteShown(long wmo);
+    // An analysis is about to run.
+    void analysisStarting();
 
 private:
     void showResults();
     void pickerEdited();
+    void drawGraphs(const sounding::LevelStatistics* stats, int sounding, bool complete);
 
     session::Session& session_;
     session::SiteAnalysis& analysis_;
@@ -98,6 +115,7 @@ private:
     bool compared_ = false;
     PowerFigures powerFigures_;
     std::unique_ptr<sounding::SoundingSet> singleSounding_;
+    session::SoundingViewer* viewer_ = nullptr;
 
     QWidget* controls_ = nullptr;
     QWidget* graphs_ = nullptr;
@@ -118,6 +136,10 @@ private:
     YearGraphWidget* years_ = nullptr;
     QLabel* explain_ = nullptr;
     QPushButton* height_ = nullptr;
+    QLabel* hint_ = nullptr;
+    QPushButton* animate_ = nullptr;
+    QPushButton* advanceNow_ = nullptr;
+    QPushButton* stopAnimation_ = nullptr;
 };
 
 }  // namespace skyloom::gui

@@ -3,6 +3,7 @@
 #include <set>
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QStatusBar>
 #include <QResizeEvent>
 #include <QClipboard>
@@ -13,7 +14,6 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
-#include <QShortcut>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -24,7 +24,9 @@
 
 #include "display/SiteLine.h"
 #include "gui/AnalysisPanel.h"
+#include "gui/AnimationPlayer.h"
 #include "gui/GuiProgress.h"
+#include "gui/HeightGraphWidgets.h"
 #include "gui/MapWidget.h"
 #include "gui/OrderPanel.h"
 #include "gui/SiteListWidget.h"
@@ -45,6 +47,7 @@
 #include "analysis/StudyStore.h"
 #include "session/Session.h"
 #include "session/SiteAnalysis.h"
+#include "session/SoundingViewer.h"
 #include "session/StationSummary.h"
 #include "session/StudyCommands.h"
 
@@ -82,8 +85,8 @@ MainWindow::MainWindow(session::Session& session, QWidget* parent) : QMainWindow
     help_ = new HelpWindow(this);
     buildImportControl();
     buildMenus();
-    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(f1, &QShortcut::activated, this, &MainWindow::openHelp);
+    // F1 and the other viewer keys reach the viewer from every form of the program.
+    qApp->installEventFilter(this);
     refreshStationInfo();
     showPage(session_.onPage == "Order");
     showStudyPanel(session_.studyVisible);
@@ -94,10 +97,13 @@ MainWindow::MainWindow(session::Session& session, QWidget* parent) : QMainWindow
 MainWindow::~MainWindow() {
     // Hiding the dock while the window goes would fit the map of a half-destroyed window.
     if (importDock_) importDock_->disconnect(this);
+    qApp->removeEventFilter(this);
     delete powerWindow_;
     // The study grid may still hold an open comment editor, which stores its
     // text on closing: it goes while the study commands are still there.
     delete studyPanel_;
+    // The animation plays through the viewer, which goes with the members.
+    delete player_;
 }
 
 PowerPageWindow* MainWindow::openPowerPage() {
@@ -201,6 +207,9 @@ void MainWindow::buildPages() {
     page_ = std::make_unique<session::PowerPage>(session_);
     if (auto first = power::GeneratorStore(session_.mainDb().db()).first()) page_->chooseGenerator(first->name);
     analysisPanel_ = new AnalysisPanel(session_, page_->site(), *progress_, central);
+    viewer_ = std::make_unique<session::SoundingViewer>(session_, page_->site());
+    analysisPanel_->setViewer(viewer_.get());
+    player_ = new AnimationPlayer(*viewer_, page_->site(), *analysisPanel_, wait_, this);
     page_->runner = [this](const std::function<session::AnalysisOutcome()>& work) {
         if (progress_->running()) return work();   // inside a running analysis (the save's recall)
         analysisPanel_->run(work);
@@ -587,6 +596,95 @@ void MainWindow::offerTextImport(SiteListWidget* list, const QPoint& at) {
     QMenu menu(this);
     QAction* entry = menu.addAction(QStringLiteral("Import the Text Data Files of this site"));
     if (menu.exec(list->viewport()->mapToGlobal(at)) == entry) importControl_->importStationTextFiles(wmo);
+}
+
+namespace {
+
+// The Windows virtual-key code of a Qt key (0 when the viewer has no use for it).
+int viewerKeyCode(int qtKey) {
+    switch (qtKey) {
+    case Qt::Key_Control: return session::viewerkey::Control;
+    case Qt::Key_Alt: return session::viewerkey::Alt;
+    case Qt::Key_Escape: return session::viewerkey::Escape;
+    case Qt::Key_Left: return session::viewerkey::Left;
+    case Qt::Key_Up: return session::viewerkey::Up;
+    case Qt::Key_Right: return session::viewerkey::Right;
+    case Qt::Key_Down: return session::viewerkey::Down;
+    case Qt::Key_F1: return session::viewerkey::F1;
+    default: break;
+    }
+    if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) return qtKey;   // the letters share their codes
+    return 0;
+}
+
+int shiftState(Qt::KeyboardModifiers m) {
+    return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) | (m & Qt::AltModifier ? 4 : 0);
+}
+
+}  // namespace
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    const bool press = event->type() == QEvent::KeyPress;
+    if ((press || event->type() == QEvent::KeyRelease) && watched->isWidgetType()) {
+        QWidget* form = static_cast<QWidget*>(watched)->window();
+        if (form == this || (help_ && form == help_) || (powerWindow_ && form == powerWindow_)) {
+            // A press nobody took climbs to the parent widgets: it is handled where it first arrived.
+            const bool climbing = event == lastKey_ && lastKeyReceiver_ && watched != lastKeyReceiver_ &&
+                                  static_cast<QWidget*>(watched)->isAncestorOf(
+                                      static_cast<const QWidget*>(lastKeyReceiver_));
+            lastKey_ = event;
+            lastKeyReceiver_ = watched;
+            if (!climbing) forwardKey(form, static_cast<QKeyEvent*>(event), press);
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::forwardKey(QWidget* form, QKeyEvent* key, bool press) {
+    const int code = viewerKeyCode(key->key());
+    if (code == 0) return;
+    if (!press) {
+        viewer_->keyUp(code);
+        return;
+    }
+    // Ctrl and Alt count as held only while they are: a release seen by another
+    // window (a message box) must not leave them set.
+    const Qt::KeyboardModifiers mods = key->modifiers();
+    if (code != session::viewerkey::Control) {
+        if (viewer_->ctrlDown() && !(mods & Qt::ControlModifier)) viewer_->keyUp(session::viewerkey::Control);
+        if (!viewer_->ctrlDown() && (mods & Qt::ControlModifier)) viewer_->keyDown(session::viewerkey::Control, 2);
+    }
+    if (code != session::viewerkey::Alt) {
+        if (viewer_->altDown() && !(mods & Qt::AltModifier)) viewer_->keyUp(session::viewerkey::Alt);
+        if (!viewer_->altDown() && (mods & Qt::AltModifier)) viewer_->keyDown(session::viewerkey::Alt, 4);
+    }
+    const session::ViewerForm which = form == this ? session::ViewerForm::MainPage
+                                      : form == help_ ? session::ViewerForm::Help
+                                                      : session::ViewerForm::PowerPage;
+    obey(viewer_->keyDown(code, shiftState(mods), which));
+}
+
+void MainWindow::obey(const session::ViewerResponse& r) {
+    if (r.dropped) return;
+    if (r.hideHint) analysisPanel_->showHint({});
+    if (r.hint) analysisPanel_->showHint(*r.hint);
+    if (r.redrawSounding) {
+        analysisPanel_->refreshGraphs();
+        analysisPanel_->graph2()->repaint();
+    }
+    if (r.animateCaption) {
+        analysisPanel_->animateButton()->setText(QString::fromStdString(*r.animateCaption));
+        player_->frameAdvanceChanged();
+    }
+    if (r.advance) player_->advance();
+    if (r.stopAnimation) player_->stop();
+    if (r.redrawEnergyGraph && powerWindow_) powerWindow_->refresh();
+    if (r.openHelp) openHelp();
+    if (r.dataIndexRebuilt) {
+        analysisPanel_->fillDataSites();
+        refreshMapStations();
+        refreshStationInfo();
+    }
 }
 
 }  // namespace skyloom::gui

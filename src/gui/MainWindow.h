@@ -8,6 +8,7 @@
 
 class QAction;
 class QDockWidget;
+class QKeyEvent;
 class QLabel;
 class QPushButton;
 class QStackedWidget;
@@ -19,11 +20,14 @@ class AnalysisCommands;
 class PowerListener;
 class StudyCommands;
 class SiteAnalysis;
+class SoundingViewer;
+struct ViewerResponse;
 }  // namespace skyloom::session
 
 namespace skyloom::gui {
 
 class AnalysisPanel;
+class AnimationPlayer;
 class StudyPanel;
 class DragField;
 class GuiProgress;
@@ -79,6 +83,9 @@ public:
     // The "Import Control" frame, docked below the pages and shown when an import needs it.
     ImportControlFrame* importControl() const { return importControl_; }
     QDockWidget* importDock() const { return importDock_; }
+    // The sounding viewer that the keys of this window, the Power Page and the help window steer.
+    session::SoundingViewer& viewer() { return *viewer_; }
+    AnimationPlayer* animationPlayer() const { return player_; }
     // The Print menu's outputs of either page: code 1, 2, 3, 5 (Main Page) and 11,
     // 12, 13, 15 (Power Page) print landscape, portrait, copy, save as bitmap.
     // False when nothing was output (a cancelled name, no printer and no PDF).
@@ -95,6 +102,9 @@ public slots:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // Sees the keys of the Main Page, the Power Page and the help window before
+    // their controls do, and hands them to the viewer.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildMenus();
@@ -105,6 +115,8 @@ private:
     void placeWaitLabel();
     void fitMap(QSize window);
     void siteAction(const display::MapAction& action);
+    void forwardKey(QWidget* form, QKeyEvent* key, bool press);
+    void obey(const session::ViewerResponse& response);
     long long shownAnalysisId();
     void buildImportControl();
     void offerTextImport(SiteListWidget* list, const QPoint& at);
@@ -137,6 +149,12 @@ private:
     HelpWindow* help_ = nullptr;
     ImportControlFrame* importControl_ = nullptr;
     QDockWidget* importDock_ = nullptr;
+    std::unique_ptr<session::SoundingViewer> viewer_;
+    AnimationPlayer* player_ = nullptr;
+    // The key press last handed to the viewer and the widget it reached, so that
+    // the same press climbing to a parent widget is not handled twice.
+    const QEvent* lastKey_ = nullptr;
+    const QObject* lastKeyReceiver_ = nullptr;
 };
 
 }  // namespace skyloom::gui

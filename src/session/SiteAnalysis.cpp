@@ -209,6 +209,10 @@ AnalysisOutcome SiteAnalysis::retrieveAndAnalyse(std::string_view siteText, std:
     if (wmo == 0) return AnalysisOutcome::NoSite;
     BusyGuard guard(busy_);
     try {
+        if (stationListStale_) {
+            rebuildDataSites();
+            stationListStale_ = false;
+        }
         return analyse(wmo, *from, *to, siteText);
     } catch (const std::exception& e) {
         prompter_.message(core::databaseErrorText(e));
@@ -386,6 +390,17 @@ void SiteAnalysis::setIgnoreZeroGroundWind(bool on) {
     ignoreZero_ = on;
     settings_.setFlag("IgnoreZ", on);
     reanalyseSite(false);
+}
+
+void SiteAnalysis::rebuildDataSites() {
+    std::vector<long> wmos;
+    {
+        SQLite::Statement st(db_.db(), "SELECT wmo FROM havedata ORDER BY wmo");
+        while (st.executeStep()) wmos.push_back(static_cast<long>(st.getColumn(0).getInt64()));
+    }
+    dataSites_.clear();
+    for (long wmo : wmos)
+        if (std::string entry = siteEntryText(wmo); !entry.empty()) dataSites_.push_back(std::move(entry));
 }
 
 std::string SiteAnalysis::siteEntryText(long wmo) {

@@ -191,6 +191,12 @@ public:
     void setIgnoreZeroGroundWind(bool on);
     // Forgets what is loaded, so the next analysis reads the file (after a sounding was ignored).
     void invalidateLoadedSet() { loaded_.loaded = false; }
+    // Set after a sounding was ignored: the next analysis first rebuilds the
+    // data-sites list (its ignored shares changed) and clears the mark.
+    void markStationListStale() { stationListStale_ = true; }
+    bool stationListStale() const { return stationListStale_; }
+    // Refills the data-sites list from `havedata`, one entry per station with data.
+    void rebuildDataSites();
 
     // The data-sites list text of a station: heading, data line, the hidden key.
     std::string siteEntryText(long wmo);
@@ -228,6 +234,7 @@ private:
     bool wholeRange_ = false;
     int fileReads_ = 0;
     bool busy_ = false;
+    bool stationListStale_ = false;
 
     sounding::Units units_;
     double heightFeet_ = 0;
