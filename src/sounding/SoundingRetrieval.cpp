@@ -1,11 +1,16 @@
 #include "sounding/SoundingRetrieval.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <cstdint>
+#include <exception>
 #include <memory>
+#include <optional>
+#include <thread>
 
 #include <SQLiteCpp/Database.h>
-#include <SQLiteCpp/Statement.h>
+#include <SQLiteCpp/Exception.h>
 #include <sqlite3.h>
 
 #include "core/Progress.h"
@@ -17,7 +22,7 @@ namespace {
 
 constexpr int kProgressEvery = 1024;
 constexpr Quantity kQuantities[] = {Speed, Direction, Temperature, Pressure};
-// Column positions in the select list below.
+// Column positions in the select list of retrievalSql.
 constexpr int kKeyColumn = 0;
 constexpr int kHrsColumn = 1;
 constexpr int kBadTemperatureColumn = 2;
@@ -25,6 +30,9 @@ constexpr int kBadPressureColumn = 3;
 constexpr int kFirstLevelColumn = 4;
 constexpr int kBandsColumn = kFirstLevelColumn + kLevelCount * 4;
 constexpr int kPointsColumn = kBandsColumn + 1;
+
+using StatementPtr = std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)>;
+using ConnectionPtr = std::unique_ptr<sqlite3, int (*)(sqlite3*)>;
 
 // The rows are read in file order, which is time order for files written in
 // one pass; anything else is put in time order in memory afterwards. This
@@ -35,10 +43,232 @@ std::string whereClause(bool ignoreZeroGroundWind) {
     return where;
 }
 
-void bindRange(SQLite::Statement& q, const RetrievalQuery& query) {
-    q.bind(1, static_cast<std::int64_t>(query.wmo));
-    q.bind(2, core::isoDate(query.from));
-    q.bind(3, core::isoDate(query.to + std::chrono::days{1}));
+// The bound values of one read; the texts live as long as the statements using them.
+struct BoundRange {
+    explicit BoundRange(const RetrievalQuery& q)
+        : wmo(q.wmo), from(core::isoDate(q.from)), dayAfter(core::isoDate(q.to + std::chrono::days{1})),
+          firstHour(core::hoursSince1930(q.from, 0)),
+          hourAfter(core::hoursSince1930(q.to + std::chrono::days{1}, 0)),
+          ignoreZero(q.ignoreZeroGroundWind) {}
+    long wmo;
+    std::string from, dayAfter;
+    core::HoursSince1930 firstHour, hourAfter;
+    bool ignoreZero;
+};
+
+// Which rows of the table one reader takes, by row key: all, those below key, or key and above.
+struct KeyBound {
+    enum Kind { All, Below, FromOn } kind = All;
+    std::int64_t key = 0;
+};
+
+StatementPtr prepare(sqlite3* db, const std::string& sql) {
+    sqlite3_stmt* prepared = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &prepared, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(prepared);
+        throw SQLite::Exception(db);
+    }
+    return StatementPtr(prepared, sqlite3_finalize);
+}
+
+void bindRange(sqlite3_stmt* stmt, const BoundRange& range) {
+    sqlite3_bind_int64(stmt, 1, range.wmo);
+    sqlite3_bind_text(stmt, 2, range.from.c_str(), -1, SQLITE_STATIC);
+    sqlite3_bind_text(stmt, 3, range.dayAfter.c_str(), -1, SQLITE_STATIC);
+}
+
+StatementPtr prepareRows(sqlite3* db, const BoundRange& range, KeyBound bound) {
+    std::string sql = retrievalSql(range.ignoreZero);
+    // A bound on the row key is a seek in the table itself, allowed despite NOT INDEXED.
+    if (bound.kind == KeyBound::Below) sql += " AND Key < ?4";
+    if (bound.kind == KeyBound::FromOn) sql += " AND Key >= ?4";
+    StatementPtr stmt = prepare(db, sql);
+    bindRange(stmt.get(), range);
+    if (bound.kind != KeyBound::All) sqlite3_bind_int64(stmt.get(), 4, bound.key);
+    return stmt;
+}
+
+// The number of soundings the read will give, for the progress display.
+std::int64_t countRows(sqlite3* db, const BoundRange& range) {
+    // Without the ground-wind test the (stationwmo, Date, Time) index answers
+    // the count without a pass over the wide rows.
+    const std::string sql = range.ignoreZero
+                                ? "SELECT count(*)" + whereClause(true)
+                                : std::string("SELECT count(*) FROM soundings WHERE stationwmo = ? AND Date >= ? AND Date < ?");
+    StatementPtr stmt = prepare(db, sql);
+    bindRange(stmt.get(), range);
+    const int rc = sqlite3_step(stmt.get());
+    if (rc != SQLITE_ROW) throw SQLite::Exception(db, rc);
+    return sqlite3_column_int64(stmt.get(), 0);
+}
+
+// Where the range lies in file order, found through the time index: about how
+// many rows it spans and the row key half way through them.
+struct KeyPlan {
+    std::int64_t estimate = 0;
+    std::int64_t middleKey = 0;
+};
+
+std::optional<KeyPlan> planKeys(sqlite3* db, const BoundRange& range) {
+    static constexpr const char* kSql =
+        "SELECT (SELECT Key FROM soundings INDEXED BY soundings_hrs WHERE Hrs >= ?1 ORDER BY Hrs LIMIT 1), "
+        "(SELECT Key FROM soundings INDEXED BY soundings_hrs WHERE Hrs >= ?2 ORDER BY Hrs LIMIT 1), "
+        "(SELECT max(Key) FROM soundings)";
+    sqlite3_stmt* prepared = nullptr;
+    // A file without the time index is simply read in one pass.
+    if (sqlite3_prepare_v2(db, kSql, -1, &prepared, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(prepared);
+        return std::nullopt;
+    }
+    const StatementPtr stmt(prepared, sqlite3_finalize);
+    sqlite3_bind_int64(prepared, 1, range.firstHour);
+    sqlite3_bind_int64(prepared, 2, range.hourAfter);
+    if (sqlite3_step(prepared) != SQLITE_ROW) return std::nullopt;
+    if (sqlite3_column_type(prepared, 0) == SQLITE_NULL) return KeyPlan{};
+    const std::int64_t first = sqlite3_column_int64(prepared, 0);
+    const std::int64_t end = sqlite3_column_type(prepared, 1) == SQLITE_NULL ? sqlite3_column_int64(prepared, 2) + 1
+                                                                               : sqlite3_column_int64(prepared, 1);
+    const std::int64_t estimate = std::max<std::int64_t>(0, end - first);
+    return KeyPlan{estimate, first + estimate / 2};
+}
+
+// A read-only connection of its own to the file behind db, through the same
+// file layer; none for a database without a file, one with an open
+// transaction (its uncommitted rows would be missing) or an engine built
+// without thread support.
+ConnectionPtr openSecondReader(sqlite3* db) {
+    ConnectionPtr none(nullptr, sqlite3_close_v2);
+    if (!sqlite3_threadsafe() || !sqlite3_get_autocommit(db)) return none;
+    const char* file = sqlite3_db_filename(db, "main");
+    if (!file || !*file) return none;
+    sqlite3_vfs* vfs = nullptr;
+    if (sqlite3_file_control(db, "main", SQLITE_FCNTL_VFS_POINTER, &vfs) != SQLITE_OK || !vfs) return none;
+    sqlite3* other = nullptr;
+    const int rc = sqlite3_open_v2(file, &other, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, vfs->zName);
+    ConnectionPtr owner(other, sqlite3_close_v2);
+    if (rc != SQLITE_OK) return none;
+    sqlite3_busy_timeout(other, 5000);
+    return owner;
+}
+
+// Room for n soundings without moving the arrays again while they grow in
+// their steps of 1000 (the sizes the set reports stay those of step-wise growth).
+void reserveRows(SoundingSet& set, std::int64_t n) {
+    const auto steps = std::max<std::int64_t>(1, (n + SoundingSet::kGrowStep - 1) / SoundingSet::kGrowStep);
+    const auto room = static_cast<std::size_t>(steps * SoundingSet::kGrowStep + 1);
+    set.key.reserve(room);
+    set.time.reserve(room);
+    set.badTemperature.reserve(room);
+    set.badPressure.reserve(room);
+    set.level.reserve(room);
+    set.topWindLevel.reserve(room);
+    set.bandCode.reserve(room);
+    set.pointCount.reserve(room);
+}
+
+void decodeRow(sqlite3_stmt* row, SoundingSet& set, int n) {
+    const auto i = static_cast<std::size_t>(n);
+    set.key[i] = sqlite3_column_int(row, kKeyColumn);
+    set.time[i] = {static_cast<double>(sqlite3_column_int(row, kHrsColumn)), 0, 0, 0, 0};
+    set.badTemperature[i] = static_cast<std::int16_t>(sqlite3_column_int(row, kBadTemperatureColumn));
+    set.badPressure[i] = static_cast<std::int16_t>(sqlite3_column_int(row, kBadPressureColumn));
+    auto& levels = set.level[i];
+    std::int16_t top = 0;
+    int column = kFirstLevelColumn;
+    for (int l = 0; l < kLevelCount; ++l) {
+        auto& values = levels[static_cast<std::size_t>(l)];
+        values[0] = 0;
+        for (Quantity quantity : kQuantities) values[quantity] = sqlite3_column_int(row, column++);
+        if (l > 0 && values[Speed] != 0 && values[Direction] != 0) top = static_cast<std::int16_t>(l);
+    }
+    set.topWindLevel[i] = top;
+    auto& band = set.bandCode[i];
+    band.fill(' ');
+    if (const unsigned char* text = sqlite3_column_text(row, kBandsColumn)) {
+        const auto bytes = static_cast<std::size_t>(sqlite3_column_bytes(row, kBandsColumn));
+        std::copy_n(text, std::min(bytes, band.size()), band.begin());
+    }
+    set.pointCount[i] = sqlite3_column_int(row, kPointsColumn);
+}
+
+// Decodes every row of stmt into set from sounding number 1 on. keepGoing(n)
+// is asked after every kProgressEvery rows; false stops the read, which then
+// gives -1. Otherwise gives the number of rows read.
+template <class KeepGoing>
+int readRows(sqlite3* db, sqlite3_stmt* stmt, SoundingSet& set, KeepGoing&& keepGoing) {
+    int n = 0;
+    int rc = SQLITE_OK;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        ++n;
+        if (n % kProgressEvery == 0 && !keepGoing(n)) return -1;
+        set.ensureCapacity(n);
+        decodeRow(stmt, set, n);
+    }
+    if (rc != SQLITE_DONE) throw SQLite::Exception(db, rc);
+    return n;
+}
+
+bool reportAndGoOn(core::Progress* progress, std::int64_t done, std::int64_t total) {
+    if (!progress) return true;
+    progress->step(done, total);
+    return !progress->cancelRequested();
+}
+
+// Puts soundings 1..m of tail after sounding n of set.
+void appendRows(SoundingSet& set, int n, const SoundingSet& tail, int m) {
+    set.ensureCapacity(n + m);
+    auto append = [&](auto& to, const auto& from) {
+        std::copy_n(from.begin() + 1, m, to.begin() + n + 1);
+    };
+    append(set.key, tail.key);
+    append(set.time, tail.time);
+    append(set.badTemperature, tail.badTemperature);
+    append(set.badPressure, tail.badPressure);
+    append(set.level, tail.level);
+    append(set.topWindLevel, tail.topWindLevel);
+    append(set.bandCode, tail.bandCode);
+    append(set.pointCount, tail.pointCount);
+}
+
+// Reads the rows below middleKey into set on this thread while a worker reads
+// the rest on the second connection; the halves are then joined in key order,
+// the order one pass over the table gives. Gives the row count, -1 when cancelled.
+int readTwoHalves(sqlite3* db, sqlite3* other, const BoundRange& range, const KeyPlan& plan, SoundingSet& set,
+                  core::Progress* progress, std::int64_t total) {
+    StatementPtr headRows = prepareRows(db, range, {KeyBound::Below, plan.middleKey});
+    StatementPtr tailRows = prepareRows(other, range, {KeyBound::FromOn, plan.middleKey});
+    SoundingSet tail;
+    reserveRows(tail, plan.estimate - plan.estimate / 2);
+    std::atomic<int> tailDone{0};
+    std::atomic<bool> stop{false};
+    std::exception_ptr tailError;
+    int tailCount = 0;
+    std::thread worker([&] {
+        try {
+            tailCount = readRows(other, tailRows.get(), tail, [&](int done) {
+                tailDone.store(done, std::memory_order_relaxed);
+                return !stop.load(std::memory_order_relaxed);
+            });
+        } catch (...) {
+            tailError = std::current_exception();
+        }
+    });
+    int headCount = 0;
+    try {
+        headCount = readRows(db, headRows.get(), set, [&](int done) {
+            return reportAndGoOn(progress, done + tailDone.load(std::memory_order_relaxed), total);
+        });
+    } catch (...) {
+        stop = true;
+        worker.join();
+        throw;
+    }
+    if (headCount < 0) stop = true;
+    worker.join();
+    if (tailError) std::rethrow_exception(tailError);
+    if (headCount < 0) return -1;
+    appendRows(set, headCount, tail, tailCount);
+    return headCount + tailCount;
 }
 
 // Puts the first n soundings in ascending time order (equal times by key),
@@ -77,64 +307,32 @@ std::string retrievalSql(bool ignoreZeroGroundWind) {
     return sql;
 }
 
-RetrievalResult retrieveSoundings(SQLite::Database& db, const RetrievalQuery& query, SoundingSet& set,
-                                  core::Progress* progress) {
+RetrievalResult retrieveSoundings(SQLite::Database& database, const RetrievalQuery& query, SoundingSet& set,
+                                  core::Progress* progress, RetrievalStrategy strategy) {
     set.reset();
-    std::int64_t total = 0;
-    if (progress) {
-        SQLite::Statement count(db, "SELECT count(*)" + whereClause(query.ignoreZeroGroundWind));
-        bindRange(count, query);
-        if (count.executeStep()) total = count.getColumn(0).getInt64();
-    }
+    sqlite3* db = database.getHandle();
+    const BoundRange range(query);
+    const std::int64_t total = progress ? countRows(db, range) : 0;
     // The wide rows are read through the engine's own calls: one column fetch
     // per value without a wrapper object, which halves the time of a load.
-    sqlite3_stmt* prepared = nullptr;
-    const std::string sql = retrievalSql(query.ignoreZeroGroundWind);
-    if (sqlite3_prepare_v2(db.getHandle(), sql.c_str(), static_cast<int>(sql.size()), &prepared, nullptr) != SQLITE_OK)
-        throw SQLite::Exception(db.getHandle());
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> owner(prepared, sqlite3_finalize);
-    sqlite3_stmt* row = prepared;
-    const std::string from = core::isoDate(query.from);
-    const std::string dayAfter = core::isoDate(query.to + std::chrono::days{1});
-    sqlite3_bind_int64(row, 1, query.wmo);
-    sqlite3_bind_text(row, 2, from.c_str(), -1, SQLITE_STATIC);
-    sqlite3_bind_text(row, 3, dayAfter.c_str(), -1, SQLITE_STATIC);
+    std::optional<KeyPlan> plan;
+    if (strategy != RetrievalStrategy::OnePass) plan = planKeys(db, range);
+    if (plan) reserveRows(set, plan->estimate);
+    ConnectionPtr second(nullptr, sqlite3_close_v2);
+    if (plan && (strategy == RetrievalStrategy::TwoHalves || plan->estimate >= kSplitReadRows))
+        second = openSecondReader(db);
+
     int n = 0;
-    int rc = SQLITE_OK;
-    while ((rc = sqlite3_step(row)) == SQLITE_ROW) {
-        ++n;
-        if (progress && n % kProgressEvery == 0) {
-            progress->step(n, total);
-            if (progress->cancelRequested()) {
-                set.reset();
-                return RetrievalResult::Cancelled;
-            }
-        }
-        set.ensureCapacity(n);
-        const auto i = static_cast<std::size_t>(n);
-        set.key[i] = sqlite3_column_int(row, kKeyColumn);
-        set.time[i] = {static_cast<double>(sqlite3_column_int(row, kHrsColumn)), 0, 0, 0, 0};
-        set.badTemperature[i] = static_cast<std::int16_t>(sqlite3_column_int(row, kBadTemperatureColumn));
-        set.badPressure[i] = static_cast<std::int16_t>(sqlite3_column_int(row, kBadPressureColumn));
-        auto& levels = set.level[i];
-        std::int16_t top = 0;
-        int column = kFirstLevelColumn;
-        for (int l = 0; l < kLevelCount; ++l) {
-            auto& values = levels[static_cast<std::size_t>(l)];
-            values[0] = 0;
-            for (Quantity quantity : kQuantities) values[quantity] = sqlite3_column_int(row, column++);
-            if (l > 0 && values[Speed] != 0 && values[Direction] != 0) top = static_cast<std::int16_t>(l);
-        }
-        set.topWindLevel[i] = top;
-        auto& band = set.bandCode[i];
-        band.fill(' ');
-        if (const unsigned char* text = sqlite3_column_text(row, kBandsColumn)) {
-            const auto bytes = static_cast<std::size_t>(sqlite3_column_bytes(row, kBandsColumn));
-            std::copy_n(text, std::min(bytes, band.size()), band.begin());
-        }
-        set.pointCount[i] = sqlite3_column_int(row, kPointsColumn);
+    if (second) {
+        n = readTwoHalves(db, second.get(), range, *plan, set, progress, total);
+    } else {
+        StatementPtr rows = prepareRows(db, range, {});
+        n = readRows(db, rows.get(), set, [&](int done) { return reportAndGoOn(progress, done, total); });
     }
-    if (rc != SQLITE_DONE) throw SQLite::Exception(db.getHandle(), rc);
+    if (n < 0) {
+        set.reset();
+        return RetrievalResult::Cancelled;
+    }
     sortByTime(set, n);
     set.setCount(n);
     if (progress) progress->step(n, total);
