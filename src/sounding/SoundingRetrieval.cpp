@@ -21,6 +21,8 @@ namespace skyloom::sounding {
 namespace {
 
 constexpr int kProgressEvery = 1024;
+// A range spanning less than this share (1 / n) of the table's rows is read through the date index.
+constexpr std::int64_t kIndexedShare = 4;
 constexpr Quantity kQuantities[] = {Speed, Direction, Temperature, Pressure};
 // Column positions in the select list of retrievalSql.
 constexpr int kKeyColumn = 0;
@@ -56,9 +58,10 @@ struct BoundRange {
     bool ignoreZero;
 };
 
-// Which rows of the table one reader takes, by row key: all, those below key, or key and above.
+// Which rows of the table one reader takes, by row key: all, those below key,
+// or key and above; or, through the date index, only those of the range.
 struct KeyBound {
-    enum Kind { All, Below, FromOn } kind = All;
+    enum Kind { All, Below, FromOn, ThroughDateIndex } kind = All;
     std::int64_t key = 0;
 };
 
@@ -77,13 +80,22 @@ void bindRange(sqlite3_stmt* stmt, const BoundRange& range) {
     sqlite3_bind_text(stmt, 3, range.dayAfter.c_str(), -1, SQLITE_STATIC);
 }
 
+StatementPtr prepareBound(sqlite3* db, const std::string& sql, const BoundRange& range) {
+    StatementPtr stmt = prepare(db, sql);
+    bindRange(stmt.get(), range);
+    return stmt;
+}
+
 StatementPtr prepareRows(sqlite3* db, const BoundRange& range, KeyBound bound) {
     std::string sql = retrievalSql(range.ignoreZero);
+    if (bound.kind == KeyBound::ThroughDateIndex) {
+        sql.replace(sql.find(" NOT INDEXED"), 12, " INDEXED BY soundings_when");
+        return prepareBound(db, sql, range);
+    }
     // A bound on the row key is a seek in the table itself, allowed despite NOT INDEXED.
     if (bound.kind == KeyBound::Below) sql += " AND Key < ?4";
     if (bound.kind == KeyBound::FromOn) sql += " AND Key >= ?4";
-    StatementPtr stmt = prepare(db, sql);
-    bindRange(stmt.get(), range);
+    StatementPtr stmt = prepareBound(db, sql, range);
     if (bound.kind != KeyBound::All) sqlite3_bind_int64(stmt.get(), 4, bound.key);
     return stmt;
 }
@@ -103,10 +115,12 @@ std::int64_t countRows(sqlite3* db, const BoundRange& range) {
 }
 
 // Where the range lies in file order, found through the time index: about how
-// many rows it spans and the row key half way through them.
+// many rows it spans and the row key half way through them, and the highest
+// key (about the size of the table).
 struct KeyPlan {
     std::int64_t estimate = 0;
     std::int64_t middleKey = 0;
+    std::int64_t lastKey = 0;
 };
 
 std::optional<KeyPlan> planKeys(sqlite3* db, const BoundRange& range) {
@@ -124,12 +138,13 @@ std::optional<KeyPlan> planKeys(sqlite3* db, const BoundRange& range) {
     sqlite3_bind_int64(prepared, 1, range.firstHour);
     sqlite3_bind_int64(prepared, 2, range.hourAfter);
     if (sqlite3_step(prepared) != SQLITE_ROW) return std::nullopt;
-    if (sqlite3_column_type(prepared, 0) == SQLITE_NULL) return KeyPlan{};
+    const std::int64_t lastKey = sqlite3_column_int64(prepared, 2);
+    if (sqlite3_column_type(prepared, 0) == SQLITE_NULL) return KeyPlan{0, 0, lastKey};
     const std::int64_t first = sqlite3_column_int64(prepared, 0);
-    const std::int64_t end = sqlite3_column_type(prepared, 1) == SQLITE_NULL ? sqlite3_column_int64(prepared, 2) + 1
-                                                                               : sqlite3_column_int64(prepared, 1);
+    const std::int64_t end =
+        sqlite3_column_type(prepared, 1) == SQLITE_NULL ? lastKey + 1 : sqlite3_column_int64(prepared, 1);
     const std::int64_t estimate = std::max<std::int64_t>(0, end - first);
-    return KeyPlan{estimate, first + estimate / 2};
+    return KeyPlan{estimate, first + estimate / 2, lastKey};
 }
 
 // A read-only connection of its own to the file behind db, through the same
@@ -275,7 +290,13 @@ int readTwoHalves(sqlite3* db, sqlite3* other, const BoundRange& range, const Ke
 // moving every array together.
 void sortByTime(SoundingSet& set, int n) {
     const auto begin = set.time.begin() + 1;
-    if (std::is_sorted(begin, begin + n, [](const auto& a, const auto& b) { return a[0] < b[0]; })) return;
+    const auto firstKey = set.key.begin() + 1;
+    bool inOrder = true;
+    for (int i = 1; i < n && inOrder; ++i) {
+        const auto a = static_cast<std::size_t>(i - 1), b = static_cast<std::size_t>(i);
+        inOrder = begin[a][0] < begin[b][0] || (begin[a][0] == begin[b][0] && firstKey[a] < firstKey[b]);
+    }
+    if (inOrder) return;
     std::vector<int> order(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) order[static_cast<std::size_t>(i)] = i + 1;
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
@@ -318,15 +339,26 @@ RetrievalResult retrieveSoundings(SQLite::Database& database, const RetrievalQue
     std::optional<KeyPlan> plan;
     if (strategy != RetrievalStrategy::OnePass) plan = planKeys(db, range);
     if (plan) reserveRows(set, plan->estimate);
+    // A small part of a long file is found through the date index rather than
+    // by a pass over every row; the rows then come in date order.
+    KeyBound bound;
     ConnectionPtr second(nullptr, sqlite3_close_v2);
-    if (plan && (strategy == RetrievalStrategy::TwoHalves || plan->estimate >= kSplitReadRows))
+    if (plan && strategy == RetrievalStrategy::Automatic && plan->estimate * kIndexedShare < plan->lastKey)
+        bound.kind = KeyBound::ThroughDateIndex;
+    else if (plan && (strategy == RetrievalStrategy::TwoHalves || plan->estimate >= kSplitReadRows))
         second = openSecondReader(db);
 
     int n = 0;
     if (second) {
         n = readTwoHalves(db, second.get(), range, *plan, set, progress, total);
     } else {
-        StatementPtr rows = prepareRows(db, range, {});
+        StatementPtr rows(nullptr, sqlite3_finalize);
+        try {
+            rows = prepareRows(db, range, bound);
+        } catch (const SQLite::Exception&) {
+            if (bound.kind != KeyBound::ThroughDateIndex) throw;
+            rows = prepareRows(db, range, {});   // a file without the date index
+        }
         n = readRows(db, rows.get(), set, [&](int done) { return reportAndGoOn(progress, done, total); });
     }
     if (n < 0) {

@@ -23,9 +23,10 @@ enum class RetrievalResult { Loaded, Empty, Cancelled };
 
 // How the rows are read. Every way gives the same set.
 enum class RetrievalStrategy {
-    // Two halves on two connections for a large range (see kSplitReadRows), else one pass.
+    // A range that is a small part of the file through the date index; a large
+    // range in two halves on two connections (see kSplitReadRows); else one pass.
     Automatic,
-    // One pass on the caller's connection.
+    // One pass over the table in file order on the caller's connection.
     OnePass,
     // Two halves whenever a second connection to the file can be opened.
     TwoHalves,

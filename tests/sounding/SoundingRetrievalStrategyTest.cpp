@@ -175,6 +175,14 @@ TEST(RetrievalStrategy, thirtyYearsReadAlikeInHalvesAndInOnePass) {
     EXPECT_EQ(expectEveryWayAlike(t.path, {kAlbany, core::makeDate(2015, 1, 1), core::makeDate(2030, 1, 1), false}),
               2 * 1826);
     EXPECT_EQ(expectEveryWayAlike(t.path, {kAlbany, core::makeDate(2020, 1, 1), core::makeDate(2030, 1, 1), false}), 0);
+    // Short ranges, found through the date index.
+    EXPECT_EQ(expectEveryWayAlike(t.path, {kAlbany, core::makeDate(2005, 1, 1), core::makeDate(2005, 12, 31), false}),
+              2 * 365);
+    EXPECT_EQ(expectEveryWayAlike(t.path, {kAlbany, core::makeDate(1996, 2, 29), core::makeDate(1996, 2, 29), false}), 2);
+    const int shortWithWind =
+        expectEveryWayAlike(t.path, {kAlbany, core::makeDate(2011, 1, 1), core::makeDate(2013, 12, 31), true});
+    EXPECT_GT(shortWithWind, 1900);
+    EXPECT_LT(shortWithWind, 2 * 1095);
 }
 
 TEST(RetrievalStrategy, halvesOfAFileWrittenOutOfTimeOrderComeBackInTimeOrder) {
@@ -190,6 +198,8 @@ TEST(RetrievalStrategy, halvesOfAFileWrittenOutOfTimeOrderComeBackInTimeOrder) {
               2 * 366);
     EXPECT_EQ(expectEveryWayAlike(path, {kAlbany, core::makeDate(2020, 5, 1), core::makeDate(2020, 7, 31), false}),
               2 * 92);
+    // Near the seam of the two writes, through the date index.
+    EXPECT_EQ(expectEveryWayAlike(path, {kAlbany, core::makeDate(2020, 5, 30), core::makeDate(2020, 6, 2), false}), 8);
 }
 
 TEST(RetrievalStrategy, uncommittedRowsOfTheCallersConnectionAreRead) {
@@ -251,16 +261,21 @@ TEST(RetrievalStrategy, progressCountsEveryRowTheReadGives) {
     }
 }
 
-TEST(RetrievalStrategy, fileWithoutTheTimeIndexIsReadInOnePassAlike) {
-    test::TempFolder folder;
-    const std::string path = StationFileBuilder::pathFor(folder.dir(), kAlbany);
-    StationFileBuilder(path, kAlbany).addTwiceDaily(core::makeDate(2010, 1, 1), core::makeDate(2017, 12, 31)).write();
-    {
-        test::ScriptedPrompter prompter;
-        auto file = StationDataFile::open(path, false, prompter);
-        ASSERT_TRUE(file);
-        file->db().exec("DROP INDEX soundings_hrs");
+TEST(RetrievalStrategy, filesWithoutTheTimeOrTheDateIndexReadAlike) {
+    for (const char* index : {"soundings_hrs", "soundings_when"}) {
+        test::TempFolder folder;
+        const std::string path = StationFileBuilder::pathFor(folder.dir(), kAlbany);
+        StationFileBuilder(path, kAlbany).addTwiceDaily(core::makeDate(2010, 1, 1), core::makeDate(2017, 12, 31)).write();
+        {
+            test::ScriptedPrompter prompter;
+            auto file = StationDataFile::open(path, false, prompter);
+            ASSERT_TRUE(file);
+            file->db().exec(std::string("DROP INDEX ") + index);
+        }
+        EXPECT_EQ(expectEveryWayAlike(path, {kAlbany, core::makeDate(2010, 1, 1), core::makeDate(2017, 12, 31), false}),
+                  2 * 2922)
+            << index;
+        EXPECT_EQ(expectEveryWayAlike(path, {kAlbany, core::makeDate(2012, 3, 1), core::makeDate(2012, 3, 31), true}), 62)
+            << index;
     }
-    EXPECT_EQ(expectEveryWayAlike(path, {kAlbany, core::makeDate(2010, 1, 1), core::makeDate(2017, 12, 31), false}),
-              2 * 2922);
 }
