@@ -147,21 +147,31 @@ std::optional<KeyPlan> planKeys(sqlite3* db, const BoundRange& range) {
     return KeyPlan{estimate, first + estimate / 2, lastKey};
 }
 
-// A read-only connection of its own to the file behind db, through the same
-// file layer; none for a database without a file, one with an open
-// transaction (its uncommitted rows would be missing) or an engine built
+// Where a second reader finds the file behind db: its name and file layer.
+// None for a database without a file, one with an open transaction (its
+// uncommitted rows would be missing from the other half) or an engine built
 // without thread support.
-ConnectionPtr openSecondReader(sqlite3* db) {
-    ConnectionPtr none(nullptr, sqlite3_close_v2);
-    if (!sqlite3_threadsafe() || !sqlite3_get_autocommit(db)) return none;
+struct ReaderSource {
+    std::string file;
+    std::string layer;
+};
+
+std::optional<ReaderSource> secondReaderSource(sqlite3* db) {
+    if (!sqlite3_threadsafe() || !sqlite3_get_autocommit(db)) return std::nullopt;
     const char* file = sqlite3_db_filename(db, "main");
-    if (!file || !*file) return none;
+    if (!file || !*file) return std::nullopt;
     sqlite3_vfs* vfs = nullptr;
-    if (sqlite3_file_control(db, "main", SQLITE_FCNTL_VFS_POINTER, &vfs) != SQLITE_OK || !vfs) return none;
+    if (sqlite3_file_control(db, "main", SQLITE_FCNTL_VFS_POINTER, &vfs) != SQLITE_OK || !vfs) return std::nullopt;
+    return ReaderSource{file, vfs->zName};
+}
+
+// A read-only connection of its own; none when the file cannot be opened so.
+ConnectionPtr openReader(const ReaderSource& source) {
     sqlite3* other = nullptr;
-    const int rc = sqlite3_open_v2(file, &other, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, vfs->zName);
+    const int rc = sqlite3_open_v2(source.file.c_str(), &other, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
+                                   source.layer.c_str());
     ConnectionPtr owner(other, sqlite3_close_v2);
-    if (rc != SQLITE_OK) return none;
+    if (rc != SQLITE_OK) return ConnectionPtr(nullptr, sqlite3_close_v2);
     sqlite3_busy_timeout(other, 5000);
     return owner;
 }
@@ -245,25 +255,32 @@ void appendRows(SoundingSet& set, int n, const SoundingSet& tail, int m) {
     append(set.pointCount, tail.pointCount);
 }
 
-// Reads the rows below middleKey into set on this thread while a worker reads
-// the rest on the second connection; the halves are then joined in key order,
-// the order one pass over the table gives. Gives the row count, -1 when cancelled.
-int readTwoHalves(sqlite3* db, sqlite3* other, const BoundRange& range, const KeyPlan& plan, SoundingSet& set,
-                  core::Progress* progress, std::int64_t total) {
+// Reads the rows below middleKey into set on this thread while a worker opens
+// a connection of its own and reads the rest; the halves are then joined in key
+// order, the order one pass over the table gives. When the worker cannot open
+// the file, this thread reads the rest afterwards. Gives the row count, -1 when
+// cancelled.
+int readTwoHalves(sqlite3* db, const ReaderSource& source, const BoundRange& range, const KeyPlan& plan,
+                  SoundingSet& set, core::Progress* progress, std::int64_t total) {
+    const KeyBound tailBound{KeyBound::FromOn, plan.middleKey};
     StatementPtr headRows = prepareRows(db, range, {KeyBound::Below, plan.middleKey});
-    StatementPtr tailRows = prepareRows(other, range, {KeyBound::FromOn, plan.middleKey});
     SoundingSet tail;
     reserveRows(tail, plan.estimate - plan.estimate / 2);
     std::atomic<int> tailDone{0};
     std::atomic<bool> stop{false};
     std::exception_ptr tailError;
+    bool tailRead = false;
     int tailCount = 0;
     std::thread worker([&] {
         try {
-            tailCount = readRows(other, tailRows.get(), tail, [&](int done) {
+            const ConnectionPtr other = openReader(source);
+            if (!other) return;
+            const StatementPtr tailRows = prepareRows(other.get(), range, tailBound);
+            tailCount = readRows(other.get(), tailRows.get(), tail, [&](int done) {
                 tailDone.store(done, std::memory_order_relaxed);
                 return !stop.load(std::memory_order_relaxed);
             });
+            tailRead = tailCount >= 0;
         } catch (...) {
             tailError = std::current_exception();
         }
@@ -282,6 +299,12 @@ int readTwoHalves(sqlite3* db, sqlite3* other, const BoundRange& range, const Ke
     worker.join();
     if (tailError) std::rethrow_exception(tailError);
     if (headCount < 0) return -1;
+    if (!tailRead) {
+        const StatementPtr tailRows = prepareRows(db, range, tailBound);
+        tailCount = readRows(db, tailRows.get(), tail,
+                             [&](int done) { return reportAndGoOn(progress, headCount + done, total); });
+        if (tailCount < 0) return -1;
+    }
     appendRows(set, headCount, tail, tailCount);
     return headCount + tailCount;
 }
@@ -342,15 +365,15 @@ RetrievalResult retrieveSoundings(SQLite::Database& database, const RetrievalQue
     // A small part of a long file is found through the date index rather than
     // by a pass over every row; the rows then come in date order.
     KeyBound bound;
-    ConnectionPtr second(nullptr, sqlite3_close_v2);
+    std::optional<ReaderSource> second;
     if (plan && strategy == RetrievalStrategy::Automatic && plan->estimate * kIndexedShare < plan->lastKey)
         bound.kind = KeyBound::ThroughDateIndex;
     else if (plan && (strategy == RetrievalStrategy::TwoHalves || plan->estimate >= kSplitReadRows))
-        second = openSecondReader(db);
+        second = secondReaderSource(db);
 
     int n = 0;
     if (second) {
-        n = readTwoHalves(db, second.get(), range, *plan, set, progress, total);
+        n = readTwoHalves(db, *second, range, *plan, set, progress, total);
     } else {
         StatementPtr rows(nullptr, sqlite3_finalize);
         try {

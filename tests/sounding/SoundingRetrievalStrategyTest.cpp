@@ -279,3 +279,22 @@ TEST(RetrievalStrategy, filesWithoutTheTimeOrTheDateIndexReadAlike) {
             << index;
     }
 }
+
+TEST(RetrievalStrategy, secondHalfIsReadOnTheCallersConnectionWhenTheFileCannotBeOpenedAgain) {
+    test::TempFolder folder;
+    const std::string path = StationFileBuilder::pathFor(folder.dir(), kAlbany);
+    StationFileBuilder(path, kAlbany).addTwiceDaily(core::makeDate(2010, 1, 1), core::makeDate(2015, 12, 31)).write();
+    test::ScriptedPrompter prompter;
+    auto file = StationDataFile::open(path, false, prompter);
+    ASSERT_TRUE(file);
+    const RetrievalQuery q{kAlbany, core::makeDate(2010, 1, 1), core::makeDate(2015, 12, 31), false};
+    const SoundingSet plain = plainRead(file->db(), q);
+    // The open connection keeps reading the removed file; a new one cannot find it.
+    std::filesystem::remove(path);
+    SoundingSet set;
+    Recording progress;
+    ASSERT_EQ(retrieveSoundings(file->db(), q, set, &progress, RetrievalStrategy::TwoHalves), RetrievalResult::Loaded);
+    expectSameSet(set, plain, "file gone");
+    EXPECT_EQ(set.count(), 2 * 2191);
+    EXPECT_EQ(progress.steps.back(), 2 * 2191);
+}
