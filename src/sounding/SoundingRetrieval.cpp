@@ -7,6 +7,7 @@
 #include <exception>
 #include <memory>
 #include <optional>
+#include <system_error>
 #include <thread>
 
 #include <SQLiteCpp/Database.h>
@@ -259,8 +260,9 @@ void appendRows(SoundingSet& set, int n, const SoundingSet& tail, int m) {
 
 // Reads the rows below middleKey into set on this thread while a worker opens
 // a connection of its own and reads the rest; the halves are then joined in key
-// order, the order one pass over the table gives. When the worker cannot open
-// the file, this thread reads the rest afterwards. Gives the row count, -1 when
+// order, the order one pass over the table gives. When there is no thread to
+// be had or the worker cannot open the file, this thread reads the rest
+// afterwards. Gives the row count, -1 when
 // cancelled.
 int readTwoHalves(sqlite3* db, const ReaderSource& source, const BoundRange& range, const KeyPlan& plan,
                   SoundingSet& set, core::Progress* progress, std::int64_t total) {
@@ -273,7 +275,7 @@ int readTwoHalves(sqlite3* db, const ReaderSource& source, const BoundRange& ran
     std::exception_ptr tailError;
     bool tailRead = false;
     int tailCount = 0;
-    std::thread worker([&] {
+    auto readTail = [&] {
         try {
             const ConnectionPtr other = openReader(source);
             if (!other) return;
@@ -286,7 +288,16 @@ int readTwoHalves(sqlite3* db, const ReaderSource& source, const BoundRange& ran
         } catch (...) {
             tailError = std::current_exception();
         }
-    });
+    };
+    std::thread worker;
+    try {
+        worker = std::thread(readTail);
+    } catch (const std::system_error&) {
+        // No thread to be had: this one reads the second half after the first.
+    }
+    auto joinWorker = [&] {
+        if (worker.joinable()) worker.join();
+    };
     int headCount = 0;
     try {
         headCount = readRows(db, headRows.get(), set, [&](int done) {
@@ -294,11 +305,11 @@ int readTwoHalves(sqlite3* db, const ReaderSource& source, const BoundRange& ran
         });
     } catch (...) {
         stop = true;
-        worker.join();
+        joinWorker();
         throw;
     }
     if (headCount < 0) stop = true;
-    worker.join();
+    joinWorker();
     if (tailError) std::rethrow_exception(tailError);
     if (headCount < 0) return -1;
     if (!tailRead) {
