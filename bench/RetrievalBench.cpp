@@ -66,6 +66,9 @@ void BM_RetrievalAutomaticWithProgress(benchmark::State& state) {
 }
 BENCHMARK(BM_RetrievalOnePass)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RetrievalAutomatic)->Unit(benchmark::kMillisecond)->UseRealTime();
+// The same with the CPU time of both readers: what the split costs in all.
+BENCHMARK(BM_RetrievalAutomatic)->Name("BM_RetrievalAutomaticBothThreadsCpu")->Unit(benchmark::kMillisecond)
+    ->UseRealTime()->MeasureProcessCPUTime();
 BENCHMARK(BM_RetrievalAutomaticWithProgress)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // One year of the thirty: below the size where a second reader pays.
