@@ -262,8 +262,7 @@ void appendRows(SoundingSet& set, int n, const SoundingSet& tail, int m) {
 // a connection of its own and reads the rest; the halves are then joined in key
 // order, the order one pass over the table gives. When there is no thread to
 // be had or the worker cannot open the file, this thread reads the rest
-// afterwards. Gives the row count, -1 when
-// cancelled.
+// afterwards. Gives the row count, -1 when cancelled.
 int readTwoHalves(sqlite3* db, const ReaderSource& source, const BoundRange& range, const KeyPlan& plan,
                   SoundingSet& set, core::Progress* progress, std::int64_t total) {
     const KeyBound tailBound{KeyBound::FromOn, plan.middleKey};
