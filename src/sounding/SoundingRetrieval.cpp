@@ -1,6 +1,7 @@
 #include "sounding/SoundingRetrieval.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -59,11 +60,12 @@ struct BoundRange {
     bool ignoreZero;
 };
 
-// Which rows of the table one reader takes, by row key: all, those below key,
-// or key and above; or, through the date index, only those of the range.
+// Which rows of the table one read takes: by row key, all or those from `from`
+// (when given) up to below `below` (when given); or, through the date index,
+// only those of the range.
 struct KeyBound {
-    enum Kind { All, Below, FromOn, ThroughDateIndex } kind = All;
-    std::int64_t key = 0;
+    bool throughDateIndex = false;
+    std::optional<std::int64_t> from, below;
 };
 
 StatementPtr prepare(sqlite3* db, const std::string& sql) {
@@ -89,15 +91,16 @@ StatementPtr prepareBound(sqlite3* db, const std::string& sql, const BoundRange&
 
 StatementPtr prepareRows(sqlite3* db, const BoundRange& range, KeyBound bound) {
     std::string sql = retrievalSql(range.ignoreZero);
-    if (bound.kind == KeyBound::ThroughDateIndex) {
+    if (bound.throughDateIndex) {
         sql.replace(sql.find(" NOT INDEXED"), 12, " INDEXED BY soundings_when");
         return prepareBound(db, sql, range);
     }
     // A bound on the row key is a seek in the table itself, allowed despite NOT INDEXED.
-    if (bound.kind == KeyBound::Below) sql += " AND Key < ?4";
-    if (bound.kind == KeyBound::FromOn) sql += " AND Key >= ?4";
+    if (bound.from) sql += " AND Key >= ?4";
+    if (bound.below) sql += " AND Key < ?5";
     StatementPtr stmt = prepareBound(db, sql, range);
-    if (bound.kind != KeyBound::All) sqlite3_bind_int64(stmt.get(), 4, bound.key);
+    if (bound.from) sqlite3_bind_int64(stmt.get(), 4, *bound.from);
+    if (bound.below) sqlite3_bind_int64(stmt.get(), 5, *bound.below);
     return stmt;
 }
 
@@ -116,11 +119,11 @@ std::int64_t countRows(sqlite3* db, const BoundRange& range) {
 }
 
 // Where the range lies in file order, found through the time index: about how
-// many rows it spans and the row key half way through them, and the highest
+// many rows it spans from which row key on, and the highest
 // key (about the size of the table).
 struct KeyPlan {
     std::int64_t estimate = 0;
-    std::int64_t middleKey = 0;
+    std::int64_t firstKey = 0;
     std::int64_t lastKey = 0;
 };
 
@@ -145,7 +148,7 @@ std::optional<KeyPlan> planKeys(sqlite3* db, const BoundRange& range) {
     const std::int64_t end =
         sqlite3_column_type(prepared, 1) == SQLITE_NULL ? lastKey + 1 : sqlite3_column_int64(prepared, 1);
     const std::int64_t estimate = std::max<std::int64_t>(0, end - first);
-    return KeyPlan{estimate, first + estimate / 2, lastKey};
+    return KeyPlan{estimate, first, lastKey};
 }
 
 // Where a second reader finds the file behind db: its name and file layer.
@@ -220,15 +223,16 @@ void decodeRow(sqlite3_stmt* row, SoundingSet& set, int n) {
 }
 
 // Decodes every row of stmt into set from sounding number 1 on. keepGoing(n)
-// is asked after every kProgressEvery rows; false stops the read, which then
-// gives -1. Otherwise gives the number of rows read.
+// is asked whenever `before` (the rows this thread read earlier) + n reaches a
+// multiple of kProgressEvery; false stops the read, which then gives -1.
+// Otherwise gives the number of rows read.
 template <class KeepGoing>
-int readRows(sqlite3* db, sqlite3_stmt* stmt, SoundingSet& set, KeepGoing&& keepGoing) {
+int readRows(sqlite3* db, sqlite3_stmt* stmt, SoundingSet& set, int before, KeepGoing&& keepGoing) {
     int n = 0;
     int rc = SQLITE_OK;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         ++n;
-        if (n % kProgressEvery == 0 && !keepGoing(n)) return -1;
+        if ((before + n) % kProgressEvery == 0 && !keepGoing(n)) return -1;
         set.ensureCapacity(n);
         decodeRow(stmt, set, n);
     }
@@ -258,67 +262,94 @@ void appendRows(SoundingSet& set, int n, const SoundingSet& tail, int m) {
     append(set.pointCount, tail.pointCount);
 }
 
-// Reads the rows below middleKey into set on this thread while a worker opens
-// a connection of its own and reads the rest; the halves are then joined in key
-// order, the order one pass over the table gives. When there is no thread to
-// be had or the worker cannot open the file, this thread reads the rest
-// afterwards. Gives the row count, -1 when cancelled.
-int readTwoHalves(sqlite3* db, const ReaderSource& source, const BoundRange& range, const KeyPlan& plan,
-                  SoundingSet& set, core::Progress* progress, std::int64_t total) {
-    const KeyBound tailBound{KeyBound::FromOn, plan.middleKey};
-    StatementPtr headRows = prepareRows(db, range, {KeyBound::Below, plan.middleKey});
-    SoundingSet tail;
-    reserveRows(tail, plan.estimate - plan.estimate / 2);
-    std::atomic<int> tailDone{0};
+// Reads the range in kParts parts by row key, shared out between this thread
+// and a worker with a connection of its own: each takes the next part not yet
+// taken until none is left, so that a worker that gets no processor costs
+// little, and the parts are then joined in key order, the order one pass over
+// the table gives. This thread starts with the first part, read straight into
+// set. Gives the row count, -1 when cancelled.
+int readInParts(sqlite3* db, const ReaderSource& source, const BoundRange& range, const KeyPlan& plan,
+                SoundingSet& set, core::Progress* progress, std::int64_t total) {
+    constexpr int kParts = 8;
+    auto partBound = [&](int p) {
+        KeyBound bound;
+        if (p > 0) bound.from = plan.firstKey + plan.estimate * p / kParts;
+        if (p < kParts - 1) bound.below = plan.firstKey + plan.estimate * (p + 1) / kParts;
+        return bound;
+    };
+    std::array<SoundingSet, kParts> parts;           // part 0 is read into set
+    std::array<int, kParts> counts{};
+    for (int p = 1; p < kParts; ++p) reserveRows(parts[static_cast<std::size_t>(p)], plan.estimate / kParts);
+    auto partSet = [&](int p) -> SoundingSet& { return p == 0 ? set : parts[static_cast<std::size_t>(p)]; };
+    std::atomic<int> nextPart{1};
+    std::atomic<int> workerRows{0};
     std::atomic<bool> stop{false};
-    std::exception_ptr tailError;
-    bool tailRead = false;
-    int tailCount = 0;
-    auto readTail = [&] {
+    std::exception_ptr workerError;
+
+    auto work = [&] {
         try {
             const ConnectionPtr other = openReader(source);
             if (!other) return;
-            const StatementPtr tailRows = prepareRows(other.get(), range, tailBound);
-            tailCount = readRows(other.get(), tailRows.get(), tail, [&](int done) {
-                tailDone.store(done, std::memory_order_relaxed);
-                return !stop.load(std::memory_order_relaxed);
-            });
-            tailRead = tailCount >= 0;
+            int ownRows = 0;
+            for (int p; !stop.load() && (p = nextPart.fetch_add(1)) < kParts;) {
+                const StatementPtr rows = prepareRows(other.get(), range, partBound(p));
+                int reported = 0;
+                const int n = readRows(other.get(), rows.get(), partSet(p), ownRows, [&](int done) {
+                    workerRows.fetch_add(done - reported, std::memory_order_relaxed);
+                    reported = done;
+                    return !stop.load(std::memory_order_relaxed);
+                });
+                if (n < 0) return;
+                workerRows.fetch_add(n - reported, std::memory_order_relaxed);
+                counts[static_cast<std::size_t>(p)] = n;
+                ownRows += n;
+            }
         } catch (...) {
-            tailError = std::current_exception();
+            workerError = std::current_exception();
+            stop = true;
         }
     };
     std::thread worker;
     try {
-        worker = std::thread(readTail);
+        worker = std::thread(work);
     } catch (const std::system_error&) {
-        // No thread to be had: this one reads the second half after the first.
+        // No thread to be had: this one reads every part.
     }
     auto joinWorker = [&] {
         if (worker.joinable()) worker.join();
     };
-    int headCount = 0;
+
+    bool cancelled = false;
     try {
-        headCount = readRows(db, headRows.get(), set, [&](int done) {
-            return reportAndGoOn(progress, done + tailDone.load(std::memory_order_relaxed), total);
-        });
+        int ownRows = 0;
+        for (int p = 0; !stop.load() && p < kParts; p = nextPart.fetch_add(1)) {
+            const StatementPtr rows = prepareRows(db, range, partBound(p));
+            const int n = readRows(db, rows.get(), partSet(p), ownRows, [&](int done) {
+                return reportAndGoOn(progress, ownRows + done + workerRows.load(std::memory_order_relaxed), total);
+            });
+            if (n < 0) {
+                cancelled = true;
+                stop = true;
+                break;
+            }
+            counts[static_cast<std::size_t>(p)] = n;
+            ownRows += n;
+        }
     } catch (...) {
         stop = true;
         joinWorker();
         throw;
     }
-    if (headCount < 0) stop = true;
     joinWorker();
-    if (tailError) std::rethrow_exception(tailError);
-    if (headCount < 0) return -1;
-    if (!tailRead) {
-        const StatementPtr tailRows = prepareRows(db, range, tailBound);
-        tailCount = readRows(db, tailRows.get(), tail,
-                             [&](int done) { return reportAndGoOn(progress, headCount + done, total); });
-        if (tailCount < 0) return -1;
+    if (workerError) std::rethrow_exception(workerError);
+    if (cancelled) return -1;
+    int n = counts[0];
+    for (int p = 1; p < kParts; ++p) {
+        const auto part = static_cast<std::size_t>(p);
+        appendRows(set, n, parts[part], counts[part]);
+        n += counts[part];
     }
-    appendRows(set, headCount, tail, tailCount);
-    return headCount + tailCount;
+    return n;
 }
 
 // Puts the first n soundings in ascending time order (equal times by key),
@@ -377,22 +408,23 @@ RetrievalResult retrieveSoundings(SQLite::Database& database, const RetrievalQue
     KeyBound bound;
     std::optional<ReaderSource> second;
     if (plan && strategy == RetrievalStrategy::Automatic && plan->estimate * kIndexedShare < plan->lastKey)
-        bound.kind = KeyBound::ThroughDateIndex;
-    else if (plan && (strategy == RetrievalStrategy::TwoHalves || plan->estimate >= kSplitReadRows))
+        bound.throughDateIndex = true;
+    else if (plan && (strategy == RetrievalStrategy::TwoReaders ||
+                      (plan->estimate >= kSplitReadRows && std::thread::hardware_concurrency() > 1)))
         second = secondReaderSource(db);
 
     int n = 0;
     if (second) {
-        n = readTwoHalves(db, *second, range, *plan, set, progress, total);
+        n = readInParts(db, *second, range, *plan, set, progress, total);
     } else {
         StatementPtr rows(nullptr, sqlite3_finalize);
         try {
             rows = prepareRows(db, range, bound);
         } catch (const SQLite::Exception&) {
-            if (bound.kind != KeyBound::ThroughDateIndex) throw;
+            if (!bound.throughDateIndex) throw;
             rows = prepareRows(db, range, {});   // a file without the date index
         }
-        n = readRows(db, rows.get(), set, [&](int done) { return reportAndGoOn(progress, done, total); });
+        n = readRows(db, rows.get(), set, 0, [&](int done) { return reportAndGoOn(progress, done, total); });
     }
     if (n < 0) {
         set.reset();
