@@ -277,7 +277,7 @@ int readInParts(sqlite3* db, const ReaderSource& source, const BoundRange& range
         if (p < kParts - 1) bound.below = plan.firstKey + plan.estimate * (p + 1) / kParts;
         return bound;
     };
-    std::array<SoundingSet, kParts> parts;           // part 0 is read into set
+    std::array<SoundingSet, kParts> parts;           // the first is read into set itself
     std::array<int, kParts> counts{};
     for (int p = 1; p < kParts; ++p) reserveRows(parts[static_cast<std::size_t>(p)], plan.estimate / kParts);
     auto partSet = [&](int p) -> SoundingSet& { return p == 0 ? set : parts[static_cast<std::size_t>(p)]; };
