@@ -21,16 +21,37 @@ struct RetrievalQuery {
 
 enum class RetrievalResult { Loaded, Empty, Cancelled };
 
+// How the rows are read. Every way gives the same set.
+enum class RetrievalStrategy {
+    // A range that is a small part of the file through the date index; a large
+    // range by two readers (see kSplitReadRows) on a machine with more than one
+    // processor; else one pass.
+    Automatic,
+    // One pass over the table in file order on the caller's connection.
+    OnePass,
+    // Two readers whenever a second connection to the file can be opened.
+    TwoReaders,
+};
+
+// Ranges estimated to hold at least this many soundings are read by two
+// readers at once: the caller's thread and a worker thread on a read-only
+// connection of its own take parts of the range in turn. Below it the thread
+// and the connection cost more than they save.
+inline constexpr int kSplitReadRows = 4000;
+
 // The SQL of the query: parameters 1 wmo, 2 first day, 3 the day after the last
 // one (so any time part stored with a date still falls inside the range).
 // The caller gets the soundings in ascending time order from retrieveSoundings.
 std::string retrievalSql(bool ignoreZeroGroundWind);
 
-// Reads the soundings of the range into set (emptied first) in one pass, growing
-// its arrays in steps of 1000, and sets each sounding's top wind level. Reports
-// through progress (when given) and stops when it asks to cancel (the set is then
-// left empty).
+// Reads the soundings of the range into set (emptied first), growing its arrays
+// in steps of 1000, and sets each sounding's top wind level. Reports through
+// progress (when given; only ever called on the caller's thread) and stops when
+// it asks to cancel (the set is then left empty). A second connection is only
+// opened when db is a file without an open transaction, so that both readers see
+// the same committed rows.
 RetrievalResult retrieveSoundings(SQLite::Database& db, const RetrievalQuery& query, SoundingSet& set,
-                                  core::Progress* progress = nullptr);
+                                  core::Progress* progress = nullptr,
+                                  RetrievalStrategy strategy = RetrievalStrategy::Automatic);
 
 }  // namespace skyloom::sounding
