@@ -84,23 +84,35 @@ CurveLine curveLineOf(const power::GeneratorRecord& g, double xEndKnots) {
     return c;
 }
 
-SpeedBins speedBins(const SoundingSeries& s, int binCount) {
+SpeedBins speedBins(const SoundingSeries& s, int binCount, double binKnots) {
     SpeedBins b;
+    b.binKnots = binKnots > 0 ? binKnots : kSpeedBinKnots;
     b.timeShare.assign(static_cast<std::size_t>(std::max(0, binCount)), 0.0);
     b.energyShare = b.timeShare;
     const std::size_t n = std::min({s.speedKnots.size(), s.powerKw.size(), s.hours.size()});
     double allHours = 0, allEnergy = 0;
+    auto add = [&b](std::size_t bin, double share, double h, double e) {
+        b.timeShare[bin] += share * h;
+        b.energyShare[bin] += share * e;
+    };
     for (std::size_t i = 0; i < n; ++i) {
         const double h = s.hours[i];
         const double e = powerOrZero(s.powerKw[i]) * h;
         allHours += h;
         allEnergy += e;
-        const double v = s.speedKnots[i];
-        if (v < 0 || binCount <= 0) continue;
-        const auto bin = static_cast<std::size_t>(v);
-        if (bin >= b.timeShare.size()) continue;   // beyond the graph: counted in the totals only
-        b.timeShare[bin] += h;
-        b.energyShare[bin] += e;
+        if (b.timeShare.empty()) continue;
+        // Position in bins, measured from the first centre.
+        const double pos = s.speedKnots[i] / b.binKnots - 0.5;
+        const auto last = static_cast<double>(b.timeShare.size() - 1);
+        if (pos > last) continue;
+        if (pos <= 0) {
+            add(0, 1, h, e);
+            continue;
+        }
+        const auto lower = static_cast<std::size_t>(pos);
+        const double upperShare = pos - static_cast<double>(lower);
+        add(lower, 1 - upperShare, h, e);
+        if (upperShare > 0) add(lower + 1, upperShare, h, e);
     }
     for (double& x : b.timeShare) x = allHours > 0 ? x / allHours : 0;
     for (double& x : b.energyShare) x = allEnergy > 0 ? x / allEnergy : 0;
@@ -110,16 +122,22 @@ SpeedBins speedBins(const SoundingSeries& s, int binCount) {
 namespace {
 
 // Bin shares as a curve through the bin centres whose peak stands at peakKw.
-std::vector<PlotPoint> scaledBins(const std::vector<double>& share, double peakKw) {
+std::vector<PlotPoint> scaledBins(const std::vector<double>& share, double binKnots, double peakKw) {
     std::vector<PlotPoint> out;
     const double top = share.empty() ? 0 : *std::max_element(share.begin(), share.end());
     if (top <= 0) return out;
     for (std::size_t b = 0; b < share.size(); ++b)
-        out.push_back({static_cast<double>(b) + 0.5, share[b] / top * peakKw});
+        out.push_back({(static_cast<double>(b) + 0.5) * binKnots, share[b] / top * peakKw});
     return out;
 }
 
-std::string percentText(double share) { return core::formatNumber(share * 100, "0.0") + "%"; }
+// "peak 12.8% at 16 mph": the largest bin share and the speed of its centre.
+std::string peakText(const std::vector<double>& share, double binKnots, const sounding::Units& units) {
+    const auto top = std::max_element(share.begin(), share.end());
+    const double centre = (static_cast<double>(top - share.begin()) + 0.5) * binKnots * units.speedFactor();
+    return "peak " + core::formatNumber(*top * 100, "0.0") + "% at " + core::formatNumber(centre, "0") + " " +
+           std::string(units.speedUnit());
+}
 
 double curveEndKnots(const power::GeneratorRecord& g) {
     double end = std::max(g.cutInSpeed, g.cutOut);
@@ -161,7 +179,7 @@ PowerCurveModel buildPowerCurve(const sounding::Units& units, const power::Gener
     const double xTop = std::ceil(displayEnd / xStep - 1e-9) * xStep;
     m.xAxis = labelsBetween(0, xTop, xStep, factor);
     m.xMaxKnots = xTop / factor;
-    const double yStep = niceStep(kwTop * 1.1, 5);
+    const double yStep = niceStep(kwTop * 1.1, 6);
     const double yTop = std::ceil(kwTop * 1.1 / yStep - 1e-9) * yStep;
     m.yAxis = labelsBetween(0, yTop, yStep, 1);
     m.yMaxKw = yTop;
@@ -177,22 +195,23 @@ PowerCurveModel buildPowerCurve(const sounding::Units& units, const power::Gener
         m.cutOutLabel = "Cut-out " + speedNumber(*m.curve.cutOutKnots * factor) + " " + unitText(units);
     if (extras.comparison) {
         m.comparison = curveLineOf(*extras.comparison, m.xMaxKnots);
-        m.legend.push_back("Black: " + extras.comparison->name);
+        m.legend.push_back("Black: " + extras.comparison->name + ", chosen for comparison");
     }
     if ((extras.powerBand || extras.energyDistribution) && !series.hours.empty()) {
-        const SpeedBins bins = speedBins(series, static_cast<int>(std::ceil(m.xMaxKnots)));
+        const SpeedBins bins =
+            speedBins(series, static_cast<int>(std::ceil(m.xMaxKnots / kSpeedBinKnots)), kSpeedBinKnots);
         const double peak = kDistributionPeak * m.yMaxKw;
         if (extras.powerBand) {
-            m.powerBand = scaledBins(bins.energyShare, peak);
-            const double top = m.powerBand.empty() ? 0 : *std::max_element(bins.energyShare.begin(), bins.energyShare.end());
-            m.legend.push_back("Black: Power Band Curve, share of the energy made at each speed (peak " +
-                               percentText(top) + " per knot)");
+            m.powerBand = scaledBins(bins.energyShare, bins.binKnots, peak);
+            if (!m.powerBand.empty())
+                m.legend.push_back("Black dashed: Power Band Curve, energy made by wind speed (" +
+                                   peakText(bins.energyShare, bins.binKnots, units) + ")");
         }
         if (extras.energyDistribution) {
-            m.distribution = scaledBins(bins.timeShare, peak);
-            const double top = m.distribution.empty() ? 0 : *std::max_element(bins.timeShare.begin(), bins.timeShare.end());
-            m.legend.push_back("Red: Energy Distribution Curve, share of the time at each speed (peak " +
-                               percentText(top) + " per knot)");
+            m.distribution = scaledBins(bins.timeShare, bins.binKnots, peak);
+            if (!m.distribution.empty())
+                m.legend.push_back("Red: Energy Distribution Curve, time at each wind speed (" +
+                                   peakText(bins.timeShare, bins.binKnots, units) + ")");
         }
     }
     return m;
@@ -209,7 +228,7 @@ void addPowerCurve(Graph1Model& graph, const power::GeneratorRecord& g) {
     for (const auto& p : c.points)
         graph.powerCurve.push_back({std::min(p.x, kGraphMaxSpeed), p.y / axisTop * kGraphMaxHeight});
     graph.powerCurveCutOutKnots = c.cutOutKnots;
-    graph.powerCurveLabel = "Power Curve of " + g.name + " (kW up to " + axisNumber(axisTop) + " at the top)";
+    graph.powerCurveLabel = "Power Curve of " + g.name + ": 0 to " + axisNumber(axisTop) + " kW from bottom to top";
 }
 
 std::vector<AxisLabel> dateAxis(double fromHours, double toHours) {
@@ -334,9 +353,10 @@ EnergyGraphModel buildEnergyGraph(EnergyGraphKind kind, std::shared_ptr<const En
     else
         m.yCaption = stored ? "Energy stored (MWh)" : "Energy bought to date (MWh)";
     m.modeCaption = std::to_string(m.group) + " soundings per bar, " +
-                    (rates ? std::string("mean kW over each bar (Ctrl+P for MWh)")
-                           : std::string("MWh at each bar's end (Ctrl+P for kW rates)")) +
-                    "; Ctrl+A wider bars, Ctrl+Z narrower";
+                    (rates ? std::string("each bar the mean kW over its soundings")
+                           : std::string("each bar the MWh as of its last sounding"));
+    m.keysCaption = std::string("Ctrl+A wider bars, Ctrl+Z narrower, Ctrl+P ") +
+                    (rates ? "MWh totals" : "kW rates");
 
     const std::size_t n = m.source ? std::min(m.source->times.size(), m.source->hours.size()) : 0;
     const power::BalanceSeries* s = m.source ? &m.source->balance.series : nullptr;

@@ -60,12 +60,18 @@ struct SoundingSeries {
     std::span<const double> hours;     // hours each sounding represents
 };
 
-// Share of a total per one-knot speed bin; bin b holds speeds from b to b + 1 knots.
+// Share of a total per speed bin of binKnots; bin b is centred on (b + 0.5) x binKnots.
+// A sounding's weight is shared linearly between the two bins whose centres
+// enclose its speed (all of it in the first bin below the first centre), so
+// speeds recorded in steps of another unit do not leave every other bin empty.
+// Speeds beyond the last centre count in the totals only.
 struct SpeedBins {
+    double binKnots = 2;
     std::vector<double> timeShare;     // hours in the bin / all hours
     std::vector<double> energyShare;   // kWh produced in the bin / all kWh
 };
-SpeedBins speedBins(const SoundingSeries& s, int binCount);
+inline constexpr double kSpeedBinKnots = 2;
+SpeedBins speedBins(const SoundingSeries& s, int binCount, double binKnots = kSpeedBinKnots);
 
 struct PowerCurveModel {
     std::string title;                 // "Power Curve of " + name
@@ -80,7 +86,7 @@ struct PowerCurveModel {
     // Both distributions are scaled so that their peak stands at kDistributionPeak of the kW axis.
     std::vector<PlotPoint> powerBand;       // x knots (bin centre), y kW
     std::vector<PlotPoint> distribution;
-    std::vector<std::string> legend;   // one line per extra curve shown
+    std::vector<std::string> legend;   // one line per extra curve shown, "Black: ..." or "Red: ..." 
     std::string tip;
     bool empty = true;                 // no generator
 };
@@ -134,7 +140,9 @@ struct EnergyBar {
 };
 struct EnergyGraphModel {
     EnergyGraphKind kind = EnergyGraphKind::Stored;
-    std::string title, tip, yCaption, xCaption, modeCaption;
+    std::string title, tip, yCaption, xCaption;
+    std::string modeCaption;           // what a bar stands for
+    std::string keysCaption;           // the keys that change it
     std::vector<AxisLabel> xAxis;      // at: HoursSince1930
     std::vector<AxisLabel> yAxis;
     double xMin = 0, xMax = 1;

@@ -7,6 +7,7 @@
 #include <QObject>
 
 #include "display/HeightGraphModel.h"
+#include "power/GeneratorRecord.h"
 #include "power/PowerProduction.h"
 #include "session/SiteAnalysis.h"
 
@@ -59,6 +60,12 @@ public:
     // The generator's figures at a height (feet), when the power model has run.
     using PowerFigures = std::function<std::optional<power::PowerAnalysis>(double, const sounding::Units&)>;
     void setPowerFigures(PowerFigures f) { powerFigures_ = std::move(f); }
+    // The generator whose power curve `PowerBut` shows over Graph 1.
+    using CurrentGenerator = std::function<std::optional<power::GeneratorRecord>()>;
+    void setCurrentGenerator(CurrentGenerator f) { currentGenerator_ = std::move(f); }
+    // `PowerBut`: shows or hides the power curve over Graph 1, kept in "PowerVisible".
+    void setPowerCurveVisible(bool visible);
+    QPushButton* powerButton() const { return powerBut_; }
 
     session::AnalysisOutcome lastOutcome() const { return lastOutcome_; }
     QComboBox* siteCombo() const { return combo_; }
@@ -90,6 +97,7 @@ private:
     QColor bandColor_;
     bool compared_ = false;
     PowerFigures powerFigures_;
+    CurrentGenerator currentGenerator_;
 
     QWidget* controls_ = nullptr;
     QWidget* graphs_ = nullptr;
@@ -110,6 +118,7 @@ private:
     YearGraphWidget* years_ = nullptr;
     QLabel* explain_ = nullptr;
     QPushButton* height_ = nullptr;
+    QPushButton* powerBut_ = nullptr;
 };
 
 }  // namespace skyloom::gui

@@ -197,6 +197,7 @@ void MainWindow::buildPages() {
         if (!page_->power().computed()) return std::nullopt;
         return page_->power().analysisAt(feet, units);
     });
+    analysisPanel_->setCurrentGenerator([this] { return page_->generator(); });
     connect(analysisPanel_, &AnalysisPanel::siteShown, this, [this](long wmo) {
         if (const core::StationEntry* s = session_.stations().find(wmo))
             map_->scene().shown = MapScene::Dot{s->lat, s->lon};
@@ -376,6 +377,9 @@ void MainWindow::laterEntry(QAction* entry, const QString& reason) {
 
 QAction* MainWindow::menuEntry(const QString& name) const { return findChild<QAction*>(name); }
 
+bool MainWindow::powerBandShown() const { return menuEntry("mnuPPG")->isChecked(); }
+bool MainWindow::energyDistributionShown() const { return menuEntry("mnuEDC")->isChecked(); }
+
 void MainWindow::buildMenus() {
     QMenu* print = menuBar()->addMenu(QStringLiteral("Print"));
     print->setToolTipsVisible(true);
@@ -415,13 +419,16 @@ void MainWindow::buildMenus() {
                 page_->studies().studySitesAbove(progress_);
                 studyPanel_->refresh();
             });
-    laterEntry(addEntry(tools, "mnuPPG",
-                        QStringLiteral("Show a Black 'Power Band Curve', the source of the generators Sweet Spot, on "
-                                       "the Power Curve")),
-               kLaterPowerPage);
-    laterEntry(addEntry(tools, "mnuEDC",
-                        QStringLiteral("Show a Red 'Energy Distribution Curve' on Power Curve for this altitude")),
-               kLaterPowerPage);
+    QAction* band = addEntry(tools, "mnuPPG",
+                             QStringLiteral("Show a Black 'Power Band Curve', the source of the generators Sweet Spot, "
+                                            "on the Power Curve"));
+    QAction* distribution =
+        addEntry(tools, "mnuEDC", QStringLiteral("Show a Red 'Energy Distribution Curve' on Power Curve for this altitude"));
+    for (QAction* a : {band, distribution}) {
+        a->setCheckable(true);
+        connect(a, &QAction::toggled, this,
+                [this] { emit powerCurveExtrasChanged(powerBandShown(), energyDistributionShown()); });
+    }
     connect(addEntry(tools, "mnuUnits", QStringLiteral("Settings")), &QAction::triggered, this,
             &MainWindow::openSettings);
     connect(addEntry(tools, "mnuRepair", QStringLiteral("Repair Data Structure")), &QAction::triggered, this, [this] {

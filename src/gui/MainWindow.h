@@ -74,9 +74,16 @@ public:
     // Fills the map's stations for both pages (after start-up, new data or a repair).
     void refreshMapStations();
 
+    // Tools `mnuPPG` and `mnuEDC`: whether the power curve of the Power Page shows
+    // the power band and the energy distribution curves.
+    bool powerBandShown() const;
+    bool energyDistributionShown() const;
+
 signals:
     // The program must end (Revert handed over to the updater).
     void endRequested();
+    // `mnuPPG` or `mnuEDC` was switched: the Power Page redraws its power curve.
+    void powerCurveExtrasChanged(bool powerBand, bool energyDistribution);
 
 public slots:
     void openSettings();

@@ -159,40 +159,66 @@ TEST(PowerCurveGraph, aComparisonCurveWidensTheScalesAndIsNamed) {
     EXPECT_GE(m.yMaxKw, 60);
     EXPECT_GE(m.xMaxKnots, 55);
     ASSERT_EQ(m.legend.size(), 1u);
-    EXPECT_EQ(m.legend[0], "Black: Gale 60");
+    EXPECT_EQ(m.legend[0], "Black: Gale 60, chosen for comparison");
 }
 
-TEST(PowerCurveGraph, bandAndDistributionAreSharesPerKnotScaledOntoTheKwAxis) {
+TEST(PowerCurveGraph, speedBinsShareEachSoundingBetweenTheNearestBinCentres) {
+    // Bins of 2 knots centred on 1, 3, 5, ... knots.
+    const std::vector<double> speeds{7, 8, 0.4, 11.5, 80};
+    const std::vector<double> power{1, 3, 0, 2, 5};
+    const std::vector<double> hours{10, 10, 10, 10, 10};
+    const auto bins = display::speedBins({speeds, power, hours}, 10, 2);
+    EXPECT_DOUBLE_EQ(bins.binKnots, 2);
+    // 7 knots sits on centre 3; 8 knots halfway between centres 3 and 4; 0.4 below the
+    // first centre; 11.5 knots a quarter of the way from centre 5 to 6; 80 off the graph.
+    EXPECT_DOUBLE_EQ(bins.timeShare[3], (10 + 5) / 50.0);
+    EXPECT_DOUBLE_EQ(bins.timeShare[4], 5 / 50.0);
+    EXPECT_DOUBLE_EQ(bins.timeShare[0], 10 / 50.0);
+    EXPECT_DOUBLE_EQ(bins.timeShare[5], 7.5 / 50.0);
+    EXPECT_DOUBLE_EQ(bins.timeShare[6], 2.5 / 50.0);
+    EXPECT_DOUBLE_EQ(bins.energyShare[3], (10 + 15) / 110.0);
+    EXPECT_DOUBLE_EQ(bins.energyShare[0], 0);
+    EXPECT_DOUBLE_EQ(bins.energyShare[6], 5 / 110.0);
+    double shown = 0;
+    for (double x : bins.timeShare) shown += x;
+    EXPECT_DOUBLE_EQ(shown, 40 / 50.0);
+}
+
+TEST(PowerCurveGraph, bandAndDistributionAreScaledOntoTheKwAxis) {
     const auto g = smallGenerator();
-    const std::vector<double> speeds{7.5, 7.2, 12.5, 30.0};
+    const std::vector<double> speeds{7, 7, 13, 31};
     const std::vector<double> power{1, 1, 10, power::kCutOutMarker};
     const std::vector<double> hours{12, 12, 12, 12};
     const display::SoundingSeries series{speeds, power, hours};
 
-    const auto bins = display::speedBins(series, 50);
-    EXPECT_DOUBLE_EQ(bins.timeShare[7], 0.5);
-    EXPECT_DOUBLE_EQ(bins.timeShare[12], 0.25);
-    EXPECT_DOUBLE_EQ(bins.timeShare[30], 0.25);
+    const auto bins = display::speedBins(series, 25);
+    EXPECT_DOUBLE_EQ(bins.timeShare[3], 0.5);
+    EXPECT_DOUBLE_EQ(bins.timeShare[6], 0.25);
+    EXPECT_DOUBLE_EQ(bins.timeShare[15], 0.25);
     // The cut-out marker makes no energy.
-    EXPECT_DOUBLE_EQ(bins.energyShare[7], 24.0 / 144.0);
-    EXPECT_DOUBLE_EQ(bins.energyShare[12], 120.0 / 144.0);
-    EXPECT_DOUBLE_EQ(bins.energyShare[30], 0);
+    EXPECT_DOUBLE_EQ(bins.energyShare[3], 24.0 / 144.0);
+    EXPECT_DOUBLE_EQ(bins.energyShare[6], 120.0 / 144.0);
+    EXPECT_DOUBLE_EQ(bins.energyShare[15], 0);
 
     display::PowerCurveExtras extras;
     extras.powerBand = true;
     extras.energyDistribution = true;
     const auto m = display::buildPowerCurve(kKnots, &g, extras, series);
     const double peak = display::kDistributionPeak * m.yMaxKw;   // 18 kW on a 20 kW axis
-    ASSERT_GT(m.distribution.size(), 30u);
-    expectPoint(m.distribution[7], 7.5, peak);
-    expectPoint(m.distribution[12], 12.5, peak / 2);
-    expectPoint(m.distribution[30], 30.5, peak / 2);
-    expectPoint(m.powerBand[12], 12.5, peak);
-    EXPECT_NEAR(m.powerBand[7].y, peak * 24.0 / 120.0, 1e-12);
-    EXPECT_DOUBLE_EQ(m.powerBand[30].y, 0);
+    ASSERT_EQ(m.distribution.size(), 25u);
+    expectPoint(m.distribution[3], 7, peak);
+    expectPoint(m.distribution[6], 13, peak / 2);
+    expectPoint(m.distribution[15], 31, peak / 2);
+    expectPoint(m.powerBand[6], 13, peak);
+    EXPECT_NEAR(m.powerBand[3].y, peak * 24.0 / 120.0, 1e-12);
+    EXPECT_DOUBLE_EQ(m.powerBand[15].y, 0);
     ASSERT_EQ(m.legend.size(), 2u);
-    EXPECT_EQ(m.legend[0], "Black: Power Band Curve, share of the energy made at each speed (peak 83.3% per knot)");
-    EXPECT_EQ(m.legend[1], "Red: Energy Distribution Curve, share of the time at each speed (peak 50.0% per knot)");
+    EXPECT_EQ(m.legend[0],
+              "Black dashed: Power Band Curve, energy made by wind speed (peak 83.3% at 13 knots)");
+    EXPECT_EQ(m.legend[1], "Red: Energy Distribution Curve, time at each wind speed (peak 50.0% at 7 knots)");
+    // The peak's speed in the display unit: 7 knots are 8 mph.
+    const auto mph = display::buildPowerCurve(kMph, &g, extras, series);
+    EXPECT_EQ(mph.legend[1], "Red: Energy Distribution Curve, time at each wind speed (peak 50.0% at 8 mph)");
 
     // Off, or without soundings, neither is drawn.
     EXPECT_TRUE(display::buildPowerCurve(kKnots, &g, {}, series).distribution.empty());
@@ -262,8 +288,11 @@ TEST(EnergyGraph, theAlternativeModeShowsMeanRatesOverEachBar) {
     const double kwh = s.shortfallToDate[11] - s.shortfallToDate[7];
     EXPECT_NEAR(bought.bars[2].value, kwh / 48.0, 1e-9);
     EXPECT_EQ(bought.yCaption, "Power bought (kW)");
-    EXPECT_NE(bought.modeCaption, display::buildEnergyGraph(display::EnergyGraphKind::Purchase, p.snapshot(), 4,
-                                                            false).modeCaption);
+    EXPECT_EQ(bought.modeCaption, "4 soundings per bar, each bar the mean kW over its soundings");
+    EXPECT_EQ(bought.keysCaption, "Ctrl+A wider bars, Ctrl+Z narrower, Ctrl+P MWh totals");
+    const auto totals = display::buildEnergyGraph(display::EnergyGraphKind::Purchase, p.snapshot(), 3, false);
+    EXPECT_EQ(totals.modeCaption, "3 soundings per bar, each bar the MWh as of its last sounding");
+    EXPECT_EQ(totals.keysCaption, "Ctrl+A wider bars, Ctrl+Z narrower, Ctrl+P kW rates");
 }
 
 TEST(EnergyGraph, hoverGivesTheTextOfTheSoundingUnderThePointer) {
@@ -356,7 +385,7 @@ TEST(PowerCurveGraph, overTheWindGraphTheKwAxisRunsUpTheHeightAxis) {
     EXPECT_DOUBLE_EQ(graph.powerCurve[0].y, 0);
     EXPECT_DOUBLE_EQ(graph.powerCurve[4].y, 15.0 / 20.0 * display::kGraphMaxHeight);
     EXPECT_EQ(graph.powerCurveCutOutKnots, 40.0);
-    EXPECT_EQ(graph.powerCurveLabel, "Power Curve of Breeze 15 (kW up to 20 at the top)");
+    EXPECT_EQ(graph.powerCurveLabel, "Power Curve of Breeze 15: 0 to 20 kW from bottom to top");
 
     // A generator without output takes the curve away again.
     display::addPowerCurve(graph, power::GeneratorRecord{});
