@@ -29,6 +29,7 @@
 #include "gui/SiteListWidget.h"
 #include "gui/StudyPanel.h"
 #include "gui/HelpWindow.h"
+#include "gui/PageCapture.h"
 #include "gui/PageOutput.h"
 #include "gui/PowerPageWindow.h"
 #include "gui/SettingsDialog.h"
@@ -38,6 +39,8 @@
 #include "session/DataSupplier.h"
 #include "session/PowerListener.h"
 #include "session/PowerPage.h"
+#include "session/StudyCommands.h"
+#include "analysis/StudyStore.h"
 #include "session/Session.h"
 #include "session/SiteAnalysis.h"
 #include "session/StationSummary.h"
@@ -397,17 +400,16 @@ void MainWindow::buildMenus() {
             &QAction::triggered, this, [this] { outputMainPage(5); });
     QMenu* powerPage = print->addMenu(QStringLiteral("Power Page"));
     powerPage->setToolTipsVisible(true);
-    laterEntry(addEntry(powerPage, "mnuPrintPageLandscape2",
-                        QStringLiteral("Print Power Page to Default Printer - Landscape - Horizontal")),
-               kLaterPowerPage);
-    laterEntry(addEntry(powerPage, "mnuPrintPagePortrait2",
-                        QStringLiteral("Print Power Page to Default Printer - Portrait - Vertical")),
-               kLaterPowerPage);
-    laterEntry(addEntry(powerPage, "mnuCopyFormToClipboard2",
-                        QStringLiteral("Copy bitmap of Power Page to Windows Clipboard")),
-               kLaterPowerPage);
-    laterEntry(addEntry(powerPage, "mnuSaveBitmap2", QStringLiteral("Save the Power Page as a bitmap file")),
-               kLaterPowerPage);
+    connect(addEntry(powerPage, "mnuPrintPageLandscape2",
+                     QStringLiteral("Print Power Page to Default Printer - Landscape - Horizontal")),
+            &QAction::triggered, this, [this] { outputPowerPage(11); });
+    connect(addEntry(powerPage, "mnuPrintPagePortrait2",
+                     QStringLiteral("Print Power Page to Default Printer - Portrait - Vertical")),
+            &QAction::triggered, this, [this] { outputPowerPage(12); });
+    connect(addEntry(powerPage, "mnuCopyFormToClipboard2", QStringLiteral("Copy bitmap of Power Page to Windows Clipboard")),
+            &QAction::triggered, this, [this] { outputPowerPage(13); });
+    connect(addEntry(powerPage, "mnuSaveBitmap2", QStringLiteral("Save the Power Page as a bitmap file")),
+            &QAction::triggered, this, [this] { outputPowerPage(15); });
 
     QMenu* tools = menuBar()->addMenu(QStringLiteral("Tools"));
     tools->setToolTipsVisible(true);
@@ -492,27 +494,47 @@ void MainWindow::openHelp() {
     help_->activateWindow();
 }
 
-void MainWindow::outputMainPage(int code) {
-    map_->setCapturing(true);
-    QPixmap picture = grab();
-    map_->setCapturing(false);
-    if (code == 3) {
-        QApplication::clipboard()->setPixmap(picture);
-        return;
+namespace {
+
+PageOutputKind outputKind(int code) {
+    switch (code % 10) {
+    case 1: return PageOutputKind::PrintLandscape;
+    case 2: return PageOutputKind::PrintPortrait;
+    case 3: return PageOutputKind::Clipboard;
+    default: return PageOutputKind::Bitmap;
     }
-    if (code == 5) {
-        std::optional<std::string> path = askBitmapPath(session_.prompter(), session_.appDir(), "Main Page Analysis .bmp");
-        if (path) picture.toImage().save(QString::fromStdString(*path), "BMP");
-        return;
-    }
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageOrientation(code == 1 ? QPageLayout::Landscape : QPageLayout::Portrait);
-    QPainter painter;
-    if (!painter.begin(&printer)) return;
-    QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
-    PagePlacement p = fitToPage(picture.width(), picture.height(), page.width(), page.height());
-    painter.drawPixmap(QRectF(p.left, p.top, p.width, p.height), picture, picture.rect());
-    painter.end();
+}
+
+}  // namespace
+
+long long MainWindow::shownAnalysisId() {
+    session::StudyCommands& s = studies();
+    if (s.gridRow >= 0 && static_cast<std::size_t>(s.gridRow) < s.gridRows.size())
+        return static_cast<long long>(analysis::valueNumber(s.gridRows[static_cast<std::size_t>(s.gridRow)][0]));
+    return analyses().currentAnalysisId;
+}
+
+bool MainWindow::outputMainPage(int code) {
+    CapturedPage page;
+    page.window = this;
+    if (auto* buttons = findChild<QWidget*>("ButtonsF")) page.editButtons.push_back(buttons);
+    page.capturing = [this](bool on) { map_->setCapturing(on); };
+    page.bitmapBase = "Main Page Analysis ";
+    const bool done = outputPage(page, outputKind(code), code, analyses(), session_.prompter(), session_.appDir(),
+                                 shownAnalysisId());
+    map_->setFocus();
+    return done;
+}
+
+bool MainWindow::outputPowerPage(int code) {
+    PowerPageWindow* power = openPowerPage();
+    CapturedPage page;
+    page.window = power;
+    page.editButtons = power->editButtons();
+    page.capturing = [this](bool on) { map_->setCapturing(on); };
+    page.bitmapBase = "Power Page Analysis ";
+    return outputPage(page, outputKind(code), code, analyses(), session_.prompter(), session_.appDir(),
+                      shownAnalysisId());
 }
 
 }  // namespace skyloom::gui

@@ -73,6 +73,11 @@ public:
     void refreshFromMap();
     // Fills the map's stations for both pages (after start-up, new data or a repair).
     void refreshMapStations();
+    // The Print menu's outputs of either page: code 1, 2, 3, 5 (Main Page) and 11,
+    // 12, 13, 15 (Power Page) print landscape, portrait, copy, save as bitmap.
+    // False when nothing was output (a cancelled name, no printer and no PDF).
+    bool outputMainPage(int code);
+    bool outputPowerPage(int code);
 
     // Tools `mnuPPG` and `mnuEDC`: whether the power curve of the Power Page shows
     // the power band and the energy distribution curves.
@@ -101,7 +106,7 @@ private:
     void placeWaitLabel();
     void fitMap(QSize window);
     void siteAction(const display::MapAction& action);
-    void outputMainPage(int code);
+    long long shownAnalysisId();
 
     session::Session& session_;
     bool orderPage_ = false;

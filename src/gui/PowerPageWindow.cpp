@@ -3,11 +3,15 @@
 #include <functional>
 #include <string>
 
+#include <QApplication>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -16,12 +20,14 @@
 #include <SQLiteCpp/SQLiteCpp.h>
 
 #include "core/MainDatabase.h"
+#include "core/Rounding.h"
 #include "power/EnergyInputs.h"
 #include "power/GeneratorStore.h"
 #include "power/PowerPageEnergy.h"
 #include "session/GeneratorCommands.h"
 #include "session/PowerPage.h"
 #include "session/Session.h"
+#include "session/StudyCommands.h"
 
 namespace skyloom::gui {
 
@@ -75,6 +81,10 @@ public:
     void generatorChanged() override { if (!w_.quiet_) takeCurrent(true); }
     void listChanged() override { if (!w_.quiet_) w_.refresh(); }
     void resultsMarkedStale() override { if (!w_.quiet_) w_.refresh(); }
+    void overlayCurve(const power::GeneratorRecord& g) override {
+        w_.comparison_ = g;
+        emit w_.resultsShown();
+    }
     // The stale-results button: the page takes the changed curve and runs again.
     void recalculate() {
         w_.commands_->clearStale();
@@ -113,6 +123,16 @@ PowerPageWindow::PowerPageWindow(session::PowerPage& page, QWidget* parent)
     auto* grid = new QGridLayout(this);
     buildGeneratorBlock(grid);
     buildResultBlock(grid);
+    buildAnalysisBlock(grid);
+    auto* graphs = new QWidget(this);
+    graphs->setObjectName("PowerGraphs");
+    graphsLayout_ = new QVBoxLayout(graphs);
+    graphsLayout_->setContentsMargins(0, 0, 0, 0);
+    grid->addWidget(graphs, 0, 2, 3, 1);
+    grid->setColumnStretch(2, 1);
+
+    // The analysis the page shows follows the curve it runs with; older ones lock it.
+    commands_->openAnalysisKey = [this] { return page_.lastSavedKey(); };
 
     // The commands start on the page's generator; the page already computed with it.
     commands_->setUnits(page_.site().units());
@@ -130,6 +150,36 @@ PowerPageWindow::~PowerPageWindow() {
     page_.energy().onChanged = nullptr;
 }
 
+void PowerPageWindow::closeEvent(QCloseEvent* e) {
+    saveComment();
+    QWidget::closeEvent(e);
+}
+
+QPushButton* PowerPageWindow::addButton(const char* name, const QString& caption, const std::function<void()>& action) {
+    auto* b = new QPushButton(caption, buttonRow_);
+    b->setObjectName(QString::fromUtf8(name));
+    b->setAutoDefault(false);
+    // A capture hides the button; the figures keep their place.
+    QSizePolicy keepPlace = b->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);
+    b->setSizePolicy(keepPlace);
+    connect(b, &QPushButton::clicked, this, [this, action] {
+        action();
+        refresh();
+    });
+    buttonRow_->layout()->addWidget(b);
+    return b;
+}
+
+QPushButton* PowerPageWindow::button(const QString& name) const { return findChild<QPushButton*>(name); }
+
+QList<QWidget*> PowerPageWindow::editButtons() const {
+    QList<QWidget*> list;
+    for (const char* name : {"NewCurve", "CopyCurve", "DeleteCurve", "Export", "Import"})
+        if (QPushButton* b = button(QString::fromUtf8(name))) list.push_back(b);
+    return list;
+}
+
 void PowerPageWindow::buildGeneratorBlock(QGridLayout* grid) {
     auto* box = new QGroupBox(QStringLiteral("Generator"), this);
     auto* g = new QGridLayout(box);
@@ -137,20 +187,36 @@ void PowerPageWindow::buildGeneratorBlock(QGridLayout* grid) {
     generatorsDD_->setObjectName("GeneratorsDD");
     generatorsDD_->setMinimumWidth(220);
     connect(generatorsDD_, &QComboBox::activated, this, [this](int i) { chooseFromList(i); });
-    g->addWidget(generatorsDD_, 0, 0, 1, 3);
+    auto* name = new ClickTarget("GenName", [this] { commands_->rename(); }, box);
+    name->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    g->addWidget(name, 0, 0, 1, 3);
+    generatorsDD_->setToolTip(QStringLiteral(" Choose the wind generator. Hold Shift to draw its curve over this one. "));
+    g->addWidget(generatorsDD_, 1, 0, 1, 3);
+    buttonRow_ = new QWidget(box);
+    auto* buttons = new QHBoxLayout(buttonRow_);
+    buttons->setContentsMargins(0, 0, 0, 0);
+    buttons->setSpacing(2);
+    addButton("NewCurve", QStringLiteral("New"), [this] { commands_->newCurve(); });
+    addButton("CopyCurve", QStringLiteral("Copy"), [this] { commands_->copyCurve(); });
+    addButton("DeleteCurve", QStringLiteral("Remove"), [this] { commands_->removeCurve(); });
+    addButton("Export", QStringLiteral("Export"), [this] { commands_->exportCurrent(); });
+    addButton("Import", QStringLiteral("Import"), [this] { commands_->importFile(); });
+    g->addWidget(buttonRow_, 2, 0, 1, 3);
+    constexpr int top = 2;
 
     const QString speedUnit = QString::fromUtf8(std::string(page_.site().units().speedUnit()));
-    g->addWidget(new QLabel(QStringLiteral("Point"), box), 1, 0);
-    g->addWidget(new QLabel(QStringLiteral("Speed (%1)").arg(speedUnit), box), 1, 1);
-    g->addWidget(new QLabel(QStringLiteral("kW"), box), 1, 2);
+    g->addWidget(new QLabel(QStringLiteral("Point"), box), top + 1, 0);
+    g->addWidget(new QLabel(QStringLiteral("Speed (%1)").arg(speedUnit), box), top + 1, 1);
+    g->addWidget(new QLabel(QStringLiteral("kW"), box), top + 1, 2);
     auto* cutIn = new ClickTarget("Speed0", [this] { commands_->editSpeed(11); }, box);
-    g->addWidget(new QLabel(QStringLiteral("Cut-in"), box), 2, 0);
-    g->addWidget(cutIn, 2, 1);
+    g->addWidget(new QLabel(QStringLiteral("Cut-in"), box), top + 2, 0);
+    g->addWidget(cutIn, top + 2, 1);
     for (int i = 1; i <= power::kCurvePoints; ++i) {
-        g->addWidget(new QLabel(QString::number(i), box), 2 + i, 0);
+        g->addWidget(new QLabel(QString::number(i), box), top + 2 + i, 0);
         g->addWidget(new ClickTarget(QStringLiteral("Speed%1").arg(i), [this, i] { commands_->editSpeed(11 + i); }, box),
-                     2 + i, 1);
-        g->addWidget(new ClickTarget(QStringLiteral("KW%1").arg(i), [this, i] { commands_->editKW(i); }, box), 2 + i, 2);
+                     top + 2 + i, 1);
+        g->addWidget(new ClickTarget(QStringLiteral("KW%1").arg(i), [this, i] { commands_->editKW(i); }, box),
+                     top + 2 + i, 2);
     }
     struct Row {
         const char* name;
@@ -165,7 +231,7 @@ void PowerPageWindow::buildGeneratorBlock(QGridLayout* grid) {
         {"CutOut", "Cut-out", &session::GeneratorCommands::editCutOut},
         {"MaxToGrid", "Max to grid (kW)", &session::GeneratorCommands::editMaxToGrid},
     };
-    int r = 3 + power::kCurvePoints;
+    int r = top + 3 + power::kCurvePoints;
     for (const Row& row : rows) {
         g->addWidget(new QLabel(QString::fromUtf8(row.caption), box), r, 0);
         auto edit = row.edit;
@@ -173,6 +239,19 @@ void PowerPageWindow::buildGeneratorBlock(QGridLayout* grid) {
                      r, 1, 1, 2);
         ++r;
     }
+    // The height the generator is analysed at now (the hub height when chosen).
+    auto* look = new QLabel(QStringLiteral("Analysis height (%1)").arg(QString::fromUtf8(std::string(page_.site().units().lengthUnit()))), box);
+    look->setObjectName("LlookheightHeading");
+    g->addWidget(look, r, 0);
+    auto* lookField = new ClickTarget("Llookheight", [this] {
+        session::SiteAnalysis& site = page_.site();
+        page_.runner([&site] {
+            return site.setHeightOfInterest() ? session::AnalysisOutcome::Analysed : session::AnalysisOutcome::Cancelled;
+        });
+        refresh();
+    }, box);
+    lookField->setToolTip(QStringLiteral(" Click here to change the height at which the site is analysed. "));
+    g->addWidget(lookField, r, 1, 1, 2);
     grid->addWidget(box, 0, 0, 2, 1);
 }
 
@@ -250,12 +329,55 @@ void PowerPageWindow::buildResultBlock(QGridLayout* grid) {
     grid->addWidget(recalculate_, 0, 1, 2, 1);
     recalculate_->hide();
 
+}
+
+void PowerPageWindow::buildAnalysisBlock(QGridLayout* grid) {
     auto* id = new QGroupBox(QStringLiteral("Analysis"), this);
     auto* a = new QGridLayout(id);
     a->addWidget(new QLabel(QStringLiteral("Analysis ID:"), id), 0, 0);
-    a->addWidget(plainLabel("AnID", id), 0, 1);
-    a->addWidget(plainLabel("AnalTime", id), 1, 0, 1, 2);
+    auto* anId = plainLabel("AnID", id);
+    anId->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    anId->setMinimumWidth(0);
+    a->addWidget(anId, 0, 1);
+    auto* time = plainLabel("AnalTime", id);
+    time->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    a->addWidget(time, 0, 2);
+    a->addWidget(new QLabel(QStringLiteral("Comment:"), id), 1, 0);
+    comment_ = new QLineEdit(id);
+    comment_->setObjectName("AnalCom");
+    comment_->setToolTip(QStringLiteral(" A note kept with this analysis. "));
+    connect(comment_, &QLineEdit::textEdited, this, [this](const QString& t) { page_.comment = t.toStdString(); });
+    connect(comment_, &QLineEdit::editingFinished, this, [this] { saveComment(); });
+    a->addWidget(comment_, 1, 1, 1, 3);
+    auto* cs = new QLabel(id);
+    cs->setObjectName("CSlab");
+    a->addWidget(cs, 2, 0, 1, 2);
+    auto* cur = new QLabel(id);
+    cur->setObjectName("CurStLab");
+    a->addWidget(cur, 2, 2);
+    auto* add = new QPushButton(QStringLiteral("Add this Analysis to the Current Study"), id);
+    add->setObjectName("AddThisAnalysisToStudy");
+    add->setAutoDefault(false);
+    connect(add, &QPushButton::clicked, this, [this] {
+        page_.studies().addAnalysisToCurrentStudy(page_.site().soundings().count() > 0);
+        showStudyIndicator();
+    });
+    a->addWidget(add, 2, 3);
+    a->setColumnStretch(2, 1);
     grid->addWidget(id, 2, 0, 1, 2);
+}
+
+void PowerPageWindow::saveComment() {
+    page_.comment = comment_->text().toStdString();
+    page_.analyses().saveAnalysisComment(page_.comment);
+}
+
+void PowerPageWindow::showStudyIndicator() {
+    session::StudyCommands& studies = page_.studies();
+    studies.updateStudyIndicator();
+    field("CSlab")->setText(QString::fromStdString(studies.indicator.csLab));
+    field("CurStLab")->setText(QString::fromStdString(studies.indicator.curStLab));
+    button("AddThisAnalysisToStudy")->setVisible(studies.indicator.addButtonVisible);
 }
 
 QLabel* PowerPageWindow::field(const QString& name) const { return findChild<QLabel*>(name); }
@@ -269,7 +391,10 @@ bool PowerPageWindow::clickField(const QString& name) {
 
 void PowerPageWindow::chooseFromList(int index) {
     if (filling_ || index < 0) return;
-    commands_->choose(generatorsDD_->itemText(index).toStdString());
+    // With Shift the chosen curve is only drawn over the current one.
+    const bool overlay = QApplication::keyboardModifiers().testFlag(Qt::ShiftModifier);
+    if (!overlay) comparison_.reset();
+    commands_->choose(generatorsDD_->itemText(index).toStdString(), overlay);
     refresh();
 }
 
@@ -298,7 +423,9 @@ void PowerPageWindow::showGenerator() {
     auto set = [this](const QString& name, const QString& text) {
         if (QLabel* l = field(name)) l->setText(text);
     };
+    set("Llookheight", number(core::roundHalfEven(page_.site().units().lengthFromFeet(page_.heightFeet()), 1), 1));
     if (!g) return;
+    set("GenName", QString::fromStdString(g->name));
     set("Speed0", number(c.shownSpeed(0), 1));
     for (int i = 1; i <= power::kCurvePoints; ++i) {
         set(QStringLiteral("Speed%1").arg(i), number(c.shownSpeed(i), 1));
@@ -367,6 +494,15 @@ void PowerPageWindow::showFigures() {
         if (q.executeStep() && !q.getColumn(0).isNull()) when = analysisTimeText(QString::fromStdString(q.getColumn(0).getString()));
     }
     field("AnalTime")->setText(when);
+
+    // The comment of the analysis shown; the help text's own analysis keeps its comment.
+    if (key != commentKey_ || !comment_->hasFocus()) {
+        commentKey_ = key;
+        comment_->setText(QString::fromStdString(page_.comment));
+    }
+    comment_->setReadOnly(page_.comment == "Help File Analysis");
+    showStudyIndicator();
+    emit resultsShown();
 }
 
 QString PowerPageWindow::analysisTimeText(const QString& stored) {

@@ -1,14 +1,20 @@
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 #include <QString>
 #include <QWidget>
 
+#include "power/GeneratorRecord.h"
+
 class QComboBox;
 class QGridLayout;
 class QLabel;
+class QLineEdit;
 class QPushButton;
+class QVBoxLayout;
 
 namespace skyloom::power {
 class GeneratorStore;
@@ -49,13 +55,35 @@ public:
     // "dddd mmmm d, yyyy  HH:MM:SS am/pm" of a stored "yyyy-mm-dd hh:mm:ss".
     static QString analysisTimeText(const QString& stored);
 
+    // A button of the page by its control name ("NewCurve", "CopyCurve", ...).
+    QPushButton* button(const QString& name) const;
+    // `AnalCom`: the comment of the analysis shown; written to it when it changed.
+    QLineEdit* commentField() const { return comment_; }
+    void saveComment();
+    // The edit buttons, hidden while the page is captured.
+    QList<QWidget*> editButtons() const;
+    // The area below the figures that holds the graphs.
+    QVBoxLayout* graphsLayout() const { return graphsLayout_; }
+    // The generator a Shift-click on the list chose to draw over the current curve.
+    const std::optional<power::GeneratorRecord>& comparisonCurve() const { return comparison_; }
+
+signals:
+    // Figures or the curve changed: the graphs are drawn again.
+    void resultsShown();
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+
 private:
     class Observer;
     void buildGeneratorBlock(QGridLayout* grid);
     void buildResultBlock(QGridLayout* grid);
+    void buildAnalysisBlock(QGridLayout* grid);
     void showGenerator();
     void showFigures();
+    void showStudyIndicator();
     void chooseFromList(int index);
+    QPushButton* addButton(const char* name, const QString& caption, const std::function<void()>& action);
 
     session::PowerPage& page_;
     std::unique_ptr<Observer> observer_;
@@ -63,6 +91,11 @@ private:
     std::unique_ptr<session::GeneratorCommands> commands_;
     QComboBox* generatorsDD_ = nullptr;
     QPushButton* recalculate_ = nullptr;
+    QLineEdit* comment_ = nullptr;
+    QVBoxLayout* graphsLayout_ = nullptr;
+    QWidget* buttonRow_ = nullptr;
+    std::optional<power::GeneratorRecord> comparison_;
+    long long commentKey_ = -1;
     bool filling_ = false;
     bool quiet_ = false;
 };

@@ -105,19 +105,26 @@ StudyPanel::StudyPanel(session::StudyCommands& studies, QWidget* parent) : QWidg
     list_->hide();
     layout->addWidget(list_);
 
-    auto* buttons = new QHBoxLayout;
+    // `ButtonsF`: the study editing buttons, hidden while the page is captured.
+    auto* buttonFrame = new QWidget(this);
+    buttonFrame->setObjectName("ButtonsF");
+    QSizePolicy keepPlace = buttonFrame->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);
+    buttonFrame->setSizePolicy(keepPlace);
+    auto* buttons = new QHBoxLayout(buttonFrame);
+    buttons->setContentsMargins(0, 0, 0, 0);
     const std::pair<const char*, const char*> captions[] = {
         {"BeginNewStudy", "Begin New Study"}, {"SaveStudyAs", "Save Study As"},     {"DeleteStudy", "Delete Study"},
         {"ShowAllStudies", "Show All Analysis"}, {"RemoveDeleted", "Remove Deleted"},
         {"ExportStudyToExcel", "Export to Excel File"}};
     std::vector<QPushButton*> made;
     for (const auto& [name, caption] : captions) {
-        auto* b = new QPushButton(QString::fromLatin1(caption), this);
+        auto* b = new QPushButton(QString::fromLatin1(caption), buttonFrame);
         b->setObjectName(name);
         buttons->addWidget(b);
         made.push_back(b);
     }
-    layout->addLayout(buttons);
+    layout->addWidget(buttonFrame);
 
     model_ = new StudyGridModel(studies_, this);
     grid_ = new StudyGridView(this);

@@ -111,11 +111,12 @@ void GeneratorStore::remove(long long id) {
 
 bool GeneratorStore::haveAnalyses() const { return db_.tableExists("datapoints"); }
 
-int GeneratorStore::curveUsedInAnalysis(std::string_view name, const GeneratorRecord& g) const {
+int GeneratorStore::curveUsedInAnalysis(std::string_view name, const GeneratorRecord& g, long long exceptKey) const {
     if (!haveAnalyses()) return 0;
     SQLite::Statement q(db_, "SELECT " + columnList(true, 1) +
-                                 " FROM datapoints WHERE genname = ? COLLATE NOCASE ORDER BY key");
+                                 " FROM datapoints WHERE genname = ? COLLATE NOCASE AND key <> ? ORDER BY key");
     q.bind(1, std::string(name));
+    q.bind(2, static_cast<std::int64_t>(exceptKey));
     int flag = 0;
     while (q.executeStep()) {
         flag = -1;

@@ -37,8 +37,10 @@ public:
 
     // CurveUsedInAnalysis for a name: 0 when no saved analysis names it, -1 when
     // every analysis naming it holds this curve, -2 when one differs in a column
-    // other than the name, MaxKW and OrgData.
-    int curveUsedInAnalysis(std::string_view name, const GeneratorRecord& g) const;
+    // other than the name, MaxKW and OrgData. The analysis with key `exceptKey`
+    // (the one still open on the page, which follows the curve it is run with)
+    // is left out.
+    int curveUsedInAnalysis(std::string_view name, const GeneratorRecord& g, long long exceptKey = 0) const;
     // The generator block of the first analysis naming the generator (id 0).
     std::optional<GeneratorRecord> curveFromAnalysis(std::string_view name) const;
     // Gives every analysis of oldName the name newName.

@@ -41,7 +41,11 @@ void GeneratorCommands::fillList() { list_ = store_.namesTallestFirst(); }
 
 void GeneratorCommands::setCurrent(std::optional<power::GeneratorRecord> g) {
     current_ = std::move(g);
-    curveUsed_ = current_ ? store_.curveUsedInAnalysis(current_->name, *current_) : 0;
+    curveUsed_ = current_ ? usedInOtherAnalyses() : 0;
+}
+
+int GeneratorCommands::usedInOtherAnalyses() const {
+    return store_.curveUsedInAnalysis(current_->name, *current_, openAnalysisKey ? openAnalysisKey() : 0);
 }
 
 void GeneratorCommands::refresh() {
@@ -70,7 +74,7 @@ bool GeneratorCommands::nameListed(const std::string& upperName) const {
 
 bool GeneratorCommands::curveLocked() {
     if (!current_) return true;
-    curveUsed_ = store_.curveUsedInAnalysis(current_->name, *current_);
+    curveUsed_ = usedInOtherAnalyses();
     std::string reason;
     if (current_->orgData != 0) reason = "This is data originally supplied with Skyloom";
     if (curveUsed_ != 0)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -55,6 +56,10 @@ public:
     void refresh();
     const std::vector<std::string>& list() const { return list_; }
     const std::optional<power::GeneratorRecord>& current() const { return current_; }
+    // The analysis open on the page (0: none). It is saved again with every run,
+    // so it follows the curve and does not lock it; every other saved analysis
+    // naming the generator does.
+    std::function<long long()> openAnalysisKey;
     // CurveUsedInAnalysis of the current generator: 0, -1 or -2.
     int curveUsedInAnalysis() const { return curveUsed_; }
     bool resultsStale() const { return stale_; }
@@ -96,6 +101,7 @@ public:
 
 private:
     void setCurrent(std::optional<power::GeneratorRecord> g);
+    int usedInOtherAnalyses() const;
     void fillList();
     void saveCurrent();
     void markStale();

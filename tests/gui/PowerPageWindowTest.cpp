@@ -1,10 +1,18 @@
+#include <algorithm>
 #include <cmath>
+#include <vector>
+
+#include <QElapsedTimer>
 
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
+#include <QSignalSpy>
 #include <QPushButton>
 #include <QtTest>
+
+#include <SQLiteCpp/SQLiteCpp.h>
 
 #include "ScriptedPrompter.h"
 #include "StationFileBuilder.h"
@@ -151,7 +159,7 @@ private slots:
         QCOMPARE(w.openPowerPage(), pages.front());
     }
 
-    void aCopiedCurveIsEditableUntilAnAnalysisUsesIt() {
+    void aCopiedCurveIsEditableWhileOnlyTheOpenAnalysisUsesIt() {
         Fixture f;
         gui::MainWindow w(*f.s);
         w.show();
@@ -186,19 +194,148 @@ private slots:
                  QStringLiteral("You must enter a speed that is less than the speed above it."));
         QCOMPARE(text(p, "Speed2"), QString::number(between, 'f', 1));
 
-        // Once a run saved an analysis with it, the copy is locked too. The
-        // recalculation runs with the changed curve.
+        // The recalculation runs with the changed curve and saves the analysis the
+        // page now shows; that analysis follows the curve, so the copy stays editable.
         analyse(w);
         QVERIFY(p->recalculateButton()->isVisible());
         p->recalculateButton()->click();
         QVERIFY(!p->recalculateButton()->isVisible());
         QVERIFY(!p->generators().resultsStale());
-        QVERIFY(page.lastSavedKey() != 0);
+        const long long open = page.lastSavedKey();
+        QVERIFY(open != 0);
         QCOMPARE(page.generator()->points[1].speed, p->generators().current()->points[1].speed);
         QCOMPARE(QString::fromStdString(page.generator()->name), QString::fromStdString(copy));
+        const std::size_t messages = f.prompter.messages.size();
+        f.prompter.cancel();
+        QVERIFY(p->clickField("KW4"));
+        QCOMPARE(f.prompter.messages.size(), messages);
+        QCOMPARE(f.prompter.prompts.back(), std::string("New KiloWatts?"));
+
+        // Another height is another analysis: the one left behind keeps the curve.
+        f.prompter.answer(QString::number(p->field("Llookheight")->text().toDouble() + 20).toStdString());
+        QVERIFY(p->clickField("Llookheight"));
+        QVERIFY(page.lastSavedKey() != open);
         QVERIFY(p->clickField("KW4"));
         QVERIFY(QString::fromStdString(f.prompter.messages.back())
                     .startsWith(QStringLiteral("This power curve has been used in an analysis.  If you wish")));
+        // Copy, Remove and New stay allowed; Copy of a copy gives base~2.
+        p->button("CopyCurve")->click();
+        QCOMPARE(p->field("GenName")->text(), QString::fromStdString(original) + "~2");
+        QCOMPARE(p->generatorsDD()->currentText(), QString::fromStdString(original) + "~2");
+    }
+
+    void theCommentAndTheStudyIndicatorBelongToTheAnalysisShown() {
+        Fixture f;
+        gui::MainWindow w(*f.s);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        analyse(w);
+        gui::PowerPageWindow* p = w.openPowerPage();
+        QVERIFY(QTest::qWaitForWindowExposed(p));
+        session::PowerPage& page = w.powerPage();
+        const long long key = page.lastSavedKey();
+        QVERIFY(key != 0);
+
+        // Study 0: no button, no labels.
+        QVERIFY(p->button("AddThisAnalysisToStudy")->isHidden());
+        QCOMPARE(text(p, "CSlab"), QString());
+        QCOMPARE(text(p, "CurStLab"), QString());
+
+        // A comment typed and left is written to the analysis shown.
+        QLineEdit* comment = p->commentField();
+        QVERIFY(!comment->isReadOnly());
+        comment->setFocus();
+        QTest::keyClicks(comment, "Ridge north of town");
+        emit comment->editingFinished();
+        analysis::AnalysisStore store(f.s->mainDb().db());
+        QCOMPARE(QString::fromStdString(store.load(key)->comment.value_or("")), QStringLiteral("Ridge north of town"));
+
+        f.prompter.answer("Hill sites");
+        QVERIFY(page.studies().beginNewStudy());
+        p->refresh();
+        QCOMPARE(text(p, "CSlab"), QStringLiteral("Current Study is:"));
+        QCOMPARE(text(p, "CurStLab"), QStringLiteral(" Hill sites"));
+        QVERIFY(!p->button("AddThisAnalysisToStudy")->isHidden());
+        p->button("AddThisAnalysisToStudy")->click();
+        QCOMPARE(text(p, "CSlab"), QStringLiteral("This analysis is already in the Current Study:"));
+        QVERIFY(p->button("AddThisAnalysisToStudy")->isHidden());
+
+        // The help text's own analysis cannot have its comment changed.
+        page.comment = "Help File Analysis";
+        p->refresh();
+        QVERIFY(comment->isReadOnly());
+    }
+
+    void shiftChoosingDrawsACurveWithoutChangingTheGenerator() {
+        Fixture f;
+        gui::MainWindow w(*f.s);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        gui::PowerPageWindow* p = w.openPowerPage();
+        session::PowerPage& page = w.powerPage();
+        const std::string current = page.generator()->name;
+        QComboBox* dd = p->generatorsDD();
+        const int other = dd->currentIndex() == 1 ? 0 : 1;
+        QSignalSpy redraws(p, &gui::PowerPageWindow::resultsShown);
+        QTest::keyPress(dd, Qt::Key_Shift, Qt::ShiftModifier);
+        emit dd->activated(other);
+        QTest::keyRelease(dd, Qt::Key_Shift);
+        QCOMPARE(page.generator()->name, current);
+        QCOMPARE(dd->currentText().toStdString(), current);
+        QVERIFY(p->comparisonCurve().has_value());
+        QCOMPARE(QString::fromStdString(p->comparisonCurve()->name), dd->itemText(other));
+        QVERIFY(redraws.count() >= 1);
+        // A plain choice drops the comparison.
+        emit dd->activated(other);
+        QVERIFY(!p->comparisonCurve().has_value());
+        QCOMPARE(QString::fromStdString(page.generator()->name), dd->itemText(dd->currentIndex()));
+
+        // The edit buttons are the five the captures hide.
+        QStringList names;
+        for (QWidget* b : p->editButtons()) names << b->objectName();
+        QCOMPARE(names, (QStringList{"NewCurve", "CopyCurve", "DeleteCurve", "Export", "Import"}));
+        QCOMPARE(p->button("DeleteCurve")->text(), QStringLiteral("Remove"));
+    }
+
+    void aPriceOrUsageChangeOnThirtyYearsShowsAtOnce() {
+        test::StartedFolder f;
+        constexpr long kLong = 99930;
+        test::StationFileBuilder b(test::StationFileBuilder::pathFor(f.tmp.dir(), kLong), kLong);
+        b.addTwiceDaily(core::makeDate(1990, 1, 1), core::makeDate(2019, 12, 31),
+                        [](int n) { return 30 + (n * 53) % 150; });
+        test::registerStation(f.s->mainDb(), b.write(), "THIRTY YEARS", "US", 40.0, -100.0);
+        f.s->reloadStationIndex();
+        gui::MainWindow w(*f.s);
+        w.show();
+        QComboBox* combo = w.analysisPanel()->siteCombo();
+        emit combo->activated(combo->findData(static_cast<qlonglong>(kLong)));
+        QCOMPARE(w.analysisPanel()->lastOutcome(), session::AnalysisOutcome::Analysed);
+        QVERIFY(w.powerPage().site().soundings().count() > 21000);
+        gui::PowerPageWindow* p = w.openPowerPage();
+        QVERIFY(QTest::qWaitForWindowExposed(p));
+        const int reads = w.powerPage().site().fileReads();
+
+        // Each change: the input box answered, the balance and money rerun, the
+        // analysis saved and every figure on the page redrawn.
+        std::vector<qint64> times;
+        const char* fields[] = {"Pusage", "SellDperkWhr", "BuyDperKwHr", "Pusage", "SellDperkWhr"};
+        const char* answers[] = {"12", "0.07", "0.21", "30", "0.05"};
+        for (int i = 0; i < 5; ++i) {
+            f.prompter.answer(answers[i]);
+            QElapsedTimer t;
+            t.start();
+            QVERIFY(p->clickField(fields[i]));
+            QCoreApplication::processEvents();
+            p->repaint();
+            times.push_back(t.nsecsElapsed() / 1000);
+            QCOMPARE(text(p, fields[i]), QString::fromLatin1(answers[i]));
+            compareFigures(p, w.powerPage());
+        }
+        // The soundings in memory were used: no file read again.
+        QCOMPARE(w.powerPage().site().fileReads(), reads);
+        std::sort(times.begin(), times.end());
+        qInfo() << "page update after an input change, median" << times[2] << "us";
+        QVERIFY2(times[2] < 50000, qPrintable(QString::number(times[2])));
     }
 
     void changingTheUsageRecomputesTheFiguresShown() {

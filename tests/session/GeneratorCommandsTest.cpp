@@ -68,7 +68,7 @@ protected:
         commands.refresh();
         ASSERT_TRUE(commands.choose(g.name));
     }
-    void saveAnalysis(const GeneratorRecord& g) {
+    long long saveAnalysis(const GeneratorRecord& g) {
         std::string cols, marks;
         for (int pos = 1; pos < power::kGeneratorColumnCount; ++pos) {
             cols += std::string(pos > 1 ? ", " : "") + "\"" + std::string(core::kDatapointGeneratorColumns[pos].name) + "\"";
@@ -78,6 +78,7 @@ protected:
         q.bind(1, g.name);
         for (int pos = 2; pos < power::kGeneratorColumnCount; ++pos) q.bind(pos, g.column(pos));
         q.exec();
+        return db.getLastInsertRowid();
     }
     GeneratorRecord stored(const std::string& name) { return store.findByName(name).value(); }
 
@@ -215,6 +216,22 @@ TEST_F(GeneratorCommandsTest, suppliedOrUsedCurvesRefuseEditsButAllowCopyAndRemo
     EXPECT_FALSE(commands.editMaxToGrid());
     EXPECT_EQ(prompter.messages.back(), "This power curve has been used in an analysis" + kLockTail);
     EXPECT_EQ(commands.curveUsedInAnalysis(), -1);
+}
+
+TEST_F(GeneratorCommandsTest, theAnalysisOpenOnThePageDoesNotLockItsCurveButAnyOtherDoes) {
+    auto copy = mill("T~1");
+    current(copy);
+    long long open = saveAnalysis(copy);
+    commands.openAnalysisKey = [&open] { return open; };
+    prompter.answer("9");
+    EXPECT_TRUE(commands.editKW(1));
+    EXPECT_EQ(commands.curveUsedInAnalysis(), 0);
+    EXPECT_TRUE(prompter.messages.empty());
+
+    // The page moved on to another site: the earlier analysis now keeps the curve.
+    open = saveAnalysis(stored("T~1")) + 1000;
+    EXPECT_FALSE(commands.editKW(1));
+    EXPECT_EQ(prompter.messages.back(), "This power curve has been used in an analysis" + kLockTail);
 }
 
 TEST_F(GeneratorCommandsTest, removeAsksWithNoAsDefaultAndOffersTheCurveFile) {

@@ -1,0 +1,123 @@
+#include "gui/PageCapture.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QWidget>
+
+#include "core/Prompter.h"
+#include "gui/PageOutput.h"
+#include "session/AnalysisCommands.h"
+
+namespace skyloom::gui {
+
+namespace {
+
+// Hides the buttons and the dot for as long as it lives.
+class CaptureScope {
+public:
+    explicit CaptureScope(const CapturedPage& page) : page_(page) {
+        for (QWidget* b : page_.editButtons)
+            if (b && b->isVisible()) {
+                hidden_.push_back(b);
+                b->hide();
+            }
+        if (page_.capturing) page_.capturing(true);
+    }
+    ~CaptureScope() {
+        if (page_.capturing) page_.capturing(false);
+        for (QWidget* b : hidden_) b->show();
+    }
+    CaptureScope(const CaptureScope&) = delete;
+    CaptureScope& operator=(const CaptureScope&) = delete;
+
+private:
+    const CapturedPage& page_;
+    QList<QWidget*> hidden_;
+};
+
+QString uniquePath(const QString& path) {
+    if (!QFileInfo::exists(path)) return path;
+    const QFileInfo info(path);
+    for (int n = 2;; ++n) {
+        QString candidate = info.path() + "/" + info.completeBaseName() + QStringLiteral(" (%1).").arg(n) + info.suffix();
+        if (!QFileInfo::exists(candidate)) return candidate;
+    }
+}
+
+std::string idText(long long id) { return QStringLiteral("%1").arg(id, 6, 10, QLatin1Char('0')).toStdString(); }
+
+}  // namespace
+
+bool printToPdf() {
+    return qEnvironmentVariableIsSet("SKYLOOM_PRINT_TO_PDF") || QPrinterInfo::availablePrinterNames().isEmpty();
+}
+
+QPixmap capturePage(const CapturedPage& page) {
+    CaptureScope scope(page);
+    return page.window->grab();
+}
+
+QString printPicture(const QPixmap& picture, bool landscape, const QString& pdfPath, bool* ok) {
+    QPrinter printer(QPrinter::HighResolution);
+    QString written;
+    if (printToPdf()) {
+        written = uniquePath(pdfPath);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(written);
+    }
+    printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    QPainter painter;
+    const bool started = painter.begin(&printer);
+    if (ok) *ok = started;
+    if (!started) return {};
+    const QRectF area = printer.pageLayout().paintRectPixels(printer.resolution());
+    const PagePlacement p = fitToPage(picture.width(), picture.height(), area.width(), area.height());
+    painter.drawPixmap(QRectF(p.left, p.top, p.width, p.height), picture, QRectF(picture.rect()));
+    painter.end();
+    return written;
+}
+
+bool outputPage(const CapturedPage& page, PageOutputKind kind, int code, session::AnalysisCommands& analyses,
+                core::Prompter& prompter, const std::string& appDir, long long shownId) {
+    const QPixmap picture = capturePage(page);
+    switch (kind) {
+    case PageOutputKind::Clipboard:
+        QApplication::clipboard()->clear();
+        QApplication::clipboard()->setPixmap(picture);
+        break;
+    case PageOutputKind::Bitmap: {
+        const std::optional<std::string> path =
+            askBitmapPath(prompter, appDir, page.bitmapBase + idText(shownId) + ".bmp");
+        if (!path) return false;
+        if (!picture.toImage().save(QString::fromStdString(*path), "BMP")) {
+            prompter.message("Could not write " + *path);
+            return false;
+        }
+        break;
+    }
+    case PageOutputKind::PrintLandscape:
+    case PageOutputKind::PrintPortrait: {
+        bool ok = false;
+        const QString pdf = printPicture(picture, kind == PageOutputKind::PrintLandscape,
+                                         QString::fromStdString(appDir + page.bitmapBase + idText(shownId) + ".pdf"), &ok);
+        if (!ok) {
+            prompter.message("The page could not be printed.");
+            return false;
+        }
+        if (!pdf.isEmpty())
+            prompter.message("No printer is installed, so the page was printed to the file " + pdf.toStdString());
+        break;
+    }
+    }
+    // Every output is remembered with the analysis it showed.
+    analyses.printTrigger = code;
+    analyses.saveCurrentAnalysis();
+    analyses.printTrigger = 0;
+    return true;
+}
+
+}  // namespace skyloom::gui
