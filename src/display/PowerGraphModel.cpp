@@ -349,9 +349,9 @@ EnergyGraphModel buildEnergyGraph(EnergyGraphKind kind, std::shared_ptr<const En
     m.tip = stored ? power::kStoredGraphTip : power::kShortfallGraphTip;
     m.xCaption = "Date";
     if (rates)
-        m.yCaption = stored ? "Battery charge (+) or discharge (-) (kW)" : "Power bought (kW)";
+        m.yCaption = stored ? "Charge (+) or discharge (-) (kW)" : "Power bought (kW)";
     else
-        m.yCaption = stored ? "Energy stored (MWh)" : "Energy bought to date (MWh)";
+        m.yCaption = stored ? "Energy stored (MWh)" : "Bought to date (MWh)";
     m.modeCaption = std::to_string(m.group) + " soundings per bar, " +
                     (rates ? std::string("each bar the mean kW over its soundings")
                            : std::string("each bar the MWh as of its last sounding"));

@@ -31,6 +31,7 @@
 #include "gui/HelpWindow.h"
 #include "gui/PageCapture.h"
 #include "gui/PageOutput.h"
+#include "gui/PowerGraphWidgets.h"
 #include "gui/PowerPageWindow.h"
 #include "gui/SettingsDialog.h"
 #include "core/StationIndex.h"
@@ -56,7 +57,6 @@ namespace {
 constexpr int kRightColumnWidth = 440;
 constexpr int kBelowMapHeight = 300;
 constexpr int kBelowMapHeightWithStudy = 380;
-const char* kLaterPowerPage = "The Power Page comes in a later version of this program.";
 }
 
 QString MainWindow::pageCaption(bool orderPage) {
@@ -91,7 +91,18 @@ MainWindow::MainWindow(session::Session& session, QWidget* parent) : QMainWindow
 MainWindow::~MainWindow() { delete powerWindow_; }
 
 PowerPageWindow* MainWindow::openPowerPage() {
-    if (!powerWindow_) powerWindow_ = new PowerPageWindow(*page_, this);
+    if (!powerWindow_) {
+        powerWindow_ = new PowerPageWindow(*page_, this);
+        // The graphs follow every result the page shows, the Shift-chosen curve and the Tools entries.
+        powerGraphs_ = new PowerGraphsPanel(powerWindow_);
+        powerGraphs_->setCurveExtras(powerBandShown(), energyDistributionShown());
+        powerWindow_->graphsLayout()->addWidget(powerGraphs_);
+        connect(powerWindow_, &PowerPageWindow::resultsShown, powerGraphs_, [this] {
+            powerGraphs_->refresh(*page_);
+            powerGraphs_->setComparison(powerWindow_->comparisonCurve());
+        });
+        connect(this, &MainWindow::powerCurveExtrasChanged, powerGraphs_, &PowerGraphsPanel::setCurveExtras);
+    }
     powerWindow_->refresh();
     powerWindow_->show();
     powerWindow_->raise();

@@ -28,6 +28,7 @@ class DragField;
 class GuiProgress;
 class MapWidget;
 class OrderPanel;
+class PowerGraphsPanel;
 class PowerPageWindow;
 class HelpWindow;
 class SettingsDialog;
@@ -64,6 +65,8 @@ public:
     session::PowerPage& powerPage() { return *page_; }
     // Opens (or raises) the Power Page window.
     PowerPageWindow* openPowerPage();
+    // The graphs of the Power Page window; nullptr until the window was opened.
+    PowerGraphsPanel* powerGraphs() const { return powerGraphs_; }
     session::AnalysisCommands& analyses();
     // `ShowHideStudyBut`: shows or hides the study panel, kept in "StudyVisible".
     void showStudyPanel(bool visible);
@@ -116,6 +119,7 @@ private:
     OrderPanel* orderPanel_ = nullptr;
     std::unique_ptr<session::PowerPage> page_;
     PowerPageWindow* powerWindow_ = nullptr;
+    PowerGraphsPanel* powerGraphs_ = nullptr;
     StudyPanel* studyPanel_ = nullptr;
     QPushButton* showHideStudy_ = nullptr;
     AnalysisPanel* analysisPanel_ = nullptr;

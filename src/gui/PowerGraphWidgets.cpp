@@ -7,7 +7,6 @@
 #include <QGridLayout>
 #include <QHelpEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QToolTip>
 
 #include "power/PowerPageEnergy.h"
@@ -39,10 +38,22 @@ QFont boldOf(const QFont& f) {
     return b;
 }
 
+// A text under the graph in its colour.
+struct Note {
+    QString text;
+    QColor color;
+};
+using Notes = std::vector<Note>;
+
+// The height a note takes when wrapped to the graph's width.
+double noteHeight(const QFontMetricsF& fm, const QRectF& rect, const QString& text) {
+    return fm.boundingRect(QRectF(0, 0, rect.width() - 8, 1000), Qt::AlignLeft | Qt::TextWordWrap, text).height();
+}
+
 // Room for the title (wrapped over as many lines as the width needs), the y labels
-// and caption on the left, and the x labels, caption and `bottomLines` more lines below.
+// and caption on the left, and the x labels, caption and the wrapped notes below.
 QRectF plotAreaFor(const QFont& font, const QRectF& rect, const QString& title,
-                   const std::vector<display::AxisLabel>& yLabels, int bottomLines) {
+                   const std::vector<display::AxisLabel>& yLabels, const Notes& notes) {
     QFontMetricsF fm(font);
     QFontMetricsF bold(boldOf(font));
     const QRectF titleBox =
@@ -51,7 +62,8 @@ QRectF plotAreaFor(const QFont& font, const QRectF& rect, const QString& title,
     for (const auto& l : yLabels) labelWidth = std::max(labelWidth, fm.horizontalAdvance(q(l.text)));
     const double left = fm.height() + 6 + labelWidth + 6;
     const double top = titleBox.height() + 4 + fm.height() * 0.6;
-    const double bottom = fm.height() * (2 + bottomLines) + 8;
+    double bottom = fm.height() * 2 + 8;
+    for (const Note& n : notes) bottom += noteHeight(fm, rect, n.text);
     return rect.adjusted(left, top, -std::max(14.0, fm.horizontalAdvance(QStringLiteral("0000")) / 2), -bottom);
 }
 
@@ -73,15 +85,20 @@ void drawAxes(QPainter& p, const QRectF& rect, const Frame& f, const std::vector
     for (const auto& l : ys) p.drawLine(QPointF(f.plot.left(), f.yAt(l.at)), QPointF(f.plot.right(), f.yAt(l.at)));
     p.setPen(QPen(Qt::black, 1));
     p.drawRect(f.plot);
-    double lastRight = -1e9;
-    for (const auto& l : xs) {
-        const QString t = q(l.text);
-        const double w = fm.horizontalAdvance(t);
-        const double x = std::clamp(f.xAt(l.at) - w / 2, rect.left(), rect.right() - w);
-        if (x < lastRight + 4) continue;   // labels never overlap: a crowded one is left out
-        p.drawText(QPointF(x, f.plot.bottom() + fm.ascent() + 3), t);
-        lastRight = x + w;
+    // Labels never overlap: when crowded only every second (third, ...) one is shown.
+    auto leftOf = [&](const display::AxisLabel& l) {
+        const double w = fm.horizontalAdvance(q(l.text));
+        return std::clamp(f.xAt(l.at) - w / 2, rect.left(), rect.right() - w);
+    };
+    std::size_t stride = 1;
+    for (; stride < std::max<std::size_t>(xs.size(), 1); ++stride) {
+        bool fits = true;
+        for (std::size_t i = stride; i < xs.size() && fits; i += stride)
+            fits = leftOf(xs[i]) >= leftOf(xs[i - stride]) + fm.horizontalAdvance(q(xs[i - stride].text)) + 8;
+        if (fits) break;
     }
+    for (std::size_t i = 0; i < xs.size(); i += stride)
+        p.drawText(QPointF(leftOf(xs[i]), f.plot.bottom() + fm.ascent() + 3), q(xs[i].text));
     for (const auto& l : ys) {
         const QString t = q(l.text);
         const double w = fm.horizontalAdvance(t);
@@ -102,16 +119,36 @@ void drawAxes(QPainter& p, const QRectF& rect, const Frame& f, const std::vector
     p.restore();
 }
 
-// Lines under the x caption, one per text.
-void drawBottomLines(QPainter& p, const QRectF& rect, const Frame& f, const QStringList& lines, const QColor& color) {
+// The notes under the x caption, each wrapped to the graph's width.
+void drawNotes(QPainter& p, const QRectF& rect, const Frame& f, const Notes& notes) {
     QFontMetricsF fm(p.font());
-    p.setPen(color);
     double y = f.plot.bottom() + 2 * fm.height() + 6;
-    for (const QString& l : lines) {
-        p.drawText(QRectF(rect.left() + 4, y, rect.width() - 8, fm.height()), Qt::AlignLeft | Qt::AlignTop,
-                   fm.elidedText(l, Qt::ElideRight, rect.width() - 8));
-        y += fm.height();
+    for (const Note& n : notes) {
+        const double h = noteHeight(fm, rect, n.text);
+        p.setPen(n.color);
+        p.drawText(QRectF(rect.left() + 4, y, rect.width() - 8, h), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+                   n.text);
+        y += h;
     }
+}
+
+Notes curveNotes(const display::PowerCurveModel& g) {
+    Notes notes;
+    for (const auto& l : g.legend) {
+        const QString t = q(l);
+        notes.push_back({t, t.startsWith(QStringLiteral("Red")) ? QColor(200, 0, 0) : QColor(Qt::black)});
+    }
+    return notes;
+}
+
+Notes outputNotes(const display::OutputGraphModel& g) {
+    if (g.points.empty()) return {};
+    return {{q(g.averageLabel), QColor(0, 110, 0)}};
+}
+
+Notes energyNotes(const display::EnergyGraphModel& g) {
+    if (g.bars.empty()) return {};
+    return {{q(g.modeCaption), QColor(60, 60, 60)}, {q(g.keysCaption), QColor(60, 60, 60)}};
 }
 
 QPolygonF polyline(const Frame& f, const std::vector<display::PlotPoint>& pts) {
@@ -131,8 +168,8 @@ QRectF PowerGraphRenderer::paint(QPainter& p, const QRectF& rect, const display:
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
     const QString title = q(g.title);
-    Frame f{plotAreaFor(p.font(), rect, title, g.yAxis, static_cast<int>(g.legend.size())), 0, g.xMaxKnots, 0,
-            g.yMaxKw};
+    const Notes notes = curveNotes(g);
+    Frame f{plotAreaFor(p.font(), rect, title, g.yAxis, notes), 0, g.xMaxKnots, 0, g.yMaxKw};
     drawTitle(p, rect, title);
     drawAxes(p, rect, f, g.xAxis, g.yAxis, q(g.xCaption), q(g.yCaption));
     p.setClipRect(f.plot.adjusted(-1, -1, 1, 1));
@@ -172,13 +209,7 @@ QRectF PowerGraphRenderer::paint(QPainter& p, const QRectF& rect, const display:
     }
     p.setClipping(false);
     // The legend under the speed caption, each line in the colour of its curve.
-    for (std::size_t i = 0; i < g.legend.size(); ++i) {
-        const QString line = q(g.legend[i]);
-        Frame below = f;
-        below.plot.translate(0, fm.height() * static_cast<double>(i));
-        drawBottomLines(p, rect, below, {line}, line.startsWith(QStringLiteral("Red")) ? QColor(200, 0, 0)
-                                                                                    : QColor(Qt::black));
-    }
+    drawNotes(p, rect, f, notes);
     if (g.empty) drawEmptyNote(p, f, QStringLiteral("No generator chosen"));
     p.restore();
     return f.plot;
@@ -188,22 +219,28 @@ QRectF PowerGraphRenderer::paint(QPainter& p, const QRectF& rect, const display:
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
     const QString title = q(g.title);
-    Frame f{plotAreaFor(p.font(), rect, title, g.yAxis, 1), g.xMin, g.xMax, 0, g.yMaxKw};
+    const Notes notes = outputNotes(g);
+    Frame f{plotAreaFor(p.font(), rect, title, g.yAxis, notes), g.xMin, g.xMax, 0, g.yMaxKw};
     drawTitle(p, rect, title);
     drawAxes(p, rect, f, g.xAxis, g.yAxis, q(g.xCaption), q(g.yCaption));
     if (!g.points.empty()) {
-        QPolygonF area = polyline(f, g.points);
-        area << QPointF(area.back().x(), f.yAt(0)) << QPointF(area.front().x(), f.yAt(0));
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(0, 0, 170, 40));
-        p.drawPolygon(area);
-        p.setBrush(Qt::NoBrush);
-        p.setPen(QPen(kCurveBlue, 1.3));
-        p.drawPolyline(polyline(f, g.points));
+        // One bar per point over the stretch of time its soundings cover, halfway to its neighbours.
+        const QColor fill(120, 120, 210);
+        const std::size_t n = g.points.size();
+        p.setRenderHint(QPainter::Antialiasing, false);
+        for (std::size_t i = 0; i < n; ++i) {
+            const double x = f.xAt(g.points[i].x);
+            const double before = i > 0 ? (x - f.xAt(g.points[i - 1].x)) / 2 : (n > 1 ? (f.xAt(g.points[1].x) - x) / 2 : 1);
+            const double after = i + 1 < n ? (f.xAt(g.points[i + 1].x) - x) / 2 : before;
+            const double x0 = std::max(f.plot.left(), x - before), x1 = std::min(f.plot.right(), x + after);
+            const double y = f.yAt(g.points[i].y);
+            p.fillRect(QRectF(QPointF(x0, y), QPointF(x1, f.yAt(0))), fill);
+        }
+        p.setRenderHint(QPainter::Antialiasing, true);
         const double y = f.yAt(g.averageKw);
         p.setPen(QPen(QColor(0, 130, 0), 1.5, Qt::DashLine));
         p.drawLine(QPointF(f.plot.left(), y), QPointF(f.plot.right(), y));
-        drawBottomLines(p, rect, f, {q(g.averageLabel)}, QColor(0, 110, 0));
+        drawNotes(p, rect, f, notes);
     } else {
         drawEmptyNote(p, f, QStringLiteral("No site analysed yet"));
     }
@@ -215,28 +252,56 @@ QRectF PowerGraphRenderer::paint(QPainter& p, const QRectF& rect, const display:
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
     const QString title = q(g.title);
-    Frame f{plotAreaFor(p.font(), rect, title, g.yAxis, 2), g.xMin, g.xMax, g.yMin, g.yMax};
+    const Notes notes = energyNotes(g);
+    Frame f{plotAreaFor(p.font(), rect, title, g.yAxis, notes), g.xMin, g.xMax, g.yMin, g.yMax};
     drawTitle(p, rect, title);
     drawAxes(p, rect, f, g.xAxis, g.yAxis, q(g.xCaption), q(g.yCaption));
     const QColor color = g.kind == display::EnergyGraphKind::Stored ? kStoredGreen : kBoughtRed;
     if (!g.bars.empty()) {
-        // Bars narrower than a pixel would leave gaps or moiré: they are drawn as one outline instead.
-        const double zero = f.yAt(0);
-        QPainterPath path;
-        path.moveTo(f.xAt(g.bars.front().from), zero);
+        // Thousands of bars share a few hundred pixel columns: each column is drawn once,
+        // from zero to the highest and lowest value of the bars that reach it.
+        struct Column {
+            double lo = 0, hi = 0;
+            bool used = false;
+        };
+        const int width = std::max(1, static_cast<int>(std::floor(f.plot.width())));
+        std::vector<Column> cols(static_cast<std::size_t>(width));
         for (const auto& b : g.bars) {
-            path.lineTo(f.xAt(b.from), f.yAt(b.value));
-            path.lineTo(f.xAt(b.to), f.yAt(b.value));
+            const int c0 = std::clamp(static_cast<int>(std::floor(f.xAt(b.from) - f.plot.left())), 0, width - 1);
+            const int c1 = std::clamp(static_cast<int>(std::ceil(f.xAt(b.to) - f.plot.left())) - 1, c0, width - 1);
+            for (int c = c0; c <= c1; ++c) {
+                Column& col = cols[static_cast<std::size_t>(c)];
+                col.lo = col.used ? std::min(col.lo, b.value) : std::min(0.0, b.value);
+                col.hi = col.used ? std::max(col.hi, b.value) : std::max(0.0, b.value);
+                col.used = true;
+            }
         }
-        path.lineTo(f.xAt(g.bars.back().to), zero);
-        path.closeSubpath();
+        const double zero = f.yAt(0);
+        const QColor fill(color.red(), color.green(), color.blue(), 150);
         p.setRenderHint(QPainter::Antialiasing, false);
-        p.fillPath(path, QColor(color.red(), color.green(), color.blue(), 150));
+        QList<QLineF> edges;   // the top (and bottom) of every run of equal columns
+        for (int c = 0; c < width;) {
+            const Column& col = cols[static_cast<std::size_t>(c)];
+            int run = 1;
+            while (c + run < width) {
+                const Column& next = cols[static_cast<std::size_t>(c + run)];
+                if (next.used != col.used || next.lo != col.lo || next.hi != col.hi) break;
+                ++run;
+            }
+            if (col.used) {
+                const double x0 = f.plot.left() + c, x1 = x0 + run;
+                const double yHi = f.yAt(col.hi), yLo = f.yAt(col.lo);
+                p.fillRect(QRectF(QPointF(x0, yHi), QPointF(x1, yLo)), fill);
+                if (col.hi > 0) edges << QLineF(x0, yHi, x1, yHi);
+                if (col.lo < 0) edges << QLineF(x0, yLo, x1, yLo);
+            }
+            c += run;
+        }
         p.setPen(QPen(color.darker(130), 1));
-        p.drawPath(path);
+        p.drawLines(edges);
         p.setPen(QPen(Qt::black, 1));
         p.drawLine(QPointF(f.plot.left(), zero), QPointF(f.plot.right(), zero));
-        drawBottomLines(p, rect, f, {q(g.modeCaption), q(g.keysCaption)}, QColor(60, 60, 60));
+        drawNotes(p, rect, f, notes);
     } else {
         drawEmptyNote(p, f, QStringLiteral("No energy balance yet"));
     }
@@ -292,7 +357,7 @@ void EnergyGraph::setModel(display::EnergyGraphModel model) {
 }
 
 QRectF EnergyGraph::plotArea() const {
-    return plotAreaFor(font(), QRectF(rect()), q(model_.title), model_.yAxis, 2);
+    return plotAreaFor(font(), QRectF(rect()), q(model_.title), model_.yAxis, energyNotes(model_));
 }
 
 QString EnergyGraph::tipAt(const QPointF& at) const {
@@ -318,7 +383,7 @@ bool EnergyGraph::event(QEvent* e) {
 }
 
 PowerGraphsPanel::PowerGraphsPanel(QWidget* parent) : QWidget(parent) {
-    setObjectName("PowerGraphs");
+    setObjectName("PowerGraphsPanel");
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setSpacing(6);

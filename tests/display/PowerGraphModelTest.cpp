@@ -262,7 +262,7 @@ TEST(EnergyGraph, eachBarHoldsItsGroupAndShowsTheTotalAtItsLastSounding) {
     EXPECT_DOUBLE_EQ(bought.bars[2].from, p.times[10] - 6.0);
     EXPECT_DOUBLE_EQ(bought.bars[2].value, s.shortfallToDate[11] / 1000.0);
     EXPECT_GT(bought.bars[2].value, 0);
-    EXPECT_EQ(bought.yCaption, "Energy bought to date (MWh)");
+    EXPECT_EQ(bought.yCaption, "Bought to date (MWh)");
     EXPECT_EQ(stored.yCaption, "Energy stored (MWh)");
     EXPECT_GE(bought.yMax, bought.bars[2].value);
     EXPECT_DOUBLE_EQ(bought.yMin, 0);
@@ -276,7 +276,7 @@ TEST(EnergyGraph, theAlternativeModeShowsMeanRatesOverEachBar) {
     // Equal hours: the mean of the four battery rates.
     const double first = (s.batteryRate[0] + s.batteryRate[1] + s.batteryRate[2] + s.batteryRate[3]) / 4;
     EXPECT_NEAR(stored.bars[0].value, first, 1e-9);
-    EXPECT_EQ(stored.yCaption, "Battery charge (+) or discharge (-) (kW)");
+    EXPECT_EQ(stored.yCaption, "Charge (+) or discharge (-) (kW)");
     // Discharge goes below zero and the axis follows it.
     double lowest = 0;
     for (const auto& b : stored.bars) lowest = std::min(lowest, b.value);

@@ -17,9 +17,11 @@
 #include "gui/HeightGraphWidgets.h"
 #include "gui/MainWindow.h"
 #include "gui/PowerGraphWidgets.h"
+#include "gui/PowerPageWindow.h"
 #include "power/EnergyInputs.h"
 #include "power/GeneratorStore.h"
 #include "power/PowerPageEnergy.h"
+#include "session/GeneratorCommands.h"
 #include "session/PowerPage.h"
 #include "session/Session.h"
 #include "sounding/SoundingImport.h"
@@ -164,7 +166,7 @@ private slots:
         panel.setAlternativeMode(true);
         QVERIFY(panel.storedGraph()->model().rates);
         QCOMPARE(QString::fromStdString(panel.storedGraph()->model().yCaption),
-                 QStringLiteral("Battery charge (+) or discharge (-) (kW)"));
+                 QStringLiteral("Charge (+) or discharge (-) (kW)"));
         QCOMPARE(QString::fromStdString(panel.purchaseGraph()->model().yCaption), QStringLiteral("Power bought (kW)"));
         // A rerun keeps the grouping and the mode.
         panel.refresh(page);
@@ -233,6 +235,44 @@ private slots:
         QCOMPARE(but->text(), QStringLiteral("Hide Power Curve"));
         QCOMPARE(f.s->settings().get("PowerVisible"), std::string("-1"));
         QVERIFY(!w.analysisPanel()->graph1()->model().powerCurve.empty());
+    }
+
+    void thePowerPageWindowCarriesTheGraphs() {
+        Fixture f;
+        gui::MainWindow w(*f.s);
+        analyse(w);
+        QVERIFY(w.powerGraphs() == nullptr);
+        gui::PowerPageWindow* p = w.openPowerPage();
+        QVERIFY(QTest::qWaitForWindowExposed(p));
+        gui::PowerGraphsPanel* graphs = w.powerGraphs();
+        QVERIFY(graphs && graphs->isVisible());
+        QCOMPARE(graphs->window(), static_cast<QWidget*>(p));
+        QVERIFY(!graphs->curveGraph()->model().empty);
+        QVERIFY(!graphs->outputGraph()->model().empty);
+
+        // An input of the page reruns the balance and the graphs follow at once.
+        f.prompter.answer("0.25");
+        QVERIFY(p->clickField("Pusage"));
+        QCOMPARE(graphs->storedGraph()->model().title, power::storedGraphTitle("0.25"));
+        f.prompter.answer("0.05");
+        QVERIFY(p->clickField("BatMWhr"));
+        QVERIFY(!graphs->storedGraph()->model().empty);
+
+        w.menuEntry("mnuEDC")->trigger();
+        QVERIFY(!graphs->curveGraph()->model().distribution.empty());
+        QVERIFY(graphs->curveGraph()->model().powerBand.empty());
+
+        // A generator chosen with Shift is drawn in black over the current curve.
+        const std::string current = w.powerPage().generator()->name;
+        std::string other;
+        for (const auto& name : power::GeneratorStore(f.s->mainDb().db()).namesTallestFirst())
+            if (name != current) other = name;   // the smallest other generator
+        QVERIFY(!other.empty());
+        p->generators().choose(other, true);
+        QCOMPARE(w.powerPage().generator()->name, current);
+        QVERIFY(graphs->curveGraph()->model().comparison.has_value());
+        QCOMPARE(graphs->curveGraph()->model().comparison->name, other);
+        QVERIFY(p->grab().save(screenshotDir() + "/power-page-with-graphs.png"));
     }
 
     void theToolsEntriesSwitchTheExtraCurves() {
