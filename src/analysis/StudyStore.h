@@ -26,6 +26,7 @@ struct GridColumn {
 extern const std::array<GridColumn, core::kAnalsGridColumns> kGridColumns;
 // Position of the column whose typed "x" or "q" removes the row.
 constexpr int kDeleteColumn = 27;
+constexpr int kCommentColumn = 1;
 
 // A row of `anals`: the 31 grid columns, then `wmo`, `RefWMO`, `dodate`, `instudy`.
 using AnalsRow = std::array<SqlValue, core::kAnalsColumns.size()>;

@@ -18,6 +18,7 @@
 #include "gui/HeightGraphWidgets.h"
 #include "gui/SiteListWidget.h"
 #include "gui/ValueField.h"
+#include "session/ImportCommands.h"
 #include "session/Session.h"
 #include "session/StationSummary.h"
 #include "sounding/Units.h"
@@ -330,6 +331,10 @@ void AnalysisPanel::refreshGraphs() {
     in2.sounding = haveData ? analysis_.soundings().count() : 0;
     in2.stats = haveData ? &analysis_.statistics() : nullptr;
     in2.hubHeightFeet = analysis_.heightOfInterestFeet();
+    if (singleSounding_) {
+        in2.set = singleSounding_.get();
+        in2.sounding = 1;
+    }
     display::Graph2Model g2 = display::buildGraph2(gu, graph2Mode_, in2);
     compass_->setDirection(g2.directionDeg);
     explain_->setText(q(g2.explanation));
@@ -337,6 +342,18 @@ void AnalysisPanel::refreshGraphs() {
     if (haveData) years_->setModel(display::buildYearGraph(analysis_.statistics(), analysis_.heightOfInterestFeet()));
     else years_->setModel({});
     height_->setText(q(graph1_->model().hubHeightLabel));
+}
+
+void AnalysisPanel::showSingleSounding(const sounding::SoundingRecord& record) {
+    if (!singleSounding_) singleSounding_ = std::make_unique<sounding::SoundingSet>();
+    session::setOfOneSounding(record, *singleSounding_);
+    refreshGraphs();
+}
+
+void AnalysisPanel::endSingleSounding() {
+    if (!singleSounding_) return;
+    singleSounding_.reset();
+    refreshGraphs();
 }
 
 }  // namespace skyloom::gui

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include <QColor>
@@ -10,6 +11,7 @@
 #include "power/GeneratorRecord.h"
 #include "power/PowerProduction.h"
 #include "session/SiteAnalysis.h"
+#include "sounding/ImportTypes.h"
 
 class QComboBox;
 class QDateEdit;
@@ -78,6 +80,11 @@ public:
     Graph2Widget* graph2() const { return graph2_; }
     QPushButton* recalcButton() const { return recalc_; }
 
+    // Graph 2 shows a sounding from outside the analysis (the import's review)
+    // until endSingleSounding gives it back to the analysed soundings.
+    void showSingleSounding(const sounding::SoundingRecord& record);
+    void endSingleSounding();
+
     // Runs one analysis step with the wait label shown and the results drawn after it.
     void run(const std::function<session::AnalysisOutcome()>& work);
 
@@ -98,6 +105,7 @@ private:
     bool compared_ = false;
     PowerFigures powerFigures_;
     CurrentGenerator currentGenerator_;
+    std::unique_ptr<sounding::SoundingSet> singleSounding_;
 
     QWidget* controls_ = nullptr;
     QWidget* graphs_ = nullptr;

@@ -6,6 +6,7 @@
 #include <QStatusBar>
 #include <QResizeEvent>
 #include <QClipboard>
+#include <QDockWidget>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
@@ -29,6 +30,7 @@
 #include "gui/SiteListWidget.h"
 #include "gui/StudyPanel.h"
 #include "gui/HelpWindow.h"
+#include "gui/ImportControlFrame.h"
 #include "gui/PageCapture.h"
 #include "gui/PageOutput.h"
 #include "gui/PowerGraphWidgets.h"
@@ -78,6 +80,7 @@ MainWindow::MainWindow(session::Session& session, QWidget* parent) : QMainWindow
         if (page_->site().currentWmo() != 0) analysisPanel_->analyseStation(page_->site().currentWmo());
     });
     help_ = new HelpWindow(this);
+    buildImportControl();
     buildMenus();
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(f1, &QShortcut::activated, this, &MainWindow::openHelp);
@@ -88,7 +91,14 @@ MainWindow::MainWindow(session::Session& session, QWidget* parent) : QMainWindow
 }
 
 // The Power Page works on page_, so it goes before page_ does.
-MainWindow::~MainWindow() { delete powerWindow_; }
+MainWindow::~MainWindow() {
+    // Hiding the dock while the window goes would fit the map of a half-destroyed window.
+    if (importDock_) importDock_->disconnect(this);
+    delete powerWindow_;
+    // The study grid may still hold an open comment editor, which stores its
+    // text on closing: it goes while the study commands are still there.
+    delete studyPanel_;
+}
 
 PowerPageWindow* MainWindow::openPowerPage() {
     if (!powerWindow_) {
@@ -325,7 +335,8 @@ void MainWindow::fitMap(QSize window) {
     const bool study = !orderPage_ && studyPanel_ && studyPanel_->isVisibleTo(this);
     const int below = study ? kBelowMapHeightWithStudy : kBelowMapHeight;
     const int byWidth = (window.width() - kRightColumnWidth - 24) * 178 / 360;
-    const int byHeight = window.height() - menuBar()->height() - statusBar()->height() - 70 - below;
+    const int dock = importDock_ && importDock_->isVisibleTo(this) ? importDock_->sizeHint().height() : 0;
+    const int byHeight = window.height() - menuBar()->height() - statusBar()->height() - 70 - below - dock;
     const int h = std::max(178, std::min(byWidth, byHeight));
     map_->setFixedSize(h * 360 / 178, h);
     mapHolder_->setFixedHeight(h);
@@ -466,6 +477,9 @@ void MainWindow::buildMenus() {
                 page_->analyses().recallAnalysisByNumber();
                 studyPanel_->refresh();
             });
+    QAction* importEntry = importDock_->toggleViewAction();
+    importEntry->setObjectName("mnuImportControl");
+    tools->addAction(importEntry);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
     help->setToolTipsVisible(true);
@@ -546,6 +560,51 @@ bool MainWindow::outputPowerPage(int code) {
     page.bitmapBase = "Power Page Analysis ";
     return outputPage(page, outputKind(code), code, analyses(), session_.prompter(), session_.appDir(),
                       shownAnalysisId());
+}
+
+void MainWindow::buildImportControl() {
+    importControl_ = new ImportControlFrame(session_, *progress_);
+    importDock_ = new QDockWidget(QStringLiteral("Import Control"), this);
+    importDock_->setObjectName("ImportDock");
+    importDock_->setWidget(importControl_);
+    // The frame carries its own title; the Tools menu shows and hides it.
+    importDock_->setTitleBarWidget(new QWidget(importDock_));
+    importDock_->setAllowedAreas(Qt::BottomDockWidgetArea | Qt::TopDockWidgetArea);
+    addDockWidget(Qt::BottomDockWidgetArea, importDock_);
+    importDock_->hide();
+    connect(importDock_, &QDockWidget::visibilityChanged, this, [this] { fitMap(size()); });
+    connect(importControl_, &ImportControlFrame::wantsToBeSeen, this, [this] {
+        importDock_->show();
+        importDock_->raise();
+    });
+    // The sounding under review is drawn on the Analysis page's graphs.
+    connect(importControl_, &ImportControlFrame::soundingUnderReview, this,
+            [this](const sounding::SoundingRecord& record) {
+                if (orderPage_) showPage(false);
+                analysisPanel_->showSingleSounding(record);
+            });
+    connect(importControl_, &ImportControlFrame::reviewEnded, analysisPanel_, &AnalysisPanel::endSingleSounding);
+    connect(importControl_, &ImportControlFrame::importsFinished, this, [this](bool) {
+        analysisPanel_->fillDataSites();
+        refreshMapStations();
+        refreshStationInfo();
+        analysisPanel_->refreshGraphs();
+    });
+    // The text-file import of a station starts from the site lists.
+    for (SiteListWidget* list : {orderPanel_->nearList(), analysisPanel_->dataSitesList()}) {
+        list->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(list, &QWidget::customContextMenuRequested, this,
+                [this, list](const QPoint& at) { offerTextImport(list, at); });
+    }
+}
+
+void MainWindow::offerTextImport(SiteListWidget* list, const QPoint& at) {
+    QListWidgetItem* item = list->itemAt(at);
+    const long wmo = item ? session::wmoOfSiteText(SiteListWidget::lineOf(item)) : 0;
+    if (wmo == 0) return;
+    QMenu menu(this);
+    QAction* entry = menu.addAction(QStringLiteral("Import the Text Data Files of this site"));
+    if (menu.exec(list->viewport()->mapToGlobal(at)) == entry) importControl_->importStationTextFiles(wmo);
 }
 
 }  // namespace skyloom::gui

@@ -7,6 +7,7 @@
 #include "display/MapModel.h"
 
 class QAction;
+class QDockWidget;
 class QLabel;
 class QPushButton;
 class QStackedWidget;
@@ -29,8 +30,10 @@ class GuiProgress;
 class MapWidget;
 class OrderPanel;
 class PowerGraphsPanel;
+class SiteListWidget;
 class PowerPageWindow;
 class HelpWindow;
+class ImportControlFrame;
 class SettingsDialog;
 
 // The Main Page: the map, the site lists, the wind graphs and the study list on
@@ -76,6 +79,9 @@ public:
     void refreshFromMap();
     // Fills the map's stations for both pages (after start-up, new data or a repair).
     void refreshMapStations();
+    // The "Import Control" frame, docked below the pages and shown when an import needs it.
+    ImportControlFrame* importControl() const { return importControl_; }
+    QDockWidget* importDock() const { return importDock_; }
     // The Print menu's outputs of either page: code 1, 2, 3, 5 (Main Page) and 11,
     // 12, 13, 15 (Power Page) print landscape, portrait, copy, save as bitmap.
     // False when nothing was output (a cancelled name, no printer and no PDF).
@@ -110,6 +116,8 @@ private:
     void fitMap(QSize window);
     void siteAction(const display::MapAction& action);
     long long shownAnalysisId();
+    void buildImportControl();
+    void offerTextImport(SiteListWidget* list, const QPoint& at);
 
     session::Session& session_;
     bool orderPage_ = false;
@@ -138,6 +146,8 @@ private:
     GuiProgress* progress_ = nullptr;
     SettingsDialog* settings_ = nullptr;
     HelpWindow* help_ = nullptr;
+    ImportControlFrame* importControl_ = nullptr;
+    QDockWidget* importDock_ = nullptr;
 };
 
 }  // namespace skyloom::gui

@@ -206,7 +206,9 @@ void PowerPageWindow::buildGeneratorBlock(QGridLayout* grid) {
 
     const QString speedUnit = QString::fromUtf8(std::string(page_.site().units().speedUnit()));
     g->addWidget(new QLabel(QStringLiteral("Point"), box), top + 1, 0);
-    g->addWidget(new QLabel(QStringLiteral("Speed (%1)").arg(speedUnit), box), top + 1, 1);
+    auto* speedHeading = new QLabel(QStringLiteral("Speed (%1)").arg(speedUnit), box);
+    speedHeading->setObjectName("SpeedHeading");
+    g->addWidget(speedHeading, top + 1, 1);
     g->addWidget(new QLabel(QStringLiteral("kW"), box), top + 1, 2);
     auto* cutIn = new ClickTarget("Speed0", [this] { commands_->editSpeed(11); }, box);
     g->addWidget(new QLabel(QStringLiteral("Cut-in"), box), top + 2, 0);
@@ -223,17 +225,24 @@ void PowerPageWindow::buildGeneratorBlock(QGridLayout* grid) {
         const char* caption;
         bool (session::GeneratorCommands::*edit)();
     };
+    const sounding::Units& units = page_.site().units();
+    const std::string length = " (" + std::string(units.lengthUnit()) + ")";
+    const std::string temperature = " (" + std::string(units.temperatureUnit()) + ")";
+    const std::string speed = " (" + std::string(units.speedUnit()) + ")";
+    const std::string hub = "Hub height" + length, temp = "Temperature" + temperature, cut = "Cut-out" + speed;
     const Row rows[] = {
-        {"HubHeight", "Hub height", &session::GeneratorCommands::editHubHeight},
-        {"Temperature", "Temperature", &session::GeneratorCommands::editTemperature},
-        {"Pressure", "Pressure", &session::GeneratorCommands::editPressure},
+        {"HubHeight", hub.c_str(), &session::GeneratorCommands::editHubHeight},
+        {"Temperature", temp.c_str(), &session::GeneratorCommands::editTemperature},
+        {"Pressure", "Pressure (mb)", &session::GeneratorCommands::editPressure},
         {"CostPerYear", "Cost per year", &session::GeneratorCommands::editCostPerYear},
-        {"CutOut", "Cut-out", &session::GeneratorCommands::editCutOut},
+        {"CutOut", cut.c_str(), &session::GeneratorCommands::editCutOut},
         {"MaxToGrid", "Max to grid (kW)", &session::GeneratorCommands::editMaxToGrid},
     };
     int r = top + 3 + power::kCurvePoints;
     for (const Row& row : rows) {
-        g->addWidget(new QLabel(QString::fromUtf8(row.caption), box), r, 0);
+        auto* caption = new QLabel(QString::fromUtf8(row.caption), box);
+        caption->setObjectName(QString::fromUtf8(row.name) + "Heading");
+        g->addWidget(caption, r, 0);
         auto edit = row.edit;
         g->addWidget(new ClickTarget(QString::fromUtf8(row.name), [this, edit] { (commands_.get()->*edit)(); }, box),
                      r, 1, 1, 2);
@@ -423,6 +432,14 @@ void PowerPageWindow::showGenerator() {
     auto set = [this](const QString& name, const QString& text) {
         if (QLabel* l = field(name)) l->setText(text);
     };
+    // Captions follow the unit setting, which may change while the page is open.
+    const sounding::Units& units = page_.site().units();
+    auto unit = [](std::string_view u) { return QStringLiteral(" (%1)").arg(QString::fromUtf8(std::string(u))); };
+    set("SpeedHeading", "Speed" + unit(units.speedUnit()));
+    set("HubHeightHeading", "Hub height" + unit(units.lengthUnit()));
+    set("TemperatureHeading", "Temperature" + unit(units.temperatureUnit()));
+    set("CutOutHeading", "Cut-out" + unit(units.speedUnit()));
+    set("LlookheightHeading", "Analysis height" + unit(units.lengthUnit()));
     set("Llookheight", number(core::roundHalfEven(page_.site().units().lengthFromFeet(page_.heightFeet()), 1), 1));
     if (!g) return;
     set("GenName", QString::fromStdString(g->name));

@@ -32,7 +32,8 @@ int StudyGridModel::columnCount(const QModelIndex& parent) const {
 QVariant StudyGridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount()) return {};
     const auto& row = studies_.gridRows[static_cast<std::size_t>(index.row())];
-    if (role == Qt::DisplayRole) return q(analysis::gridText(row, index.column()));
+    if (role == Qt::DisplayRole || (role == Qt::EditRole && index.column() == analysis::kCommentColumn))
+        return q(analysis::gridText(row, index.column()));
     if (role == Qt::TextAlignmentRole) {
         const auto& col = analysis::kGridColumns[static_cast<std::size_t>(index.column())];
         return QVariant::fromValue((col.format.empty() ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
@@ -47,6 +48,21 @@ QVariant StudyGridModel::headerData(int section, Qt::Orientation orientation, in
     QString caption = q(analysis::kGridColumns[static_cast<std::size_t>(section)].caption);
     std::string mark = studies_.gridSort.mark(section);
     return mark.empty() ? caption : caption + "  " + q(mark);
+}
+
+Qt::ItemFlags StudyGridModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    if (index.isValid() && index.column() == analysis::kCommentColumn) f |= Qt::ItemIsEditable;
+    return f;
+}
+
+bool StudyGridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::EditRole || !index.isValid() || index.column() != analysis::kCommentColumn) return false;
+    if (index.row() >= rowCount()) return false;
+    const long long key = keyOf(index.row());
+    if (!studies_.setGridComment(key, value.toString().toStdString())) return false;
+    reload();
+    return true;
 }
 
 void StudyGridModel::reload() {
@@ -65,9 +81,9 @@ long long StudyGridModel::wmoOf(int row) const {
 
 void StudyGridView::keyPressEvent(QKeyEvent* e) {
     const QString text = e->text();
-    if (currentIndex().isValid() && text.size() == 1 && text[0].isPrint()) {
-        emit typed(currentIndex().row(), currentIndex().column(), text[0].toLatin1());
-        return;
+    if (state() != EditingState && currentIndex().isValid() && text.size() == 1 && text[0].isPrint()) {
+        const bool intoCell = onTyped && onTyped(currentIndex().row(), currentIndex().column(), text[0].toLatin1());
+        if (!intoCell) return;
     }
     QTableView::keyPressEvent(e);
 }
@@ -164,10 +180,13 @@ StudyPanel::StudyPanel(session::StudyCommands& studies, QWidget* parent) : QWidg
         if (index.isValid()) emit recallRequested(model_->keyOf(index.row()));
     });
     connect(grid_->horizontalHeader(), &QHeaderView::sectionClicked, this, &StudyPanel::headingClicked);
-    connect(grid_, &StudyGridView::typed, this, [this](int row, int column, char key) {
-        studies_.typeInGrid(model_->keyOf(row), column, key);
+    grid_->onTyped = [this](int row, int column, char key) {
+        const auto typing = studies_.typeInGrid(model_->keyOf(row), column, key);
+        if (typing == session::StudyCommands::Typing::Accepted && column == analysis::kCommentColumn) return true;
         refresh();
-    });
+        return false;
+    };
+    grid_->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked);
     studies_.showStudy();
     refresh();
     // Widths in pixels from the caption with room for its sort mark.

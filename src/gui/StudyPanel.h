@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include <QAbstractTableModel>
@@ -24,6 +25,9 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    // The comment cell is edited in place and stored with its analysis.
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
     // The rows changed in the study commands.
     void reload();
     long long keyOf(int row) const;
@@ -38,9 +42,8 @@ class StudyGridView : public QTableView {
     Q_OBJECT
 public:
     using QTableView::QTableView;
-
-signals:
-    void typed(int row, int column, char key);
+    // A printable key typed in a cell; true lets it into the cell (starting the edit).
+    std::function<bool(int row, int column, char key)> onTyped;
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;

@@ -254,6 +254,19 @@ StudyCommands::Typing StudyCommands::typeInGrid(long long key, int position, cha
     return Typing::Deleted;
 }
 
+bool StudyCommands::setGridComment(long long key, const std::string& text) {
+    if (key == session_.helpKey) {
+        prompter().message("You are not allowed to delete this row or change its comment.");
+        return false;
+    }
+    if (!analyses_.store().exists(key)) return false;
+    analyses_.store().setComment(key, text);
+    // The row keeps its place: the grid's order does not change under the user.
+    for (auto& row : gridRows)
+        if (analysis::valueNumber(row[0]) == static_cast<double>(key)) row[analysis::kCommentColumn] = text;
+    return true;
+}
+
 std::string StudyCommands::exportCsv() {
     const std::string text =
         analysis::exportStudyCsv(session_.mainDb().db(), currentStudyKey, studyLab, session_.appDir());

@@ -82,6 +82,10 @@ public:
     // A key typed in the grid in the row of analysis `key` at column `position`.
     Typing typeInGrid(long long key, int position, char typed);
 
+    // A comment typed into the grid's comment cell of analysis `key`: stored with
+    // the analysis. The help text's own analysis keeps its comment (refused with a message).
+    bool setGridComment(long long key, const std::string& text);
+
     // "Export to Excel File": writes the current study's CSV and tells where it is.
     std::string exportCsv();
 

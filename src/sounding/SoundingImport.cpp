@@ -310,6 +310,7 @@ ImportResult importSoundings(const std::string& appDir, long wmo, const std::vec
             }
             w.addDeleted(wmo, s.wmo, date, time, s.rawText, s.readProblem, static_cast<long>(s.points.size()));
             ++result.unreadable;
+            if (options.counted) options.counted(result);
             continue;
         }
         const std::string date = core::isoDate(*s.date), time = soundingTimeText(s.hour);
@@ -320,6 +321,7 @@ ImportResult importSoundings(const std::string& appDir, long wmo, const std::vec
         if (s.wmo != wmo) {
             w.addDeleted(wmo, s.wmo, date, time, s.rawText, quality::kMultipleWmo, static_cast<long>(s.points.size()));
             ++result.otherStation;
+            if (options.counted) options.counted(result);
             continue;
         }
         LevelBuild built = levels::build(s);
@@ -343,6 +345,7 @@ ImportResult importSoundings(const std::string& appDir, long wmo, const std::vec
             ++result.rejected;
             result.pointsRejected += rec.numpoints;
         }
+        if (options.counted) options.counted(result);
     }
     writeSummary(db, wmo, lastStation ? &*lastStation : nullptr);
     tx.commit();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,6 +30,8 @@ long wmoFromFileName(std::string_view path);
 // "HH:00:00": the time of day a sounding is stored under.
 std::string soundingTimeText(int hour);
 
+struct ImportResult;
+
 struct ImportOptions {
     ReviewCriteria criteria;
     // Decides soundings that need review; none: they are accepted as they are.
@@ -36,6 +39,9 @@ struct ImportOptions {
     core::Progress* progress = nullptr;
     // When given, the station's `havedata` row is refreshed after the import.
     core::MainDatabase* mainDb = nullptr;
+    // Told the counts so far each time a sounding has been stored (in `soundings`
+    // or `deleted`), for windows that show them while the import runs.
+    std::function<void(const ImportResult&)> counted;
 };
 
 // What one import did, with the report shown at its end.

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QLineEdit>
 #include <QtTest>
 
 #include "../analysis/SampleRecords.h"
@@ -320,6 +321,29 @@ private slots:
         QVERIFY(panel->model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString().endsWith("SRTv"));
         QCOMPARE(panel->model()->keyOf(0), a);
         QCOMPARE(w.mapWidget()->scene().markedSites.size(), std::size_t(2));
+
+        // A comment typed into its cell is stored with the analysis; other cells take no text.
+        panel->grid()->setCurrentIndex(panel->model()->index(0, 1));
+        panel->grid()->setFocus();
+        QTest::keyClick(panel->grid(), 'S');
+        QVERIFY(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
+        QTest::keyClicks(QApplication::focusWidget(), "heltered valley");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCoreApplication::processEvents();  // the editor commits on the next turn
+        QCOMPARE(QString::fromStdString(store.load(a)->comment.value_or("")), QStringLiteral("Sheltered valley"));
+        QCOMPARE(panel->model()->data(panel->model()->index(0, 1), Qt::DisplayRole).toString(),
+                 QStringLiteral("Sheltered valley"));
+        panel->grid()->setCurrentIndex(panel->model()->index(0, 3));
+        panel->grid()->setFocus();
+        QTest::keyClicks(panel->grid(), "z");
+        QVERIFY(!panel->grid()->indexWidget(panel->model()->index(0, 3)));
+        for (QLineEdit* editor : panel->grid()->viewport()->findChildren<QLineEdit*>()) QVERIFY(!editor->isVisible());
+        const long long help = f.s->helpKey;
+        f.s->helpKey = a;
+        QVERIFY(!w.studies().setGridComment(a, "changed"));
+        QCOMPARE(f.prompter.messages.back(), std::string("You are not allowed to delete this row or change its comment."));
+        QCOMPARE(QString::fromStdString(store.load(a)->comment.value_or("")), QStringLiteral("Sheltered valley"));
+        f.s->helpKey = help;
 
         QTest::mouseClick(w.findChild<QPushButton*>("ShowAllStudies"), Qt::LeftButton);
         QCOMPARE(panel->model()->rowCount(), 3);

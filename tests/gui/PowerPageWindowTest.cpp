@@ -29,6 +29,9 @@
 #include "session/PowerPage.h"
 #include "session/ProgramFolder.h"
 #include "session/Session.h"
+#include "sounding/SoundingImport.h"
+
+#include <filesystem>
 
 using namespace skyloom;
 
@@ -336,6 +339,45 @@ private slots:
         std::sort(times.begin(), times.end());
         qInfo() << "page update after an input change, median" << times[2] << "us";
         QVERIFY2(times[2] < 50000, qPrintable(QString::number(times[2])));
+    }
+
+    void aRealStationReadsWholeOnThePage() {
+        test::StartedFolder f;
+        std::filesystem::copy_file(test::sharedData("fsl/esrl_87576_SAEZ_2019_kt_99999.fsl"), f.tmp / "87576 saez.txt");
+        sounding::ImportOptions options;
+        options.mainDb = &f.s->mainDb();
+        core::SilentPrompter quiet;
+        auto result = sounding::importFile(f.tmp.dir(), (f.tmp / "87576 saez.txt").string(), options, quiet);
+        QVERIFY2(result.added > 250, result.report.c_str());
+        f.s->reloadStationIndex();
+        gui::MainWindow w(*f.s);
+        w.show();
+        QComboBox* combo = w.analysisPanel()->siteCombo();
+        emit combo->activated(combo->findData(static_cast<qlonglong>(87576)));
+        QCOMPARE(w.analysisPanel()->lastOutcome(), session::AnalysisOutcome::Analysed);
+        gui::PowerPageWindow* p = w.openPowerPage();
+        QVERIFY(QTest::qWaitForWindowExposed(p));
+        f.prompter.answer("40");
+        QVERIFY(p->clickField("Pusage"));
+        f.prompter.answer("1");
+        QVERIFY(p->clickField("BatMWhr"));
+        compareFigures(p, w.powerPage());
+        QTest::qWait(20);
+
+        // Every shown text fits its label: nothing is cut off.
+        for (QLabel* l : p->findChildren<QLabel*>()) {
+            if (!l->isVisible() || l->text().isEmpty() || l->wordWrap()) continue;
+            const int needed = l->fontMetrics().horizontalAdvance(l->text());
+            QVERIFY2(needed <= l->contentsRect().width(),
+                     qPrintable(QStringLiteral("%1 \"%2\" needs %3 px, has %4")
+                                    .arg(l->objectName(), l->text())
+                                    .arg(needed)
+                                    .arg(l->contentsRect().width())));
+        }
+        QVERIFY(p->geometry().width() <= 1920 && p->geometry().height() <= 1080);
+        QString dir = qEnvironmentVariable("SKYLOOM_SCREENSHOT_DIR", QDir::tempPath());
+        QDir().mkpath(dir);
+        QVERIFY(p->grab().save(dir + "/power-page-ezeiza-2019.png"));
     }
 
     void changingTheUsageRecomputesTheFiguresShown() {

@@ -1,0 +1,247 @@
+#include "session/ImportCommands.h"
+
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+#include <gtest/gtest.h>
+#include <SQLiteCpp/Statement.h>
+
+#include "../sounding/ImportTestText.h"
+#include "StartedFolder.h"
+#include "core/DatabaseFile.h"
+#include "sounding/SoundingImport.h"
+#include "sounding/SoundingSet.h"
+
+using namespace skyloom;
+using test::FslLine;
+
+namespace {
+
+constexpr long kEzeiza = 87576;
+
+// Winds from the ground to 7000 ft at a station 20 m up (heights in m MSL).
+std::vector<FslLine> windLines() {
+    return {{9, 10030, 20, 272, 241, 20, 3},     {6, 9900, 130, 262, 200, 40, 8},
+            {6, 9660, 329, 250, 199, 300, 22},   {4, 9250, 731, 242, 239, 305, 26},
+            {6, 9000, 1050, 210, 180, 310, 25},  {4, 8500, 1468, 188, 181, 315, 14},
+            {6, 7800, 2133, 140, 100, 315, 18}};
+}
+
+std::string good(int day) { return test::fslSounding(12, day, "JAN", 2019, kEzeiza, windLines()); }
+
+// The first wind at 262 ft above the station: between Lalt and Malt, so it comes up for review.
+std::string needsReview(int day) {
+    auto lines = windLines();
+    lines[0].direction = 99999;
+    lines[0].speed = 99999;
+    lines[1].height = 100;
+    return test::fslSounding(0, day, "JAN", 2019, kEzeiza, lines);
+}
+
+// Three points: deleted by the checks.
+std::string thin(int day) {
+    return test::fslSounding(0, day, "JAN", 2019, kEzeiza,
+                             {{9, 10030, 20, 272, 241, 20, 3}, {4, 9250, 731, 242, 239, 305, 26},
+                              {6, 7858, 2133, 99999, 99999, 315, 18}});
+}
+
+// Remembers the counts the frame showed when each review came up.
+class CountingDecider final : public sounding::ReviewDecider {
+public:
+    CountingDecider(bool answer, const session::ImportCounts& shown) : answer_(answer), shown_(shown) {}
+    bool accept(const sounding::SoundingRecord&, std::string_view, std::string_view) override {
+        seen.push_back(shown_);
+        return answer_;
+    }
+    std::vector<session::ImportCounts> seen;
+private:
+    bool answer_;
+    const session::ImportCounts& shown_;
+};
+
+class Abandoning final : public sounding::ReviewDecider {
+public:
+    bool accept(const sounding::SoundingRecord&, std::string_view, std::string_view) override {
+        throw std::runtime_error("window closed");
+    }
+};
+
+struct Folder : test::StartedFolder {
+    session::ImportCommands cmd{*s};
+    session::ImportCounts shown;
+    Folder() {
+        std::filesystem::create_directories(tmp / "Text Data Files");
+        cmd.countsChanged = [this](const session::ImportCounts& c) { shown = c; };
+    }
+    std::string write(const std::string& name, const std::string& text) {
+        std::string path = (tmp / "Text Data Files" / name).string();
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    }
+    std::int64_t rows(const std::string& sql) {
+        auto db = core::openGuardedDatabase(tmp.dir() + "data/" + std::to_string(kEzeiza) + ".dat", false);
+        return db.execAndGet(sql).getInt64();
+    }
+    bool haveData() {
+        SQLite::Statement q(s->mainDb().db(), "SELECT count(*) FROM havedata WHERE wmo = ?");
+        q.bind(1, static_cast<std::int64_t>(kEzeiza));
+        q.executeStep();
+        return q.getColumn(0).getInt64() == 1;
+    }
+};
+
+}  // namespace
+
+TEST(ImportCommands, beginRefusesAFileNameWithoutTheStationNumberAndABlank) {
+    for (const char* name : {"Ezeiza 87576.txt", "87576_Ezeiza.txt", "123456789 long.txt", " 87576.txt"}) {
+        Folder f;
+        f.prompter.file(f.write(name, good(2)));
+        EXPECT_FALSE(f.cmd.begin()) << name;
+        EXPECT_EQ(f.prompter.messages, std::vector<std::string>{"Need WMO at start with space after it, rename it."})
+            << name;
+        EXPECT_FALSE(std::filesystem::exists(f.tmp / "data" / "87576.dat")) << name;
+        EXPECT_TRUE(f.cmd.chosenFile().empty());
+        EXPECT_FALSE(f.cmd.start());   // nothing chosen: Start does nothing
+    }
+}
+
+TEST(ImportCommands, beginImportsTheChosenFileAndStartImportsItAgain) {
+    Folder f;
+    f.prompter.file(f.write("87576 Ezeiza.txt", good(3) + good(2)));
+    ASSERT_TRUE(f.cmd.begin());
+    EXPECT_EQ(f.prompter.lastMessage(),
+              " Added 2 unique soundings from Wednesday Jan-02-2019 to Thursday Jan-03-2019 with 14 data points.");
+    EXPECT_EQ(f.prompter.statuses.back(), "Start Import of '87576 Ezeiza.txt'");
+    EXPECT_EQ(f.shown, (session::ImportCounts{2, 14, 0, 0}));
+    EXPECT_TRUE(f.haveData());
+    EXPECT_EQ(f.rows("SELECT count(*) FROM soundings"), 2);
+
+    // Start: the same file again; the counts start from nothing.
+    ASSERT_TRUE(f.cmd.start());
+    EXPECT_EQ(f.prompter.lastMessage(), "No unique soundings that we have not got in the database were found.");
+    EXPECT_EQ(f.shown, (session::ImportCounts{}));
+    EXPECT_EQ(f.rows("SELECT count(*) FROM soundings"), 2);
+}
+
+TEST(ImportCommands, countsRunWhileTheImportWaitsForReview) {
+    Folder f;
+    CountingDecider deleteIt(false, f.shown);
+    f.cmd.decider = &deleteIt;
+    f.prompter.file(f.write("87576 mixed.txt", good(2) + thin(3) + needsReview(4) + good(5)));
+    ASSERT_TRUE(f.cmd.begin());
+    // When the review came up, the first two soundings had been counted.
+    ASSERT_EQ(deleteIt.seen.size(), 1u);
+    EXPECT_EQ(deleteIt.seen[0], (session::ImportCounts{1, 7, 1, 3}));
+    EXPECT_EQ(f.shown, (session::ImportCounts{2, 14, 2, 10}));
+    EXPECT_EQ(f.cmd.counts(), f.shown);
+    EXPECT_EQ(f.rows("SELECT count(*) FROM deleted WHERE Reason LIKE '% User reviewed and deleted it.'"), 1);
+}
+
+TEST(ImportCommands, reviewCriteriaComeFromTheTypedFields) {
+    Folder f;
+    // Malt raised above the first wind: the sounding comes up for review only with Lalt below it.
+    f.cmd.criteria = session::criteriaFromTexts("250", " 200 ft", "30", "20");
+    EXPECT_EQ(f.cmd.criteria.malt, 200);
+    EXPECT_EQ(f.cmd.criteria.maltText, "200 ft");
+    f.prompter.file(f.write("87576 high.txt", needsReview(4)));
+    ASSERT_TRUE(f.cmd.begin());
+    EXPECT_EQ(f.shown, (session::ImportCounts{0, 0, 1, 7}));
+    auto db = core::openGuardedDatabase(f.tmp.dir() + "data/87576.dat", false);
+    const std::string reason = db.execAndGet("SELECT Reason FROM deleted").getString();
+    EXPECT_NE(reason.find(" First wind altitude was above 200 ft feet AGL."), std::string::npos) << reason;
+
+    auto c = session::criteriaFromTexts("x", "", "12.5knts", "-3");
+    EXPECT_EQ(c.lalt, 0);
+    EXPECT_EQ(c.malt, 0);
+    EXPECT_EQ(c.difGnd, 12.5);
+    EXPECT_EQ(c.dif500, -3);
+}
+
+TEST(ImportCommands, anAbandonedReviewUndoesThatFileAndItsCounts) {
+    Folder f;
+    Abandoning closed;
+    f.cmd.decider = &closed;
+    f.prompter.file(f.write("87576 Ezeiza.txt", good(2) + needsReview(4)));
+    EXPECT_THROW(f.cmd.begin(), std::runtime_error);
+    EXPECT_EQ(f.shown, (session::ImportCounts{}));
+    EXPECT_EQ(f.rows("SELECT count(*) FROM soundings"), 0);
+    EXPECT_EQ(f.rows("SELECT count(*) FROM deleted"), 0);
+    // Imported again with a reviewer that answers, the file completes.
+    CountingDecider keep(true, f.shown);
+    f.cmd.decider = &keep;
+    ASSERT_TRUE(f.cmd.start());
+    EXPECT_EQ(f.rows("SELECT count(*) FROM soundings"), 2);
+}
+
+TEST(ImportCommands, stationTextFilesAreTheStationsTxtFilesInNameOrder) {
+    Folder f;
+    f.write("87576 b.txt", "");
+    f.write("87576 a.TXT", "");
+    f.write("875760 other station.txt", "");
+    f.write("87576 notes.doc", "");
+    f.write("x87576.txt", "");
+    f.write("87576.txt", "");
+    std::vector<std::string> names;
+    for (const auto& p : session::stationTextFiles(f.tmp.dir(), kEzeiza))
+        names.push_back(std::filesystem::path(p).filename().string());
+    EXPECT_EQ(names, (std::vector<std::string>{"87576 a.TXT", "87576 b.txt", "87576.txt"}));
+    EXPECT_TRUE(session::stationTextFiles(f.tmp.dir() + "missing/", kEzeiza).empty());
+}
+
+TEST(ImportCommands, siteListImportAsksForEachFileAndEndsInKnots) {
+    Folder f;
+    f.s->units = 0;
+    f.write("87576 a.txt", good(2));
+    f.write("87576 b.txt", good(3));
+    f.write("87576 c.txt", good(4));
+    f.prompter.yes().no().yes();
+    ASSERT_TRUE(f.cmd.importStationTextFiles(kEzeiza));
+    EXPECT_EQ(f.prompter.questions, (std::vector<std::string>{"Import this file? : 87576 a.txt",
+                                                                "Import this file? : 87576 b.txt",
+                                                                "Import this file? : 87576 c.txt"}));
+    EXPECT_EQ(f.prompter.statuses,
+              (std::vector<std::string>{"Start Import of '87576 a.txt'", "Start Import of '87576 c.txt'"}));
+    EXPECT_EQ(f.rows("SELECT count(*) FROM soundings WHERE Date = '2019-01-03'"), 0);
+    EXPECT_EQ(f.shown, (session::ImportCounts{2, 14, 0, 0}));   // over both files
+    EXPECT_EQ(f.s->units, 1);
+    EXPECT_EQ(f.s->settings().get("Units"), "1");
+    EXPECT_TRUE(f.haveData());
+}
+
+TEST(ImportCommands, cancelStopsTheSiteListImportAndNoFilesIsSaid) {
+    Folder f;
+    f.write("87576 a.txt", good(2));
+    f.write("87576 b.txt", good(3));
+    f.prompter.cancelQuestion();
+    EXPECT_FALSE(f.cmd.importStationTextFiles(kEzeiza));
+    EXPECT_EQ(f.prompter.questions.size(), 1u);
+    EXPECT_FALSE(std::filesystem::exists(f.tmp / "data" / "87576.dat"));
+
+    Folder empty;
+    empty.s->units = 2;
+    EXPECT_FALSE(empty.cmd.importStationTextFiles(kEzeiza));
+    EXPECT_EQ(empty.prompter.messages, std::vector<std::string>{session::kNoTextFiles});
+    EXPECT_EQ(empty.s->units, 2);
+}
+
+TEST(ImportCommands, oneSoundingSetDrawsUpToItsTopWind) {
+    sounding::SoundingRecord r;
+    r.hrs = 779100;
+    for (int l = 0; l < 11; ++l) r.levels[static_cast<std::size_t>(l)] = {10 * l + 5, l < 7 ? 270 : 0, 1500 - l, 100000 - l};
+    r.bands = "011111110000";
+    r.numpoints = 12;
+    sounding::SoundingSet set;
+    set.ensureCapacity(1500);
+    set.setCount(1400);
+    session::setOfOneSounding(r, set);
+    EXPECT_EQ(set.count(), 1);
+    EXPECT_EQ(set.hrs(1), 779100);
+    EXPECT_EQ(set.topWindLevel[1], 6);
+    EXPECT_EQ(set.speed(1, 3), 35);
+    EXPECT_EQ(set.direction(1, 6), 270);
+    EXPECT_EQ(set.temperature(1, 10), 1490);
+    EXPECT_EQ(set.pressure(1, 0), 100000);
+    EXPECT_EQ(std::string(set.bandCode[1].begin(), set.bandCode[1].end()), "011111110000");
+    EXPECT_EQ(set.pointCount[1], 12);
+}
