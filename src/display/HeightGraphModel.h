@@ -97,6 +97,11 @@ struct Graph1Model {
     // The height-of-interest line and its labels (speed, kW, idle), stacked.
     double heightOfInterestFeet = 0;
     std::vector<StackedLabel> heightLabels;
+    // The current generator's power curve over the wind graph (empty when hidden):
+    // x knots, y its kW scaled so that the top of the height axis is powerCurveTopKw.
+    std::vector<GraphPoint> powerCurve;
+    std::optional<double> powerCurveCutOutKnots;
+    std::string powerCurveLabel;
     bool empty = true;
 };
 

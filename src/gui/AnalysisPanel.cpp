@@ -15,6 +15,7 @@
 #include "core/MainDatabase.h"
 #include "core/StationIndex.h"
 #include "display/MapModel.h"
+#include "display/PowerGraphModel.h"
 #include "gui/GuiProgress.h"
 #include "gui/HeightGraphWidgets.h"
 #include "gui/SiteListWidget.h"
@@ -133,6 +134,10 @@ AnalysisPanel::AnalysisPanel(session::Session& session, session::SiteAnalysis& a
     height_->setToolTip(QStringLiteral(" Click here to change the height of interest. "));
     hrow->addWidget(height_);
     hrow->addStretch(1);
+    powerBut_ = new QPushButton(graphs_);
+    powerBut_->setObjectName("PowerBut");
+    powerBut_->setText(session_.powerVisible ? QStringLiteral("Hide Power Curve") : QStringLiteral("Show Power Curve"));
+    hrow->addWidget(powerBut_);
     gl->addLayout(hrow);
     auto* g2row = new QHBoxLayout;
     graph2_ = new Graph2Widget(graphs_);
@@ -183,6 +188,7 @@ AnalysisPanel::AnalysisPanel(session::Session& session, session::SiteAnalysis& a
     connect(fday_, &QDateEdit::dateChanged, this, &AnalysisPanel::pickerEdited);
     connect(tday_, &QDateEdit::dateChanged, this, &AnalysisPanel::pickerEdited);
     connect(recalc_, &QPushButton::clicked, this, &AnalysisPanel::recalculate);
+    connect(powerBut_, &QPushButton::clicked, this, [this] { setPowerCurveVisible(!session_.powerVisible); });
     connect(graph2_, &Graph2Widget::clicked, this, &AnalysisPanel::cycleGraph2);
     connect(graph1_, &Graph1Widget::resized, this, &AnalysisPanel::refreshGraphs);
     connect(height_, &QPushButton::clicked, this, [this] {
@@ -303,6 +309,15 @@ void AnalysisPanel::setBandColor(int slider) {
     refreshGraphs();
 }
 
+void AnalysisPanel::setPowerCurveVisible(bool visible) {
+    if (visible != session_.powerVisible) {
+        session_.powerVisible = visible;
+        session_.settings().setFlag("PowerVisible", visible);
+    }
+    powerBut_->setText(visible ? QStringLiteral("Hide Power Curve") : QStringLiteral("Show Power Curve"));
+    refreshGraphs();
+}
+
 void AnalysisPanel::setIgnoreZero(bool on) {
     if (on == analysis_.ignoreZeroGroundWind()) return;
     run([this, on] {
@@ -351,7 +366,10 @@ void AnalysisPanel::drawGraphs(const sounding::LevelStatistics* stats, int sound
         }
     if (const core::StationEntry* s = session_.stations().find(analysis_.currentWmo()))
         in1.stationElevationMetres = s->elev;
-    graph1_->setModel(display::buildGraph1(gu, in1), bandColor_);
+    display::Graph1Model g1 = display::buildGraph1(gu, in1);
+    if (session_.powerVisible && currentGenerator_)
+        if (const auto g = currentGenerator_()) display::addPowerCurve(g1, *g);
+    graph1_->setModel(std::move(g1), bandColor_);
     display::Graph2Inputs in2;
     in2.set = haveData ? &analysis_.soundings() : nullptr;
     in2.sounding = haveData ? sounding : 0;

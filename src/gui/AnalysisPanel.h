@@ -8,6 +8,7 @@
 #include <QObject>
 
 #include "display/HeightGraphModel.h"
+#include "power/GeneratorRecord.h"
 #include "power/PowerProduction.h"
 #include "session/SiteAnalysis.h"
 #include "sounding/ImportTypes.h"
@@ -75,6 +76,12 @@ public:
     // The generator's figures at a height (feet), when the power model has run.
     using PowerFigures = std::function<std::optional<power::PowerAnalysis>(double, const sounding::Units&)>;
     void setPowerFigures(PowerFigures f) { powerFigures_ = std::move(f); }
+    // The generator whose power curve `PowerBut` shows over Graph 1.
+    using CurrentGenerator = std::function<std::optional<power::GeneratorRecord>()>;
+    void setCurrentGenerator(CurrentGenerator f) { currentGenerator_ = std::move(f); }
+    // `PowerBut`: shows or hides the power curve over Graph 1, kept in "PowerVisible".
+    void setPowerCurveVisible(bool visible);
+    QPushButton* powerButton() const { return powerBut_; }
 
     session::AnalysisOutcome lastOutcome() const { return lastOutcome_; }
     QComboBox* siteCombo() const { return combo_; }
@@ -114,6 +121,7 @@ private:
     QColor bandColor_;
     bool compared_ = false;
     PowerFigures powerFigures_;
+    CurrentGenerator currentGenerator_;
     std::unique_ptr<sounding::SoundingSet> singleSounding_;
     session::SoundingViewer* viewer_ = nullptr;
 
@@ -140,6 +148,7 @@ private:
     QPushButton* animate_ = nullptr;
     QPushButton* advanceNow_ = nullptr;
     QPushButton* stopAnimation_ = nullptr;
+    QPushButton* powerBut_ = nullptr;
 };
 
 }  // namespace skyloom::gui

@@ -139,6 +139,23 @@ void HeightGraphRenderer::paint(QPainter& p, const QRectF& rect, const display::
         p.setBrush(Qt::NoBrush);
     }
 
+    // The generator's power curve, its kW running up the height axis.
+    if (!g.powerCurve.empty()) {
+        p.setPen(QPen(QColor(230, 120, 0), 2));
+        p.drawPolyline(polyline(f, g.powerCurve));
+        if (g.powerCurveCutOutKnots && *g.powerCurveCutOutKnots <= display::kGraphMaxSpeed) {
+            const double x = f.xAt(*g.powerCurveCutOutKnots);
+            p.setPen(QPen(QColor(230, 120, 0), 1, Qt::DashLine));
+            p.drawLine(QPointF(x, f.plot.top()), QPointF(x, f.plot.bottom()));
+        }
+        const QString label = q(g.powerCurveLabel);
+        const QString shown = fm.elidedText(label, Qt::ElideRight, f.plot.width() - 12);
+        QRectF box(f.plot.left() + 4, f.plot.top() + 3, fm.horizontalAdvance(shown) + 6, fm.height());
+        p.fillRect(box, QColor(255, 255, 255, 210));
+        p.setPen(QColor(190, 95, 0));
+        p.drawText(box, Qt::AlignCenter, shown);
+    }
+
     // Height of interest with its stacked labels.
     double yHub = f.yAt(g.heightOfInterestFeet);
     p.setPen(QPen(QColor(200, 0, 0), 1.2, Qt::DashDotLine));

@@ -35,6 +35,7 @@
 #include "gui/ImportControlFrame.h"
 #include "gui/PageCapture.h"
 #include "gui/PageOutput.h"
+#include "gui/PowerGraphWidgets.h"
 #include "gui/PowerPageWindow.h"
 #include "gui/SettingsDialog.h"
 #include "core/StationIndex.h"
@@ -61,7 +62,6 @@ namespace {
 constexpr int kRightColumnWidth = 440;
 constexpr int kBelowMapHeight = 300;
 constexpr int kBelowMapHeightWithStudy = 380;
-const char* kLaterPowerPage = "The Power Page comes in a later version of this program.";
 }
 
 QString MainWindow::pageCaption(bool orderPage) {
@@ -107,7 +107,18 @@ MainWindow::~MainWindow() {
 }
 
 PowerPageWindow* MainWindow::openPowerPage() {
-    if (!powerWindow_) powerWindow_ = new PowerPageWindow(*page_, this);
+    if (!powerWindow_) {
+        powerWindow_ = new PowerPageWindow(*page_, this);
+        // The graphs follow every result the page shows, the Shift-chosen curve and the Tools entries.
+        powerGraphs_ = new PowerGraphsPanel(powerWindow_);
+        powerGraphs_->setCurveExtras(powerBandShown(), energyDistributionShown());
+        powerWindow_->graphsLayout()->addWidget(powerGraphs_);
+        connect(powerWindow_, &PowerPageWindow::resultsShown, powerGraphs_, [this] {
+            powerGraphs_->refresh(*page_);
+            powerGraphs_->setComparison(powerWindow_->comparisonCurve());
+        });
+        connect(this, &MainWindow::powerCurveExtrasChanged, powerGraphs_, &PowerGraphsPanel::setCurveExtras);
+    }
     powerWindow_->refresh();
     powerWindow_->show();
     powerWindow_->raise();
@@ -219,6 +230,7 @@ void MainWindow::buildPages() {
         if (!page_->power().computed()) return std::nullopt;
         return page_->power().analysisAt(feet, units);
     });
+    analysisPanel_->setCurrentGenerator([this] { return page_->generator(); });
     connect(analysisPanel_, &AnalysisPanel::siteShown, this, [this](long wmo) {
         if (const core::StationEntry* s = session_.stations().find(wmo))
             map_->scene().shown = MapScene::Dot{s->lat, s->lon};
@@ -399,6 +411,9 @@ void MainWindow::laterEntry(QAction* entry, const QString& reason) {
 
 QAction* MainWindow::menuEntry(const QString& name) const { return findChild<QAction*>(name); }
 
+bool MainWindow::powerBandShown() const { return menuEntry("mnuPPG")->isChecked(); }
+bool MainWindow::energyDistributionShown() const { return menuEntry("mnuEDC")->isChecked(); }
+
 void MainWindow::buildMenus() {
     QMenu* print = menuBar()->addMenu(QStringLiteral("Print"));
     print->setToolTipsVisible(true);
@@ -437,13 +452,16 @@ void MainWindow::buildMenus() {
                 page_->studies().studySitesAbove(progress_);
                 studyPanel_->refresh();
             });
-    laterEntry(addEntry(tools, "mnuPPG",
-                        QStringLiteral("Show a Black 'Power Band Curve', the source of the generators Sweet Spot, on "
-                                       "the Power Curve")),
-               kLaterPowerPage);
-    laterEntry(addEntry(tools, "mnuEDC",
-                        QStringLiteral("Show a Red 'Energy Distribution Curve' on Power Curve for this altitude")),
-               kLaterPowerPage);
+    QAction* band = addEntry(tools, "mnuPPG",
+                             QStringLiteral("Show a Black 'Power Band Curve', the source of the generators Sweet Spot, "
+                                            "on the Power Curve"));
+    QAction* distribution =
+        addEntry(tools, "mnuEDC", QStringLiteral("Show a Red 'Energy Distribution Curve' on Power Curve for this altitude"));
+    for (QAction* a : {band, distribution}) {
+        a->setCheckable(true);
+        connect(a, &QAction::toggled, this,
+                [this] { emit powerCurveExtrasChanged(powerBandShown(), energyDistributionShown()); });
+    }
     connect(addEntry(tools, "mnuUnits", QStringLiteral("Settings")), &QAction::triggered, this,
             &MainWindow::openSettings);
     connect(addEntry(tools, "mnuRepair", QStringLiteral("Repair Data Structure")), &QAction::triggered, this, [this] {

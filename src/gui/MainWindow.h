@@ -33,6 +33,7 @@ class DragField;
 class GuiProgress;
 class MapWidget;
 class OrderPanel;
+class PowerGraphsPanel;
 class SiteListWidget;
 class PowerPageWindow;
 class HelpWindow;
@@ -71,6 +72,8 @@ public:
     session::PowerPage& powerPage() { return *page_; }
     // Opens (or raises) the Power Page window.
     PowerPageWindow* openPowerPage();
+    // The graphs of the Power Page window; nullptr until the window was opened.
+    PowerGraphsPanel* powerGraphs() const { return powerGraphs_; }
     session::AnalysisCommands& analyses();
     // `ShowHideStudyBut`: shows or hides the study panel, kept in "StudyVisible".
     void showStudyPanel(bool visible);
@@ -92,9 +95,16 @@ public:
     bool outputMainPage(int code);
     bool outputPowerPage(int code);
 
+    // Tools `mnuPPG` and `mnuEDC`: whether the power curve of the Power Page shows
+    // the power band and the energy distribution curves.
+    bool powerBandShown() const;
+    bool energyDistributionShown() const;
+
 signals:
     // The program must end (Revert handed over to the updater).
     void endRequested();
+    // `mnuPPG` or `mnuEDC` was switched: the Power Page redraws its power curve.
+    void powerCurveExtrasChanged(bool powerBand, bool energyDistribution);
 
 public slots:
     void openSettings();
@@ -129,6 +139,7 @@ private:
     OrderPanel* orderPanel_ = nullptr;
     std::unique_ptr<session::PowerPage> page_;
     PowerPageWindow* powerWindow_ = nullptr;
+    PowerGraphsPanel* powerGraphs_ = nullptr;
     StudyPanel* studyPanel_ = nullptr;
     QPushButton* showHideStudy_ = nullptr;
     AnalysisPanel* analysisPanel_ = nullptr;

@@ -24,6 +24,7 @@ void PowerPageEnergy::setSoundings(std::vector<double> powerKw, std::vector<doub
     power_ = std::move(powerKw);
     hours_ = std::move(hours);
     times_.clear();
+    speeds_.clear();
     idle_ = IdleStatistics{};
 }
 
@@ -35,15 +36,15 @@ void PowerPageEnergy::setSoundings(const sounding::SoundingSet& set, std::span<c
     power_.clear();
     hours_.clear();
     times_.clear();
-    std::vector<double> speeds;
+    speeds_.clear();
     for (int i = 1; i <= set.count(); ++i) {
         if (set.key[i] < 0) continue;
         power_.push_back(powerKw[i]);
         hours_.push_back(set.hoursRepresented(i));
         times_.push_back(set.hrs(i));
-        speeds.push_back(speedKnots[i]);
+        speeds_.push_back(speedKnots[i]);
     }
-    idle_ = idleStatistics(speeds, times_, hours_, cutInKnots, cutOutKnots);
+    idle_ = idleStatistics(speeds_, times_, hours_, cutInKnots, cutOutKnots);
 }
 
 void PowerPageEnergy::run() {

@@ -45,6 +45,9 @@ public:
     const std::vector<double>& hours() const { return hours_; }
     // Time stamps of the soundings taken from a set (empty otherwise), for the graphs.
     const std::vector<core::HoursSince1930>& times() const { return times_; }
+    // Wind speed (knots) of the soundings at the height of interest, taken from a
+    // set (empty otherwise), for the power-curve graph's distributions.
+    const std::vector<double>& speedKnots() const { return speeds_; }
     const IdleStatistics& idle() const { return idle_; }
 
     // The balance, then the money.
@@ -64,6 +67,7 @@ private:
     std::vector<double> power_;
     std::vector<double> hours_;
     std::vector<core::HoursSince1930> times_;
+    std::vector<double> speeds_;
     IdleStatistics idle_;
     BalanceResult balance_;
     MoneyResult money_;
