@@ -112,6 +112,8 @@ PowerPageWindow* MainWindow::openPowerPage() {
         // The graphs follow every result the page shows, the Shift-chosen curve and the Tools entries.
         powerGraphs_ = new PowerGraphsPanel(powerWindow_);
         powerGraphs_->setCurveExtras(powerBandShown(), energyDistributionShown());
+        powerGraphs_->setGrouping(viewer_->powerGraphGroup());
+        powerGraphs_->setAlternativeMode(viewer_->energyGraphAlternative());
         powerWindow_->graphsLayout()->addWidget(powerGraphs_);
         connect(powerWindow_, &PowerPageWindow::resultsShown, powerGraphs_, [this] {
             powerGraphs_->refresh(*page_);
@@ -696,7 +698,12 @@ void MainWindow::obey(const session::ViewerResponse& r) {
     }
     if (r.advance) player_->advance();
     if (r.stopAnimation) player_->stop();
-    if (r.redrawEnergyGraph && powerWindow_) powerWindow_->refresh();
+    // Ctrl+A / Ctrl+Z change how many soundings a bar of the energy graphs
+    // gathers; Ctrl+P switches them between energy totals and power rates.
+    if (r.redrawEnergyGraph && powerGraphs_) {
+        powerGraphs_->setGrouping(viewer_->powerGraphGroup());
+        powerGraphs_->setAlternativeMode(viewer_->energyGraphAlternative());
+    }
     if (r.openHelp) openHelp();
     if (r.dataIndexRebuilt) {
         analysisPanel_->fillDataSites();

@@ -9,6 +9,7 @@
 #include "gui/HeightGraphWidgets.h"
 #include "gui/HelpWindow.h"
 #include "gui/MainWindow.h"
+#include "gui/PowerGraphWidgets.h"
 #include "gui/PowerPageWindow.h"
 #include "gui/SiteListWidget.h"
 #include "core/Settings.h"
@@ -197,14 +198,27 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QVERIFY(w.analysisPanel()->analyseStation(kAlbany));
         QWidget* power = w.openPowerPage();
+        gui::PowerGraphsPanel* graphs = w.powerGraphs();
+        QVERIFY(graphs);
         QCOMPARE(w.viewer().powerGraphGroup(), 4);
+        QCOMPARE(graphs->grouping(), 4);
+        const auto bars = graphs->storedGraph()->model().bars.size();
         QTest::keyClick(power, Qt::Key_A, Qt::ControlModifier);
         QCOMPARE(w.viewer().powerGraphGroup(), 5);
+        QCOMPARE(graphs->grouping(), 5);
+        QVERIFY(graphs->storedGraph()->model().bars.size() < bars);
         QTest::keyClick(power, Qt::Key_Z, Qt::ControlModifier);
         QTest::keyClick(power, Qt::Key_Z, Qt::ControlModifier);
         QTest::keyClick(power, Qt::Key_Z, Qt::ControlModifier);
         QTest::keyClick(power, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(w.viewer().powerGraphGroup(), 2);
+        QCOMPARE(graphs->grouping(), 2);
+        // Ctrl+P: the energy graphs switch between totals and rates, and back.
+        QVERIFY(!graphs->alternativeMode());
+        QTest::keyClick(power, Qt::Key_P, Qt::ControlModifier);
+        QVERIFY(graphs->alternativeMode());
+        QTest::keyClick(power, Qt::Key_P, Qt::ControlModifier);
+        QVERIFY(!graphs->alternativeMode());
         QTest::keyClick(power, Qt::Key_D, Qt::ControlModifier);   // Main Page only: no question
         QVERIFY(f.prompter.questions.empty());
         const int count = w.siteAnalysis().soundings().count();
