@@ -142,7 +142,12 @@ PowerPageWindow::PowerPageWindow(session::PowerPage& page, QWidget* parent)
     quiet_ = false;
 
     // The run saves its record after the balance: the ID is shown once the run is over.
-    page_.energy().onChanged = [this] { QMetaObject::invokeMethod(this, [this] { showFigures(); }, Qt::QueuedConnection); };
+    // A run the page did not start itself (the Main Page, a recall) is shown once
+    // it is over; a run the page started is shown by the page right away.
+    page_.energy().onChanged = [this] {
+        figuresDirty_ = true;
+        QMetaObject::invokeMethod(this, [this] { if (figuresDirty_) showFigures(); }, Qt::QueuedConnection);
+    };
     refresh();
 }
 
@@ -279,6 +284,13 @@ void PowerPageWindow::buildResultBlock(QGridLayout* grid) {
         e->addWidget(caption, r, 0);
         e->addWidget(plainLabel(QString::fromUtf8(row[0]), energy), r, 1);
         ++r;
+    }
+    // The power analysis at the height of interest and the idle spells.
+    for (const char* name : {"PowerAnalysisLab", "TempPressLab", "IdleLab", "IdleStartsLab"}) {
+        auto* line = new QLabel(energy);
+        line->setObjectName(QString::fromUtf8(name));
+        line->setWordWrap(true);
+        e->addWidget(line, r++, 0, 1, 2);
     }
     grid->addWidget(energy, 0, 1);
 
@@ -457,6 +469,7 @@ void PowerPageWindow::showGenerator() {
 }
 
 void PowerPageWindow::showFigures() {
+    figuresDirty_ = false;
     auto set = [this](const char* name, const std::string& text) {
         if (QLabel* l = field(QString::fromUtf8(name))) l->setText(QString::fromStdString(text));
     };
@@ -475,7 +488,17 @@ void PowerPageWindow::showFigures() {
         field(QStringLiteral("%1Heading").arg(QString::fromUtf8(name)))->setVisible(storage);
     }
 
+    if (page_.generator() && page_.site().soundings().count() > 0) {
+        const power::PowerAnalysis a = page_.power().analysisAt(page_.heightFeet(), page_.site().units());
+        set("PowerAnalysisLab", a.summary);
+        set("TempPressLab", a.effectLine);
+    } else {
+        set("PowerAnalysisLab", "");
+        set("TempPressLab", "");
+    }
     if (listener.computed()) {
+        set("IdleLab", power::idleDaysLine(energy.idle()));
+        set("IdleStartsLab", power::idleStartsLine(energy.idle()));
         const power::EnergyLines e = energy.energyLines();
         set("TotalEPot", e.potential);
         set("TotalEUse", e.used);

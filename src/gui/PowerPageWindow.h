@@ -97,6 +97,7 @@ private:
     std::optional<power::GeneratorRecord> comparison_;
     long long commentKey_ = -1;
     bool filling_ = false;
+    bool figuresDirty_ = false;
     bool quiet_ = false;
 };
 

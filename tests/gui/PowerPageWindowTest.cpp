@@ -81,6 +81,12 @@ class PowerPageWindowTest : public QObject {
         const power::NetCostLine net = e.netCostLine();
         QCOMPARE(text(p, "ACETlabHeading"), QString::fromStdString(net.label));
         QCOMPARE(text(p, "ACETlab"), QString::fromStdString(net.value));
+        const power::PowerAnalysis a = page.power().analysisAt(page.heightFeet(), page.site().units());
+        QVERIFY(text(p, "PowerAnalysisLab").startsWith("Power Analysis for "));
+        QCOMPARE(text(p, "PowerAnalysisLab"), QString::fromStdString(a.summary));
+        QCOMPARE(text(p, "TempPressLab"), QString::fromStdString(a.effectLine));
+        QCOMPARE(text(p, "IdleLab"), QString::fromStdString(power::idleDaysLine(e.idle())));
+        QCOMPARE(text(p, "IdleStartsLab"), QString::fromStdString(power::idleStartsLine(e.idle())));
     }
 
 private slots:
@@ -328,8 +334,7 @@ private slots:
             QElapsedTimer t;
             t.start();
             QVERIFY(p->clickField(fields[i]));
-            QCoreApplication::processEvents();
-            p->repaint();
+            QCoreApplication::processEvents();   // the window is painted anew here
             times.push_back(t.nsecsElapsed() / 1000);
             QCOMPARE(text(p, fields[i]), QString::fromLatin1(answers[i]));
             compareFigures(p, w.powerPage());
