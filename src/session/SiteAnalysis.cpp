@@ -252,7 +252,10 @@ AnalysisOutcome SiteAnalysis::analyse(long wmo, core::Days from, core::Days to, 
 
     const std::string siteLine = kWaitIndent + siteNameOfSiteText(siteText);
     showWait(siteLine + "\n" + kWaitIndent + "Please wait retrieving data!");
-    sounding::SoundingSet fresh;
+    // The load goes into the spare set, so a failed or cancelled one leaves the
+    // shown analysis intact; the spare keeps the memory of an earlier load, so a
+    // new load of a long record does not fault in megabytes of fresh pages.
+    sounding::SoundingSet& fresh = spare_;
     const auto result =
         sounding::retrieveSoundings(file->db(), {wmo, from, to, ignoreZero_}, fresh, progress_);
     ++fileReads_;
@@ -271,7 +274,7 @@ AnalysisOutcome SiteAnalysis::analyse(long wmo, core::Days from, core::Days to, 
                                           listener_ ? listener_->levelVisitor() : nullptr))
         return AnalysisOutcome::Cancelled;
 
-    set_ = std::move(fresh);
+    std::swap(set_, spare_);
     stats_ = std::move(stats);
     wholeRange_ = wholeRange;
     siteName_ = siteNameOfSiteText(siteText);

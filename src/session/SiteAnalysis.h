@@ -228,6 +228,7 @@ private:
     DatePicker fromPicker_, toPicker_;
 
     sounding::SoundingSet set_;
+    sounding::SoundingSet spare_;
     sounding::LevelStatistics stats_;
     LoadedSetKey loaded_;
     std::string summary_, siteName_, firstSounding_, lastSounding_;
