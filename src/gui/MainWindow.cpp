@@ -118,6 +118,7 @@ PowerPageWindow* MainWindow::openPowerPage() {
         connect(powerWindow_, &PowerPageWindow::resultsShown, powerGraphs_, [this] {
             powerGraphs_->refresh(*page_);
             powerGraphs_->setComparison(powerWindow_->comparisonCurve());
+            powerGraphs_->setCurrentSounding(shownSoundingTime());
         });
         connect(this, &MainWindow::powerCurveExtrasChanged, powerGraphs_, &PowerGraphsPanel::setCurveExtras);
     }
@@ -543,6 +544,13 @@ PageOutputKind outputKind(int code) {
 
 }  // namespace
 
+std::optional<double> MainWindow::shownSoundingTime() {
+    const int n = viewer_->currentSounding();
+    const sounding::SoundingSet& set = page_->site().soundings();
+    if (n < 1 || n > set.count()) return std::nullopt;
+    return set.time[static_cast<std::size_t>(n)][0];
+}
+
 long long MainWindow::shownAnalysisId() {
     session::StudyCommands& s = studies();
     if (s.gridRow >= 0 && static_cast<std::size_t>(s.gridRow) < s.gridRows.size())
@@ -691,6 +699,7 @@ void MainWindow::obey(const session::ViewerResponse& r) {
     if (r.redrawSounding) {
         analysisPanel_->refreshGraphs();
         analysisPanel_->graph2()->repaint();
+        if (powerGraphs_) powerGraphs_->setCurrentSounding(shownSoundingTime());
     }
     if (r.animateCaption) {
         analysisPanel_->animateButton()->setText(QString::fromStdString(*r.animateCaption));

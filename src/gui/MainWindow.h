@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include <QMainWindow>
 
@@ -128,6 +129,8 @@ private:
     void forwardKey(QWidget* form, QKeyEvent* key, bool press);
     void obey(const session::ViewerResponse& response);
     long long shownAnalysisId();
+    // The time stamp of the sounding the viewer shows (none without soundings).
+    std::optional<double> shownSoundingTime();
     void buildImportControl();
     void offerTextImport(SiteListWidget* list, const QPoint& at);
 

@@ -339,10 +339,35 @@ void PowerOutputGraph::setModel(display::OutputGraphModel model) {
     update();
 }
 
+namespace {
+
+// A magenta line at the shown sounding's time, the colour of the sounding on Graph 2.
+void paintMarker(QPainter& p, const QRectF& area, double xMin, double xMax, std::optional<double> at) {
+    if (!at || xMax <= xMin || *at < xMin || *at > xMax || area.width() <= 0) return;
+    const double x = area.left() + (*at - xMin) / (xMax - xMin) * area.width();
+    p.setPen(QPen(Qt::magenta, 1.5));
+    p.drawLine(QPointF(x, area.top()), QPointF(x, area.bottom()));
+}
+
+}  // namespace
+
+void PowerOutputGraph::setMarker(std::optional<double> hours) {
+    if (hours == marker_) return;
+    marker_ = hours;
+    update();
+}
+
 void PowerOutputGraph::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), palette().window());
-    PowerGraphRenderer::paint(p, QRectF(rect()), model_);
+    const QRectF area = PowerGraphRenderer::paint(p, QRectF(rect()), model_);
+    if (!model_.empty) paintMarker(p, area, model_.xMin, model_.xMax, marker_);
+}
+
+void EnergyGraph::setMarker(std::optional<double> hours) {
+    if (hours == marker_) return;
+    marker_ = hours;
+    update();
 }
 
 EnergyGraph::EnergyGraph(QWidget* parent) : QWidget(parent) {
@@ -370,7 +395,8 @@ QString EnergyGraph::tipAt(const QPointF& at) const {
 void EnergyGraph::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), palette().window());
-    PowerGraphRenderer::paint(p, QRectF(rect()), model_);
+    const QRectF area = PowerGraphRenderer::paint(p, QRectF(rect()), model_);
+    if (!model_.empty) paintMarker(p, area, model_.xMin, model_.xMax, marker_);
 }
 
 bool EnergyGraph::event(QEvent* e) {
@@ -429,6 +455,12 @@ void PowerGraphsPanel::setAlternativeMode(bool rates) {
 void PowerGraphsPanel::setComparison(std::optional<power::GeneratorRecord> g) {
     extras_.comparison = std::move(g);
     rebuildCurve();
+}
+
+void PowerGraphsPanel::setCurrentSounding(std::optional<double> hours) {
+    output_->setMarker(hours);
+    stored_->setMarker(hours);
+    purchase_->setMarker(hours);
 }
 
 void PowerGraphsPanel::setCurveExtras(bool powerBand, bool energyDistribution) {

@@ -47,12 +47,16 @@ public:
     explicit PowerOutputGraph(QWidget* parent = nullptr);
     void setModel(display::OutputGraphModel model);
     const display::OutputGraphModel& model() const { return model_; }
+    // The time (HoursSince1930) of the sounding the viewer shows, marked by a line.
+    void setMarker(std::optional<double> hours);
+    std::optional<double> marker() const { return marker_; }
 
 protected:
     void paintEvent(QPaintEvent*) override;
 
 private:
     display::OutputGraphModel model_;
+    std::optional<double> marker_;
 };
 
 // The stored-energy or the purchase graph; over the bars its tool-tip is the
@@ -67,6 +71,9 @@ public:
     QString tipAt(const QPointF& at) const;
     // Where the bars are drawn (widget coordinates).
     QRectF plotArea() const;
+    // The time (HoursSince1930) of the sounding the viewer shows, marked by a line.
+    void setMarker(std::optional<double> hours);
+    std::optional<double> marker() const { return marker_; }
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -74,6 +81,7 @@ protected:
 
 private:
     display::EnergyGraphModel model_;
+    std::optional<double> marker_;
 };
 
 // The four graphs of the Power Page in one block. refresh() rebuilds them from
@@ -96,6 +104,9 @@ public:
     void setComparison(std::optional<power::GeneratorRecord> g);
     // The power band (`mnuPPG`) and energy distribution (`mnuEDC`) curves.
     void setCurveExtras(bool powerBand, bool energyDistribution);
+    // The sounding the viewer shows (its time, HoursSince1930), marked on the
+    // output and energy graphs as the user steps through the soundings.
+    void setCurrentSounding(std::optional<double> hours);
 
     PowerCurveGraph* curveGraph() const { return curve_; }
     PowerOutputGraph* outputGraph() const { return output_; }

@@ -222,8 +222,15 @@ private slots:
         QTest::keyClick(power, Qt::Key_D, Qt::ControlModifier);   // Main Page only: no question
         QVERIFY(f.prompter.questions.empty());
         const int count = w.siteAnalysis().soundings().count();
+        const auto& set = w.siteAnalysis().soundings();
+        QCOMPARE(graphs->outputGraph()->marker(), std::optional<double>(set.time[std::size_t(count)][0]));
         QTest::keyClick(power, Qt::Key_Left);
         QCOMPARE(w.viewer().currentSounding(), count - 1);
+        // Stepping marks the shown sounding on the Power Page's output and energy graphs.
+        const std::optional<double> shown(set.time[std::size_t(count - 1)][0]);
+        QCOMPARE(graphs->outputGraph()->marker(), shown);
+        QCOMPARE(graphs->storedGraph()->marker(), shown);
+        QCOMPARE(graphs->purchaseGraph()->marker(), shown);
         w.openHelp();
         QTest::keyClick(w.helpWindow(), Qt::Key_Left);
         QCOMPARE(w.viewer().currentSounding(), count - 2);
