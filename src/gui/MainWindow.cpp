@@ -15,6 +15,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "core/Constants.h"
@@ -603,7 +604,9 @@ void MainWindow::buildImportControl() {
                 analysisPanel_->showSingleSounding(record);
             });
     connect(importControl_, &ImportControlFrame::reviewEnded, analysisPanel_, &AnalysisPanel::endSingleSounding);
-    connect(importControl_, &ImportControlFrame::importsFinished, this, [this](bool) {
+    connect(importControl_, &ImportControlFrame::importsFinished, this, [this](bool anyImported) {
+        // New soundings in a station file: the next analysis reads the file again.
+        if (anyImported) page_->site().invalidateLoadedSet();
         analysisPanel_->fillDataSites();
         refreshMapStations();
         refreshStationInfo();
@@ -655,13 +658,20 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     const bool press = event->type() == QEvent::KeyPress;
     if ((press || event->type() == QEvent::KeyRelease) && watched->isWidgetType()) {
         QWidget* form = static_cast<QWidget*>(watched)->window();
-        if (form == this || (help_ && form == help_) || (powerWindow_ && form == powerWindow_)) {
+        // While an import waits for its review, no other work may start.
+        const bool reviewing = importControl_ && importControl_->reviewing();
+        if (!reviewing && (form == this || (help_ && form == help_) || (powerWindow_ && form == powerWindow_))) {
             // A press nobody took climbs to the parent widgets: it is handled where it first arrived.
-            const bool climbing = event == lastKey_ && lastKeyReceiver_ && watched != lastKeyReceiver_ &&
-                                  static_cast<QWidget*>(watched)->isAncestorOf(
-                                      static_cast<const QWidget*>(lastKeyReceiver_));
+            auto* key = static_cast<QKeyEvent*>(event);
+            auto* receiver = static_cast<QWidget*>(watched);
+            const bool climbing = event == lastKey_ && key->type() == lastKeyType_ && key->key() == lastKeyCode_ &&
+                                  lastKeyReceiver_ && receiver != lastKeyReceiver_ &&
+                                  receiver->isAncestorOf(lastKeyReceiver_);
+            if (!lastKey_) QTimer::singleShot(0, this, [this] { lastKey_ = nullptr; });
             lastKey_ = event;
-            lastKeyReceiver_ = watched;
+            lastKeyType_ = key->type();
+            lastKeyCode_ = key->key();
+            lastKeyReceiver_ = receiver;
             if (!climbing) forwardKey(form, static_cast<QKeyEvent*>(event), press);
         }
     }

@@ -4,6 +4,8 @@
 #include <optional>
 
 #include <QMainWindow>
+#include <QEvent>
+#include <QPointer>
 
 #include "display/MapModel.h"
 
@@ -167,8 +169,12 @@ private:
     AnimationPlayer* player_ = nullptr;
     // The key press last handed to the viewer and the widget it reached, so that
     // the same press climbing to a parent widget is not handled twice.
+    // Cleared as soon as control returns to the event loop, so only the
+    // climbing of one delivery can match; the receiver may be deleted meanwhile.
     const QEvent* lastKey_ = nullptr;
-    const QObject* lastKeyReceiver_ = nullptr;
+    int lastKeyCode_ = 0;
+    QEvent::Type lastKeyType_ = QEvent::None;
+    QPointer<QWidget> lastKeyReceiver_;
 };
 
 }  // namespace skyloom::gui

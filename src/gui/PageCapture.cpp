@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include "core/Prompter.h"
+#include "core/DatabaseFile.h"
 #include "gui/PageOutput.h"
 #include "session/AnalysisCommands.h"
 
@@ -91,7 +92,7 @@ bool outputPage(const CapturedPage& page, PageOutputKind kind, int code, session
         break;
     case PageOutputKind::Bitmap: {
         const std::optional<std::string> path =
-            askBitmapPath(prompter, appDir, page.bitmapBase + idText(shownId) + ".bmp");
+            askBitmapPath(prompter, appDir, page.bitmapBase + std::to_string(shownId) + ".bmp");
         if (!path) return false;
         if (!picture.toImage().save(QString::fromStdString(*path), "BMP")) {
             prompter.message("Could not write " + *path);
@@ -113,10 +114,18 @@ bool outputPage(const CapturedPage& page, PageOutputKind kind, int code, session
         break;
     }
     }
-    // Every output is remembered with the analysis it showed.
+    // Every output is remembered with the analysis it showed; the code never
+    // outlives this save, even a failed one.
+    struct ResetTrigger {
+        session::AnalysisCommands& a;
+        ~ResetTrigger() { a.printTrigger = 0; }
+    } reset{analyses};
     analyses.printTrigger = code;
-    analyses.saveCurrentAnalysis();
-    analyses.printTrigger = 0;
+    try {
+        analyses.saveCurrentAnalysis();
+    } catch (const std::exception& e) {
+        prompter.message(core::databaseErrorText(e));
+    }
     return true;
 }
 

@@ -87,7 +87,9 @@ bool ImportCommands::importOne(const std::string& path, long wmo, const std::str
     opt.counted = [this, before](const sounding::ImportResult& r) {
         counts_.soundingsImported = before.soundingsImported + r.added;
         counts_.pointsImported = before.pointsImported + r.pointsAdded;
-        counts_.soundingsDiscarded = before.soundingsDiscarded + r.rejected;
+        // Everything the import put into `deleted`: rejected by the checks or the
+        // review, unreadable, or another station's.
+        counts_.soundingsDiscarded = before.soundingsDiscarded + r.rejected + r.unreadable + r.otherStation;
         counts_.pointsDiscarded = before.pointsDiscarded + r.pointsRejected;
         if (countsChanged) countsChanged(counts_);
     };

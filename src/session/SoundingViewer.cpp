@@ -326,18 +326,23 @@ ViewerResponse SoundingViewer::ignoreCurrentSounding() {
         return r;
     }
 
-    // The summary of the data on this computer and that of all data are one table here.
-    SQLite::Statement summary(session_.mainDb().db(),
-                              "UPDATE havedata SET NumDeletedDataPoints = coalesce(NumDeletedDataPoints, 0) + ?, "
-                              "NumDeletedSoundings = coalesce(NumDeletedSoundings, 0) + 1 WHERE wmo = ?");
-    summary.bind(1, numpoints);
-    summary.bind(2, static_cast<std::int64_t>(wmo));
-    summary.exec();
-
+    // The row is gone from the file: memory follows at once, whatever happens next.
     // The statistics change with the next analysis, which no longer loads the row.
     set.key[static_cast<std::size_t>(n)] = -key;
     analysis_.invalidateLoadedSet();
     analysis_.markStationListStale();
+
+    // The summary of the data on this computer and that of all data are one table here.
+    try {
+        SQLite::Statement summary(session_.mainDb().db(),
+                                  "UPDATE havedata SET NumDeletedDataPoints = coalesce(NumDeletedDataPoints, 0) + ?, "
+                                  "NumDeletedSoundings = coalesce(NumDeletedSoundings, 0) + 1 WHERE wmo = ?");
+        summary.bind(1, numpoints);
+        summary.bind(2, static_cast<std::int64_t>(wmo));
+        summary.exec();
+    } catch (const std::exception& e) {
+        prompter.message(core::databaseErrorText(e));
+    }
     hideHint(r);
     return r;
 }
@@ -345,7 +350,12 @@ ViewerResponse SoundingViewer::ignoreCurrentSounding() {
 ViewerResponse SoundingViewer::recreateDataIndex() {
     ViewerResponse r;
     if (!session_.prompter().ask("Re-create data index?")) return r;
-    session_.rebuildDataIndex();
+    try {
+        session_.rebuildDataIndex();
+    } catch (const std::exception& e) {
+        session_.prompter().message(core::databaseErrorText(e));
+        return r;
+    }
     session_.prompter().message("Done");
     r.dataIndexRebuilt = true;
     return r;

@@ -19,6 +19,7 @@
 #include "gui/HeightGraphWidgets.h"
 #include "gui/ImportControlFrame.h"
 #include "gui/MainWindow.h"
+#include "session/SoundingViewer.h"
 #include "gui/OrderPanel.h"
 #include "gui/SiteListWidget.h"
 #include "session/Session.h"
@@ -58,6 +59,7 @@ struct SeenDuringReview {
     bool dockShown = false;
     bool beginEnabled = true;
     QString stext, reason, graph2Caption, siteLabel, nsi, ndi, nsd, ndd;
+    int soundingBeforeKey = -1, soundingAfterKey = -1;
 };
 
 class Fixture : public test::StartedFolder {
@@ -107,6 +109,11 @@ void answerReview(gui::MainWindow& w, SeenDuringReview& seen, QPushButton* (gui:
                 QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
             }
             seen.siteLabel = w.analysisPanel()->siteLabel()->text();
+            // Nor do the viewer keys: the shown sounding stays where it is.
+            seen.soundingBeforeKey = w.viewer().currentSounding();
+            QTest::keyClick(frame->acceptButton(), Qt::Key_Left);
+            QTest::keyClick(&w, Qt::Key_Left);
+            seen.soundingAfterKey = w.viewer().currentSounding();
             if (!screenshot.isEmpty()) {
                 QString dir = qEnvironmentVariable("SKYLOOM_SCREENSHOT_DIR", QDir::tempPath());
                 QDir().mkpath(dir);
@@ -190,6 +197,7 @@ private slots:
         QCOMPARE(seen.reason, QStringLiteral("The first wind lies between the two review altitudes."));
         QCOMPARE(seen.graph2Caption, QStringLiteral("The above is the Radiosonde Sounding for Jan 4, 2019 00:00"));
         QCOMPARE(seen.siteLabel, albanyLabel);   // the click on the list started nothing
+        QCOMPARE(seen.soundingAfterKey, seen.soundingBeforeKey);
         QCOMPARE(seen.nsi, QStringLiteral("1"));
         QCOMPARE(seen.ndi, QStringLiteral("7"));
         QCOMPARE(seen.nsd, QStringLiteral("0"));
@@ -212,6 +220,11 @@ private slots:
         QCOMPARE(QString::fromStdString(w.analysisPanel()->graph2()->model().caption), albanyCaption);
         QVERIFY(w.analysisPanel()->siteCombo()->findData(static_cast<qlonglong>(kEzeiza)) >= 0);
         QVERIFY(!w.progress().running());
+        // Station files changed: the next analysis reads its file again.
+        QVERIFY(!w.siteAnalysis().loadedSetKey().loaded);
+        const int reads = w.siteAnalysis().fileReads();
+        QVERIFY(analyseAlbany(w));
+        QCOMPARE(w.siteAnalysis().fileReads(), reads + 1);
     }
 
     void deleteSoundingStoresItAsRejectedWithItsText() {
