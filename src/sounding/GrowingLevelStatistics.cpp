@@ -6,18 +6,6 @@
 
 namespace skyloom::sounding {
 
-namespace {
-
-constexpr double kRegularSpacingHours = 12;
-constexpr double kOuterSideHours = 6;
-
-// Hours a sounding stands for towards a neighbour: half the spacing, at most 6.
-double sideHours(double spacing) { return spacing < kRegularSpacingHours ? spacing / 2 : kOuterSideHours; }
-
-double percentOf(double part, double total) { return total > 0 ? core::roundHalfEven(100.0 * part / total, 1) : 0.0; }
-
-}  // namespace
-
 void GrowingLevelStatistics::RunningMiddle::add(std::int32_t v) {
     if (!low_.empty() && v > low_.top()) high_.push(v);
     else low_.push(v);
@@ -95,14 +83,7 @@ LevelStatistics GrowingLevelStatistics::finish(const AnalysisPeriod& period) con
         if (set_.badTemperature[un] != 0) badTemperatureHours += hours_[un];
         if (set_.badPressure[un] != 0) badPressureHours += hours_[un];
     }
-    out.badTemperaturePercent = percentOf(badTemperatureHours, out.totalHours);
-    out.badPressurePercent = percentOf(badPressureHours, out.totalHours);
-    out.days = core::daysBetween(period.from, period.to);
-    out.years = yearsOfRange(out.days);
-    out.dataYears = out.totalHours / kHoursPerYear;
-    const double rangeHours = 24.0 * out.days;
-    out.gapPercent =
-        rangeHours > 0 ? std::max(0.0, core::roundHalfEven(100.0 * (rangeHours - out.totalHours) / rangeHours, 1)) : 0.0;
+    setPeriodFigures(out, period, badTemperatureHours, badPressureHours);
 
     // The year table reads the hours represented from the set: a copy carries ours.
     SoundingSet weighted = set_;

@@ -10,14 +10,10 @@ namespace skyloom::sounding {
 namespace {
 
 constexpr int kRegularSpacingHours = 12;
-constexpr double kOuterSideHours = 6;
 constexpr double kStretchBreakHours = 24;
 // Soundings between two looks at the progress (and at a cancel request).
 constexpr int kProgressEvery = 1024;
 
-// Hours a sounding stands for on one side: half the spacing to its neighbour,
-// but never more than 6 hours, so a gap longer than 12 hours is nobody's time.
-double sideHours(double spacing) { return spacing < kRegularSpacingHours ? spacing / 2 : kOuterSideHours; }
 
 int yearOfHours(core::HoursSince1930 t) { return core::yearOf(core::dateOfHours(t)); }
 
@@ -108,6 +104,24 @@ YearTable buildYearTable(const SoundingSet& set) {
     return table;
 }
 
+// Hours a sounding stands for on one side: half the spacing to its neighbour,
+// but never more than 6 hours, so a gap longer than 12 hours is nobody's time.
+double sideHours(double spacing) { return spacing < kRegularSpacingHours ? spacing / 2 : kOuterSideHours; }
+
+void setPeriodFigures(LevelStatistics& out, const AnalysisPeriod& period, double badTemperatureHours,
+                      double badPressureHours) {
+    out.badTemperaturePercent = percentOfHours(badTemperatureHours, out.totalHours);
+    out.badPressurePercent = percentOfHours(badPressureHours, out.totalHours);
+    out.days = core::daysBetween(period.from, period.to);
+    out.years = yearsOfRange(out.days);
+    out.dataYears = out.totalHours / kHoursPerYear;
+    const double rangeHours = 24.0 * out.days;
+    // The soundings at the two ends stand for 6 hours outside the range, so a
+    // complete record can cover more than the range: no gaps, never a negative share.
+    out.gapPercent =
+        rangeHours > 0 ? std::max(0.0, core::roundHalfEven(100.0 * (rangeHours - out.totalHours) / rangeHours, 1)) : 0.0;
+}
+
 bool computeLevelStatistics(SoundingSet& set, const AnalysisPeriod& period, LevelStatistics& out,
                             core::Progress* progress, LevelVisitor* visitor) {
     out = LevelStatistics{};
@@ -166,16 +180,7 @@ bool computeLevelStatistics(SoundingSet& set, const AnalysisPeriod& period, Leve
         }
     }
 
-    out.badTemperaturePercent = percentOfHours(badTemperatureHours, out.totalHours);
-    out.badPressurePercent = percentOfHours(badPressureHours, out.totalHours);
-    out.days = core::daysBetween(period.from, period.to);
-    out.years = yearsOfRange(out.days);
-    out.dataYears = out.totalHours / kHoursPerYear;
-    const double rangeHours = 24.0 * out.days;
-    // The soundings at the two ends stand for 6 hours outside the range, so a
-    // complete record can cover more than the range: no gaps, never a negative share.
-    out.gapPercent =
-        rangeHours > 0 ? std::max(0.0, core::roundHalfEven(100.0 * (rangeHours - out.totalHours) / rangeHours, 1)) : 0.0;
+    setPeriodFigures(out, period, badTemperatureHours, badPressureHours);
     out.yearTable = buildYearTable(set);
     if (progress) progress->step(count, count);
     return true;

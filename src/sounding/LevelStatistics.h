@@ -101,4 +101,15 @@ bool computeLevelStatistics(SoundingSet& set, const AnalysisPeriod& period, Leve
 // The year table's hours and gaps (capacity factors left at 0).
 YearTable buildYearTable(const SoundingSet& set);
 
+// A sounding stands for the hours half-way to each neighbour, at most 6 on a
+// side; the first and last stand for 6 hours outside.
+constexpr double kOuterSideHours = 6;
+double sideHours(double spacing);
+
+// The figures of a pass that follow from its hours and the period: the shares
+// of hours with bad temperatures and pressures, days, years, data years and the
+// gap share. out.totalHours must already hold the hours of the pass.
+void setPeriodFigures(LevelStatistics& out, const AnalysisPeriod& period, double badTemperatureHours,
+                      double badPressureHours);
+
 }  // namespace skyloom::sounding
