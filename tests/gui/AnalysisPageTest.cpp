@@ -11,6 +11,7 @@
 #include "ScriptedPrompter.h"
 #include "StationFileBuilder.h"
 #include "StartedFolder.h"
+#include "WindowTest.h"
 #include "TempFolder.h"
 #include "core/Progress.h"
 #include "core/Prompter.h"
@@ -110,17 +111,11 @@ private slots:
         gui::MainWindow w(s);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QComboBox* combo = w.analysisPanel()->siteCombo();
-        int i = combo->findData(static_cast<qlonglong>(72518));
-        QVERIFY(i >= 0);
-        emit combo->activated(i);
-        QVERIFY(analysed(w));
+        QVERIFY(test::pickStation(w, 72518));
         QVERIFY2(w.summaryText().startsWith("ALL 1.0 years of 90-91 using "), qPrintable(w.summaryText()));
         QCOMPARE(w.analysisPanel()->fromDate()->date().year(), 1990);
         QVERIFY(!w.analysisPanel()->graph1()->model().profile.empty());
-        QString dir = qEnvironmentVariable("SKYLOOM_SCREENSHOT_DIR", QDir::tempPath());
-        QDir().mkpath(dir);
-        QVERIFY(w.grab().save(dir + "/main-analysis-page-albany-1990.png"));
+        QVERIFY(w.grab().save(test::screenshotPath("main-analysis-page-albany-1990.png")));
     }
 
     void clickingADotOnTheMapAnalysesIt() {
@@ -354,9 +349,7 @@ private slots:
         QVERIFY(!panel->isVisible());
         QCOMPARE(f.s->settings().get("StudyVisible"), std::string("0"));
         QTest::mouseClick(w.findChild<QPushButton*>("ShowHideStudyBut"), Qt::LeftButton);
-        QString dir = qEnvironmentVariable("SKYLOOM_SCREENSHOT_DIR", QDir::tempPath());
-        QDir().mkpath(dir);
-        QVERIFY(w.grab().save(dir + "/main-analysis-page-study-list.png"));
+        QVERIFY(w.grab().save(test::screenshotPath("main-analysis-page-study-list.png")));
     }
 
     void screenshotOfTheAnalysedSite() {
@@ -371,9 +364,7 @@ private slots:
         QTest::mouseRelease(map, Qt::LeftButton, Qt::NoModifier, dot);
         QVERIFY(analysed(w));
         move(map, dot + QPoint(150, 100));
-        QString dir = qEnvironmentVariable("SKYLOOM_SCREENSHOT_DIR", QDir::tempPath());
-        QDir().mkpath(dir);
-        QVERIFY(w.grab().save(dir + "/main-analysis-page-with-site.png"));
+        QVERIFY(w.grab().save(test::screenshotPath("main-analysis-page-with-site.png")));
     }
 };
 

@@ -13,6 +13,7 @@
 
 #include "../sounding/ImportTestText.h"
 #include "StartedFolder.h"
+#include "WindowTest.h"
 #include "core/DatabaseFile.h"
 #include "gui/AnalysisPanel.h"
 #include "gui/GuiProgress.h"
@@ -115,9 +116,7 @@ void answerReview(gui::MainWindow& w, SeenDuringReview& seen, QPushButton* (gui:
             QTest::keyClick(&w, Qt::Key_Left);
             seen.soundingAfterKey = w.viewer().currentSounding();
             if (!screenshot.isEmpty()) {
-                QString dir = qEnvironmentVariable("SKYLOOM_SCREENSHOT_DIR", QDir::tempPath());
-                QDir().mkpath(dir);
-                w.grab().save(dir + "/" + screenshot);
+                w.grab().save(test::screenshotPath(screenshot));
             }
             if (button) QTest::mouseClick((frame->*button)(), Qt::LeftButton);
             else w.close();
@@ -125,13 +124,7 @@ void answerReview(gui::MainWindow& w, SeenDuringReview& seen, QPushButton* (gui:
     });
 }
 
-bool analyseAlbany(gui::MainWindow& w) {
-    QComboBox* combo = w.analysisPanel()->siteCombo();
-    int i = combo->findData(static_cast<qlonglong>(kAlbany));
-    if (i < 0) return false;
-    emit combo->activated(i);
-    return w.analysisPanel()->lastOutcome() == session::AnalysisOutcome::Analysed;
-}
+bool analyseAlbany(gui::MainWindow& w) { return test::pickStation(w, kAlbany); }
 
 }  // namespace
 

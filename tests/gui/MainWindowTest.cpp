@@ -13,6 +13,7 @@
 #include "ScriptedPrompter.h"
 #include "StationFileBuilder.h"
 #include "StartedFolder.h"
+#include "WindowTest.h"
 #include "TempFolder.h"
 #include "core/Progress.h"
 #include "core/Prompter.h"
@@ -34,12 +35,6 @@
 using namespace skyloom;
 
 namespace {
-
-QString shotDir() {
-    QString dir = qEnvironmentVariable("SKYLOOM_SCREENSHOT_DIR", QDir::tempPath());
-    QDir().mkpath(dir);
-    return dir;
-}
 
 // The pixel of a map point on the widget.
 QPoint pixelOf(gui::MapWidget* map, double lat, double lon) {
@@ -249,7 +244,7 @@ private slots:
             auto* years = qobject_cast<QDialog*>(QApplication::activeModalWidget());
             if (!years) return;
             shown = years->objectName();
-            QVERIFY(years->grab().save(shotDir() + "/years-window.png"));
+            QVERIFY(years->grab().save(test::screenshotPath("years-window.png")));
             for (auto* b : years->findChildren<QPushButton*>())
                 if (b->text() == "Continue") b->click();
         });
@@ -304,12 +299,12 @@ private slots:
         gui::MapWidget* map = w.mapWidget();
         const auto& st = f.s->stations().stations()[f.s->stations().stations().size() / 3];
         move(map, pixelOf(map, st.lat, st.lon));
-        QVERIFY(w.grab().save(shotDir() + "/main-analysis-page.png"));
+        QVERIFY(w.grab().save(test::screenshotPath("main-analysis-page.png")));
         w.showPage(true);
         f.prompter.answer("51.5").answer("0.1");
         QTest::mouseClick(w.findChild<QPushButton*>("closest"), Qt::LeftButton);
         w.orderPanel()->addToOrder(gui::SiteListWidget::lineOf(w.orderPanel()->nearList()->item(0)));
-        QVERIFY(w.grab().save(shotDir() + "/main-order-page.png"));
+        QVERIFY(w.grab().save(test::screenshotPath("main-order-page.png")));
     }
 };
 

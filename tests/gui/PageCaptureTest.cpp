@@ -15,6 +15,7 @@
 #include <SQLiteCpp/SQLiteCpp.h>
 
 #include "StartedFolder.h"
+#include "WindowTest.h"
 #include "core/MainDatabase.h"
 #include "gui/AnalysisPanel.h"
 #include "gui/MainWindow.h"
@@ -27,12 +28,6 @@ using namespace skyloom;
 
 namespace {
 constexpr long kAlbany = 99901;
-
-QString outputDir() {
-    QString dir = qEnvironmentVariable("SKYLOOM_SCREENSHOT_DIR", QDir::tempPath());
-    QDir().mkpath(dir);
-    return dir;
-}
 
 // "Page size:      842 x 595 pts (A4)" from pdfinfo: true when wider than high.
 std::optional<bool> pdfLandscape(const QString& pdf) {
@@ -61,8 +56,7 @@ class PageCaptureTest : public QObject {
         gui::PowerPageWindow* p = nullptr;
         Open() {
             w.show();
-            QComboBox* combo = w.analysisPanel()->siteCombo();
-            emit combo->activated(combo->findData(static_cast<qlonglong>(kAlbany)));
+            test::pickStation(w, kAlbany);
             p = w.openPowerPage();
         }
         long long key() { return w.powerPage().lastSavedKey(); }
@@ -102,8 +96,9 @@ private slots:
             QCOMPARE(o.printCode(), c.code);
             QCOMPARE(o.w.analyses().printTrigger, 0);
             QCOMPARE(o.rows(), rows);
-            QFile::remove(outputDir() + "/" + QFileInfo(pdf).fileName());
-            QVERIFY(QFile::copy(pdf, outputDir() + "/" + QFileInfo(pdf).fileName()));
+            const QString kept = test::screenshotPath(QFileInfo(pdf).fileName());
+            QFile::remove(kept);
+            QVERIFY(QFile::copy(pdf, kept));
         }
         // A later print of the same analysis does not overwrite an earlier one.
         QDir dir(o.appDir());
@@ -137,8 +132,8 @@ private slots:
         QImage image(file, "BMP");
         QCOMPARE(image.size(), o.p->size());
         QCOMPARE(o.printCode(), 15);
-        QFile::remove(outputDir() + "/power-page-capture.bmp");
-        QVERIFY(QFile::copy(file, outputDir() + "/power-page-capture.bmp"));
+        QFile::remove(test::screenshotPath("power-page-capture.bmp"));
+        QVERIFY(QFile::copy(file, test::screenshotPath("power-page-capture.bmp")));
 
         // An existing name is refused and asked again; ".BMP" in any case is kept.
         o.f.prompter.answer("Ridge view").answer("Main.Bmp");
@@ -148,8 +143,8 @@ private slots:
         QVERIFY(QFileInfo::exists(QDir(o.appDir()).filePath("Main.Bmp")));
         QCOMPARE(QImage(QDir(o.appDir()).filePath("Main.Bmp"), "BMP").size(), o.w.size());
         QCOMPARE(o.printCode(), 5);
-        QFile::remove(outputDir() + "/main-page-capture.bmp");
-        QVERIFY(QFile::copy(QDir(o.appDir()).filePath("Main.Bmp"), outputDir() + "/main-page-capture.bmp"));
+        QFile::remove(test::screenshotPath("main-page-capture.bmp"));
+        QVERIFY(QFile::copy(QDir(o.appDir()).filePath("Main.Bmp"), test::screenshotPath("main-page-capture.bmp")));
 
         // Cancelled: no file and no save.
         o.f.prompter.cancel();

@@ -10,6 +10,7 @@
 
 #include "ScriptedPrompter.h"
 #include "StartedFolder.h"
+#include "WindowTest.h"
 #include "TempFolder.h"
 #include "core/Progress.h"
 #include "core/Prompter.h"
@@ -31,11 +32,6 @@ using namespace skyloom;
 namespace {
 constexpr long kAlbany = 72518;
 
-QString screenshotDir() {
-    QString dir = qEnvironmentVariable("SKYLOOM_SCREENSHOT_DIR", QDir::tempPath());
-    QDir().mkpath(dir);
-    return dir;
-}
 }  // namespace
 
 class PowerGraphsTest : public QObject {
@@ -55,13 +51,7 @@ class PowerGraphsTest : public QObject {
         }
     };
 
-    static void analyse(gui::MainWindow& w) {
-        QComboBox* combo = w.analysisPanel()->siteCombo();
-        const int i = combo->findData(static_cast<qlonglong>(kAlbany));
-        QVERIFY(i >= 0);
-        emit combo->activated(i);
-        QCOMPARE(w.analysisPanel()->lastOutcome(), session::AnalysisOutcome::Analysed);
-    }
+    static void analyse(gui::MainWindow& w) { QVERIFY(test::pickStation(w, kAlbany)); }
 
     // A use about the generator's mean output against a small store, so that the
     // store fills and empties and power is bought now and then.
@@ -118,8 +108,7 @@ private slots:
         QCOMPARE(stored.group, 4);
         QCOMPARE(stored.bars.size(), (e.times().size() + 3) / 4);
         QVERIFY(bought.bars.back().value > 0);
-        QVERIFY(screenshotDir().size() > 0);
-        QVERIFY(panel.grab().save(screenshotDir() + "/power-graphs-albany-1990.png"));
+        QVERIFY(panel.grab().save(test::screenshotPath("power-graphs-albany-1990.png")));
 
         // The extra curves of the Tools menu and, in black, the generator nearest in size.
         power::GeneratorStore store(f.s->mainDb().db());
@@ -140,7 +129,7 @@ private slots:
         panel.setCurveExtras(false, false);
         QVERIFY(panel.curveGraph()->model().powerBand.empty());
         panel.setCurveExtras(true, true);
-        QVERIFY(panel.grab().save(screenshotDir() + "/power-graphs-albany-1990-extras.png"));
+        QVERIFY(panel.grab().save(test::screenshotPath("power-graphs-albany-1990-extras.png")));
     }
 
     void groupingAndTheAlternativeModeChangeTheEnergyGraphs() {
@@ -174,7 +163,7 @@ private slots:
         QVERIFY(panel.purchaseGraph()->model().rates);
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
-        QVERIFY(panel.grab().save(screenshotDir() + "/power-graphs-rates.png"));
+        QVERIFY(panel.grab().save(test::screenshotPath("power-graphs-rates.png")));
     }
 
     void hoverOverAnEnergyGraphNamesTheSoundingUnderThePointer() {
@@ -218,7 +207,7 @@ private slots:
         QVERIFY(!w.analysisPanel()->graph1()->model().powerCurve.empty());
         QVERIFY(QString::fromStdString(w.analysisPanel()->graph1()->model().powerCurveLabel)
                     .startsWith(QString::fromStdString("Power Curve of " + g.name)));
-        QVERIFY(w.grab().save(screenshotDir() + "/main-page-power-curve.png"));
+        QVERIFY(w.grab().save(test::screenshotPath("main-page-power-curve.png")));
 
         QTest::mouseClick(but, Qt::LeftButton);
         QCOMPARE(but->text(), QStringLiteral("Show Power Curve"));
@@ -272,7 +261,7 @@ private slots:
         QCOMPARE(w.powerPage().generator()->name, current);
         QVERIFY(graphs->curveGraph()->model().comparison.has_value());
         QCOMPARE(graphs->curveGraph()->model().comparison->name, other);
-        QVERIFY(p->grab().save(screenshotDir() + "/power-page-with-graphs.png"));
+        QVERIFY(p->grab().save(test::screenshotPath("power-page-with-graphs.png")));
     }
 
     void theToolsEntriesSwitchTheExtraCurves() {

@@ -18,6 +18,7 @@
 #include "StationFileBuilder.h"
 #include "StartedFolder.h"
 #include "TempFolder.h"
+#include "WindowTest.h"
 #include "analysis/AnalysisStore.h"
 #include "core/Progress.h"
 #include "core/Prompter.h"
@@ -47,13 +48,7 @@ class PowerPageWindowTest : public QObject {
         Fixture() { addStation(kAlbany, "ALBANY", 42.75, -73.8, 40); }
     };
 
-    static void analyse(gui::MainWindow& w) {
-        QComboBox* combo = w.analysisPanel()->siteCombo();
-        const int i = combo->findData(static_cast<qlonglong>(kAlbany));
-        QVERIFY(i >= 0);
-        emit combo->activated(i);
-        QCOMPARE(w.analysisPanel()->lastOutcome(), session::AnalysisOutcome::Analysed);
-    }
+    static void analyse(gui::MainWindow& w) { QVERIFY(test::pickStation(w, kAlbany)); }
 
     static QString text(gui::PowerPageWindow* p, const char* name) {
         QLabel* l = p->field(QString::fromUtf8(name));
@@ -316,9 +311,7 @@ private slots:
         f.s->reloadStationIndex();
         gui::MainWindow w(*f.s);
         w.show();
-        QComboBox* combo = w.analysisPanel()->siteCombo();
-        emit combo->activated(combo->findData(static_cast<qlonglong>(kLong)));
-        QCOMPARE(w.analysisPanel()->lastOutcome(), session::AnalysisOutcome::Analysed);
+        QVERIFY(test::pickStation(w, kLong));
         QVERIFY(w.powerPage().site().soundings().count() > 21000);
         gui::PowerPageWindow* p = w.openPowerPage();
         QVERIFY(QTest::qWaitForWindowExposed(p));
@@ -357,9 +350,7 @@ private slots:
         f.s->reloadStationIndex();
         gui::MainWindow w(*f.s);
         w.show();
-        QComboBox* combo = w.analysisPanel()->siteCombo();
-        emit combo->activated(combo->findData(static_cast<qlonglong>(87576)));
-        QCOMPARE(w.analysisPanel()->lastOutcome(), session::AnalysisOutcome::Analysed);
+        QVERIFY(test::pickStation(w, 87576));
         gui::PowerPageWindow* p = w.openPowerPage();
         QVERIFY(QTest::qWaitForWindowExposed(p));
         // A 100 kW generator against a 40 kW demand with a 1 MWh store.
@@ -385,9 +376,7 @@ private slots:
                                     .arg(l->contentsRect().width())));
         }
         QVERIFY(p->geometry().width() <= 1920 && p->geometry().height() <= 1080);
-        QString dir = qEnvironmentVariable("SKYLOOM_SCREENSHOT_DIR", QDir::tempPath());
-        QDir().mkpath(dir);
-        QVERIFY(p->grab().save(dir + "/power-page-ezeiza-2019.png"));
+        QVERIFY(p->grab().save(test::screenshotPath("power-page-ezeiza-2019.png")));
     }
 
     void changingTheUsageRecomputesTheFiguresShown() {
@@ -435,9 +424,7 @@ private slots:
         QCOMPARE(page.energy().energy().inputs.buyPrice, 0.15);
         compareFigures(p, page);
 
-        QString dir = qEnvironmentVariable("SKYLOOM_SCREENSHOT_DIR", QDir::tempPath());
-        QDir().mkpath(dir);
-        QVERIFY(p->grab().save(dir + "/power-page.png"));
+        QVERIFY(p->grab().save(test::screenshotPath("power-page.png")));
     }
 };
 

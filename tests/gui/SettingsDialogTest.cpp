@@ -7,6 +7,7 @@
 
 #include "ScriptedPrompter.h"
 #include "StartedFolder.h"
+#include "WindowTest.h"
 #include "TempFolder.h"
 #include "core/Constants.h"
 #include "core/Progress.h"
@@ -137,9 +138,7 @@ private slots:
         gui::SettingsDialog dlg(*f.s);
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        QString dir = qEnvironmentVariable("SKYLOOM_SCREENSHOT_DIR", QDir::tempPath());
-        QDir().mkpath(dir);
-        QVERIFY(dlg.grab().save(dir + "/settings-dialog.png"));
+        QVERIFY(dlg.grab().save(test::screenshotPath("settings-dialog.png")));
     }
 };
 
