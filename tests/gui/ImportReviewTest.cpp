@@ -34,24 +34,8 @@ namespace {
 constexpr long kAlbany = 99901;
 constexpr long kEzeiza = 87576;
 
-// Winds from the ground to 7000 ft at a station 20 m up (heights in m MSL).
-std::vector<FslLine> windLines() {
-    return {{9, 10030, 20, 272, 241, 20, 3},     {6, 9900, 130, 262, 200, 40, 8},
-            {6, 9660, 329, 250, 199, 300, 22},   {4, 9250, 731, 242, 239, 305, 26},
-            {6, 9000, 1050, 210, 180, 310, 25},  {4, 8500, 1468, 188, 181, 315, 14},
-            {6, 7800, 2133, 140, 100, 315, 18}};
-}
-
-std::string good(int day) { return test::fslSounding(12, day, "JAN", 2019, kEzeiza, windLines()); }
-
-// The first wind 262 ft above the station, between Lalt and Malt: it comes up for review.
-std::string needsReview(int day) {
-    auto lines = windLines();
-    lines[0].direction = 99999;
-    lines[0].speed = 99999;
-    lines[1].height = 100;
-    return test::fslSounding(0, day, "JAN", 2019, kEzeiza, lines);
-}
+std::string good(int day) { return test::goodSounding(day, kEzeiza); }
+std::string needsReview(int day) { return test::soundingNeedingReview(day, kEzeiza); }
 
 // What the window showed while a review waited, taken before the button was clicked.
 struct SeenDuringReview {

@@ -37,4 +37,27 @@ inline std::string fslSounding(int hour, int day, const std::string& month, int 
     return t;
 }
 
+// Winds from the ground to 7000 ft at a station 20 m up (heights in m MSL).
+inline std::vector<FslLine> windLinesTo7000Feet() {
+    return {{9, 10030, 20, 272, 241, 20, 3},     {6, 9900, 130, 262, 200, 40, 8},
+            {6, 9660, 329, 250, 199, 300, 22},   {4, 9250, 731, 242, 239, 305, 26},
+            {6, 9000, 1050, 210, 180, 310, 25},  {4, 8500, 1468, 188, 181, 315, 14},
+            {6, 7800, 2133, 140, 100, 315, 18}};
+}
+
+// A sounding of January 2019 at 12 h that passes every check.
+inline std::string goodSounding(int day, long wmo) {
+    return fslSounding(12, day, "JAN", 2019, wmo, windLinesTo7000Feet());
+}
+
+// A sounding of January 2019 at 0 h whose first wind lies 262 ft above the
+// station, between the two review altitudes: it comes up for review.
+inline std::string soundingNeedingReview(int day, long wmo) {
+    auto lines = windLinesTo7000Feet();
+    lines[0].direction = 99999;
+    lines[0].speed = 99999;
+    lines[1].height = 100;
+    return fslSounding(0, day, "JAN", 2019, wmo, lines);
+}
+
 }  // namespace skyloom::test
