@@ -39,15 +39,23 @@ std::vector<double> bandsOf(const gui::MainWindow& w) {
 class AnimationTest : public QObject {
     Q_OBJECT
 
+    // A program folder with two years of Albany soundings.
+    struct Fixture : test::StartedFolder {
+        Fixture() { addStation(kAlbany, "ALBANY", 42.75, -73.8, 40); }
+    };
+
+    // Shows the main window with Albany analysed.
+    static bool showAnalysed(gui::MainWindow& w) {
+        w.show();
+        return QTest::qWaitForWindowExposed(&w) && w.analysisPanel()->analyseStation(kAlbany);
+    }
+
 private slots:
     void escapeStopsTheAnimationAndLeavesTheWholePeriodDrawn() {
-        test::StartedFolder f;
-        f.addStation(kAlbany, "ALBANY", 42.75, -73.8, 40);
+        Fixture f;
         gui::MainWindow w(*f.s);
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(showAnalysed(w));
         gui::AnalysisPanel* panel = w.analysisPanel();
-        QVERIFY(panel->analyseStation(kAlbany));
         const int count = w.siteAnalysis().soundings().count();
         QCOMPARE(count, 2 * 730);
         QCOMPARE(w.viewer().currentSounding(), count);
@@ -104,13 +112,10 @@ private slots:
     }
 
     void theLastSoundingEndsTheAnimationWithTheFinalGraphs() {
-        test::StartedFolder f;
-        f.addStation(kAlbany, "ALBANY", 42.75, -73.8, 40);
+        Fixture f;
         gui::MainWindow w(*f.s);
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(showAnalysed(w));
         gui::AnalysisPanel* panel = w.analysisPanel();
-        QVERIFY(panel->analyseStation(kAlbany));
         // Three days: six soundings.
         w.siteAnalysis().fromPicker().setValue(core::makeDate(2018, 3, 1));
         w.siteAnalysis().toPicker().setValue(core::makeDate(2018, 3, 3));
@@ -135,12 +140,9 @@ private slots:
     }
 
     void arrowKeysStepThroughTheSoundingsOnGraphTwo() {
-        test::StartedFolder f;
-        f.addStation(kAlbany, "ALBANY", 42.75, -73.8, 40);
+        Fixture f;
         gui::MainWindow w(*f.s);
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QVERIFY(w.analysisPanel()->analyseStation(kAlbany));
+        QVERIFY(showAnalysed(w));
         const int count = w.siteAnalysis().soundings().count();
         const QString last = QString::fromStdString(w.analysisPanel()->graph2()->model().caption);
         QVERIFY(last.contains(QStringLiteral("Dec 31, 2019 12:00")));
@@ -161,14 +163,11 @@ private slots:
     }
 
     void ctrlIInTheWindowIgnoresTheShownSoundingForTheNextAnalysis() {
-        test::StartedFolder f;
-        f.addStation(kAlbany, "ALBANY", 42.75, -73.8, 40);
+        Fixture f;
         f.s->settings().setFlag("Iignore", true);
         gui::MainWindow w(*f.s);
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(showAnalysed(w));
         gui::AnalysisPanel* panel = w.analysisPanel();
-        QVERIFY(panel->analyseStation(kAlbany));
         const int count = w.siteAnalysis().soundings().count();
         QVERIFY(panel->dataSitesList()->item(0)->text().contains(QStringLiteral("0.0% ignored")));
         QTest::keyClick(&w, Qt::Key_Left);
@@ -191,12 +190,9 @@ private slots:
     }
 
     void powerPageAndHelpWindowKeysReachTheSameViewer() {
-        test::StartedFolder f;
-        f.addStation(kAlbany, "ALBANY", 42.75, -73.8, 40);
+        Fixture f;
         gui::MainWindow w(*f.s);
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QVERIFY(w.analysisPanel()->analyseStation(kAlbany));
+        QVERIFY(showAnalysed(w));
         QWidget* power = w.openPowerPage();
         gui::PowerGraphsPanel* graphs = w.powerGraphs();
         QVERIFY(graphs);
