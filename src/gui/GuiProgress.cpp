@@ -20,7 +20,9 @@ void GuiProgress::begin(const QString& caption) {
         label_->repaint();
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    sinceEvents_.start();
+    // The first step handles events at once, so the window answers (and Esc is
+    // seen) even when the whole work is over before the first interval.
+    sinceEvents_.invalidate();
 }
 
 void GuiProgress::end() {
