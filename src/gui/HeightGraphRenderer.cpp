@@ -45,15 +45,21 @@ void drawAxes(QPainter& p, const QRectF& rect, const Frame& f, const std::vector
     p.drawText(QRectF(f.plot.left(), f.plot.bottom() + fm.height() + 4, f.plot.width(), fm.height()),
                Qt::AlignHCenter | Qt::AlignTop, xCaption);
     p.save();
-    // A short graph gets a smaller caption rather than a cut one.
+    // The caption stands beside the plot, centred on it, and may reach past its
+    // ends into the graph's margins; a short graph gets a smaller caption rather
+    // than a cut one.
+    // The graph's title takes the first line of the rectangle.
+    const double top = rect.top() + 1.5 * fm.height();
+    const double room =
+        std::max(f.plot.height(), 2 * std::min(f.plot.center().y() - top, rect.bottom() - f.plot.center().y()));
     QFont captionFont = p.font();
-    double wanted = fm.horizontalAdvance(yCaption);
-    if (wanted > f.plot.height() && wanted > 0)
-        captionFont.setPointSizeF(std::max(6.0, captionFont.pointSizeF() * 0.95 * f.plot.height() / wanted));
+    const double wanted = fm.horizontalAdvance(yCaption);
+    if (wanted > room && wanted > 0)
+        captionFont.setPointSizeF(std::max(6.0, captionFont.pointSizeF() * 0.95 * room / wanted));
     p.setFont(captionFont);
     p.translate(rect.left() + fm.height() * 0.2, f.plot.center().y());
     p.rotate(-90);
-    p.drawText(QRectF(-f.plot.height() / 2, 0, f.plot.height(), fm.height()), Qt::AlignCenter, yCaption);
+    p.drawText(QRectF(-room / 2, 0, room, fm.height()), Qt::AlignCenter, yCaption);
     p.restore();
 }
 

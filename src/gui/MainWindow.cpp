@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -271,7 +272,16 @@ void MainWindow::buildPages() {
 
     right_ = new QStackedWidget(central);
     right_->setFixedWidth(kRightColumnWidth);
-    right_->addWidget(analysisPanel_->graphsArea());
+    // On a window too short for the graphs (the import frame open below them on a
+    // small screen) the column scrolls; squeezed below their least height the
+    // graphs would draw over their captions and buttons.
+    graphsScroll_ = new QScrollArea(right_);
+    graphsScroll_->setObjectName("GraphScroll");
+    graphsScroll_->setFrameShape(QFrame::NoFrame);
+    graphsScroll_->setWidgetResizable(true);
+    graphsScroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    graphsScroll_->setWidget(analysisPanel_->graphsArea());
+    right_->addWidget(graphsScroll_);
     right_->addWidget(orderPanel_->orderArea());
     body->addWidget(right_, 2);
     layout->addLayout(body, 1);
@@ -602,6 +612,7 @@ void MainWindow::buildImportControl() {
             [this](const sounding::SoundingRecord& record) {
                 if (orderPage_) showPage(false);
                 analysisPanel_->showSingleSounding(record);
+                graphsScroll_->ensureWidgetVisible(analysisPanel_->graph2(), 0, 0);
             });
     connect(importControl_, &ImportControlFrame::reviewEnded, analysisPanel_, &AnalysisPanel::endSingleSounding);
     connect(importControl_, &ImportControlFrame::importsFinished, this, [this](bool anyImported) {

@@ -14,6 +14,7 @@ class QDockWidget;
 class QKeyEvent;
 class QLabel;
 class QPushButton;
+class QScrollArea;
 class QStackedWidget;
 
 namespace skyloom::session {
@@ -151,6 +152,7 @@ private:
     std::vector<display::Station> allStations_;
     std::vector<display::Station> dataStations_;
     QStackedWidget* right_ = nullptr;
+    QScrollArea* graphsScroll_ = nullptr;
     DragField* tlat_ = nullptr;
     DragField* tlon_ = nullptr;
     QLabel* refSite_ = nullptr;

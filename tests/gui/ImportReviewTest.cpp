@@ -43,6 +43,7 @@ struct SeenDuringReview {
     bool buttonsShown = false;
     bool dockShown = false;
     bool beginEnabled = true;
+    bool graphsWhole = false;  // no graph squeezed under its least height, Graph 2 in view
     QString stext, reason, graph2Caption, siteLabel, nsi, ndi, nsd, ndd;
     int soundingBeforeKey = -1, soundingAfterKey = -1;
 };
@@ -83,6 +84,12 @@ void answerReview(gui::MainWindow& w, SeenDuringReview& seen, QPushButton* (gui:
             seen.stext = frame->stext()->toPlainText();
             seen.reason = frame->reasonLabel()->text();
             seen.graph2Caption = QString::fromStdString(w.analysisPanel()->graph2()->model().caption);
+            {
+                QWidget* g1 = w.analysisPanel()->graph1();
+                QWidget* g2 = w.analysisPanel()->graph2();
+                seen.graphsWhole = g1->height() >= g1->minimumHeight() && g2->height() >= g2->minimumHeight() &&
+                                   g2->visibleRegion().boundingRect().height() == g2->height();
+            }
             seen.nsi = frame->countText("Nsi");
             seen.ndi = frame->countText("Ndi");
             seen.nsd = frame->countText("Nsd");
@@ -168,6 +175,7 @@ private slots:
         QVERIFY(seen.reviewing);
         QVERIFY(seen.buttonsShown);
         QVERIFY(seen.dockShown);
+        QVERIFY(seen.graphsWhole);
         QVERIFY(!seen.beginEnabled);
         QVERIFY2(seen.stext.startsWith("    254      0      4      JAN    2019\n"), qPrintable(seen.stext));
         QCOMPARE(seen.stext.count('\n'), 11);   // header, three station and check lines, seven data lines
