@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 
@@ -84,21 +83,6 @@ TEST_F(CsvExportFixture, studyZeroListsPresentAnalysesNewestFirstAndOverwrites) 
     expectGolden("csv_all.csv", text);
     analysis::exportStudyCsv(main.db(), 0, analysis::kAllAnalysesLabel, folder.dir());
     EXPECT_EQ(test::readFile(folder / "Analysis_List of all previous Analysis.csv"), text);
-}
-
-TEST_F(CsvExportFixture, everyLineEndsInACommaAndCrLf) {
-    const std::string text = analysis::studyCsvText(main.db(), 0);
-    std::size_t lines = 0, start = 0;
-    for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2, ++lines) {
-        const std::string line = text.substr(start, end - start);
-        ASSERT_FALSE(line.empty());
-        EXPECT_EQ(line.back(), ',');
-        EXPECT_EQ(line.find('\n'), std::string::npos);
-        EXPECT_EQ(std::count(line.begin(), line.end(), ','), core::kAnalsGridColumns);
-    }
-    EXPECT_EQ(start, text.size());
-    EXPECT_EQ(lines, 4u);
-    EXPECT_EQ(text.substr(0, 29), "\"ID\",\"Analysis Comment\",\"Radi");
 }
 
 TEST_F(CsvExportFixture, anEmptyStudyGivesAnEmptyFile) {

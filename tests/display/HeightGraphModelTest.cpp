@@ -19,20 +19,24 @@ std::vector<std::string> texts(const std::vector<display::AxisLabel>& axis) {
     return out;
 }
 
-// Statistics with a linear profile: ground 10 knots, then 2 knots more every 500 feet.
-sounding::LevelStatistics linearStats() {
-    sounding::LevelStatistics s;
-    s.soundingCount = 10;
-    for (int l = 0; l < sounding::kLevelCount; ++l) {
-        s.averageSpeed[l] = 100 + 20 * l;
-        s.median[l] = 50 + 10 * l;
-        s.histogram[l][10 + 2 * l] = 8;
-        s.histogram[l][0] = 2;
-        s.histogramPeak[l] = 8;
+// Graph 1 over statistics with a linear profile: ground 10 knots, then 2 knots more every 500 feet.
+class Graph1WithStatistics : public ::testing::Test {
+protected:
+    Graph1WithStatistics() {
+        stats.soundingCount = 10;
+        for (int l = 0; l < sounding::kLevelCount; ++l) {
+            stats.averageSpeed[l] = 100 + 20 * l;
+            stats.median[l] = 50 + 10 * l;
+            stats.histogram[l][10 + 2 * l] = 8;
+            stats.histogram[l][0] = 2;
+            stats.histogramPeak[l] = 8;
+        }
+        stats.histogramPeak[3] = 16;
+        in.stats = &stats;
     }
-    s.histogramPeak[3] = 16;
-    return s;
-}
+    sounding::LevelStatistics stats;
+    display::Graph1Inputs in;
+};
 
 }  // namespace
 
@@ -63,10 +67,7 @@ TEST(HeightGraphModel, captionsFollowTheUnitMode) {
     EXPECT_TRUE(metric.empty);
 }
 
-TEST(HeightGraphModel, blueLineFollowsTheChosenStatistic) {
-    auto stats = linearStats();
-    display::Graph1Inputs in;
-    in.stats = &stats;
+TEST_F(Graph1WithStatistics, blueLineFollowsTheChosenStatistic) {
     auto avg = display::buildGraph1(unitsOf(UnitMode::Knots, "Average"), in);
     ASSERT_EQ(avg.profile.size(), 11u);
     EXPECT_DOUBLE_EQ(avg.profile[0].x, 10.0);
@@ -78,10 +79,7 @@ TEST(HeightGraphModel, blueLineFollowsTheChosenStatistic) {
     EXPECT_EQ(avg.speedTip, " The Average wind speed. ");
 }
 
-TEST(HeightGraphModel, powerFactorIsTheCubeAgainstTheReferenceHeight) {
-    auto stats = linearStats();
-    display::Graph1Inputs in;
-    in.stats = &stats;
+TEST_F(Graph1WithStatistics, powerFactorIsTheCubeAgainstTheReferenceHeight) {
     auto g = display::buildGraph1(unitsOf(UnitMode::Knots), in);
     // 250 feet lies halfway between 10 and 12 knots: 11 knots.
     EXPECT_NEAR(g.powerFactor[1].x, std::pow(12.0 / 11.0, 3), 1e-9);
@@ -94,10 +92,7 @@ TEST(HeightGraphModel, powerFactorIsTheCubeAgainstTheReferenceHeight) {
     EXPECT_NEAR(m.powerFactor[1].x, std::pow(12.0 / (10.0 + 2.0 * 246.0 / 500.0), 3), 1e-9);
 }
 
-TEST(HeightGraphModel, bandsAreScaledByTheLargestPeak) {
-    auto stats = linearStats();
-    display::Graph1Inputs in;
-    in.stats = &stats;
+TEST_F(Graph1WithStatistics, bandsAreScaledByTheLargestPeak) {
     auto g = display::buildGraph1(unitsOf(UnitMode::Knots), in);
     ASSERT_EQ(g.bands.size(), 11u);
     EXPECT_DOUBLE_EQ(g.bands[0].share[10], 0.5);
@@ -106,10 +101,7 @@ TEST(HeightGraphModel, bandsAreScaledByTheLargestPeak) {
     EXPECT_EQ(g.bandLabel, " Band Speed");
 }
 
-TEST(HeightGraphModel, explanationTextsOfGraph1) {
-    auto stats = linearStats();
-    display::Graph1Inputs in;
-    in.stats = &stats;
+TEST_F(Graph1WithStatistics, explanationTextsOfGraph1) {
     in.stationElevationMetres = 100;
     in.hubHeightFeet = 1000;
     auto g = display::buildGraph1(unitsOf(UnitMode::Knots), in);
@@ -132,10 +124,7 @@ TEST(HeightGraphModel, explanationTextsOfGraph1) {
               "power scaling curve are NOT accounted for. ");
 }
 
-TEST(HeightGraphModel, heightOfInterestLabelsNeverOverlap) {
-    auto stats = linearStats();
-    display::Graph1Inputs in;
-    in.stats = &stats;
+TEST_F(Graph1WithStatistics, heightOfInterestLabelsNeverOverlap) {
     in.hubHeightFeet = 4990;
     in.kWAtHeight = 1234.5;
     in.idlePercent = 12.25;

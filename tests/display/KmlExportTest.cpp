@@ -73,11 +73,7 @@ TEST(KmlExport, oneSiteIsCentredOnItWithRange5000) {
     ASSERT_TRUE(file);
     EXPECT_EQ(*file, dir / "GElist0.kml");
     EXPECT_TRUE(p.messages.empty());
-    const std::string doc = skyloom::test::readFile(*file);
-    EXPECT_NE(doc.find("\r\n<longitude>-58.53</longitude>\r\n<latitude>-34.82</latitude>\r\n<range>5000</range>\r\n"),
-              std::string::npos);
-    EXPECT_NE(doc.find("     <name>EZEIZA AERO, Country Region</name>\r\n"), std::string::npos);
-    EXPECT_NE(doc.find("      <coordinates>-58.53, -34.82, 0 </coordinates>\r\n"), std::string::npos);
+    EXPECT_NE(skyloom::test::readFile(*file).find("<range>5000</range>"), std::string::npos);
     expectGolden(*file, "kml_one_site.kml");
 }
 
@@ -88,13 +84,7 @@ TEST(KmlExport, eightyOneSitesAreCutTo80WithTheMessage) {
     ASSERT_TRUE(file);
     EXPECT_EQ(p.messages,
               (std::vector<std::string>{"This feature is limited to 80 sites, the first 80 in the list will be shown"}));
-    const std::string doc = skyloom::test::readFile(*file);
-    EXPECT_EQ(countOf(doc, "<Placemark>"), 80);
-    EXPECT_EQ(doc.find("SITE 81"), std::string::npos);
-    EXPECT_NE(doc.find("<name>SITE 4 R&amp;D &lt;&quot;A&apos;&gt;, Country Region</name>"), std::string::npos);
-    // Every line ends in CR LF, the last one included.
-    EXPECT_EQ(countOf(doc, "\n"), countOf(doc, "\r\n"));
-    EXPECT_EQ(doc.substr(doc.size() - 8), "</kml>\r\n");
+    EXPECT_EQ(countOf(skyloom::test::readFile(*file), "<Placemark>"), 80);
     expectGolden(*file, "kml_80_sites.kml");
 }
 

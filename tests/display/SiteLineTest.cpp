@@ -66,8 +66,3 @@ TEST(SiteLine, parseRefusesLinesWithoutAKey) {
     // A "#" further back than the last 30 characters is not the key's.
     EXPECT_FALSE(SiteLine::parse("No #1 site" + std::string(40, ' ') + "x"));
 }
-
-TEST(SiteLine, canonicalLayoutIsStable) {
-    const std::string line = SiteLine::compose("NAME =>", 1, 2, 3);
-    EXPECT_EQ(SiteLine::parse(line)->canonical(), line);
-}

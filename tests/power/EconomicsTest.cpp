@@ -131,11 +131,6 @@ TEST(Economics, shortfallCostShowsDollarsOnlyFromOneHundred) {
     EXPECT_EQ(moneyLines(m).netCashHeading, "Net PROFIT (-ve is expense):");
 }
 
-TEST(Economics, storageInputsShownOnlyWithAStore) {
-    EXPECT_FALSE(storageInputsVisible(0));
-    EXPECT_TRUE(storageInputsVisible(0.01));
-}
-
 TEST(Economics, moneyFollowsTheBalanceResults) {
     const std::vector<double> p{0, 20};
     const std::vector<double> h{12, 12};

@@ -2,13 +2,11 @@
 // NOAA/ESRL text, with a supplied generator at its hub height.
 #include <gtest/gtest.h>
 
-#include "TempFolder.h"
-#include "core/Progress.h"
+#include "StartedFolder.h"
 #include "core/Prompter.h"
 #include "power/GeneratorStore.h"
 #include "power/PowerPageEnergy.h"
 #include "power/PowerProduction.h"
-#include "session/ProgramFolder.h"
 #include "session/Session.h"
 #include "session/SiteAnalysis.h"
 #include "sounding/SoundingImport.h"
@@ -16,16 +14,13 @@
 using namespace skyloom;
 
 TEST(EnergyBalanceSample, yearlyPotentialIsTheHourWeightedMeanPowerOverAYear) {
-    test::TempFolder folder;
+    test::StartedFolder folder;
+    session::Session& s = *folder.s;
     core::SilentPrompter prompter;
-    core::NullProgress progress;
-    ASSERT_TRUE(session::initProgramFolder(folder.dir(), prompter, progress));
-    session::Session s(folder.dir(), prompter);
-    ASSERT_EQ(s.startUp(), session::Session::StartResult::Ready);
     sounding::ImportOptions options;
     options.mainDb = &s.mainDb();
-    const auto imported = sounding::importFile(
-        folder.dir(), test::sharedData("fsl/esrl_87576_SAEZ_2019_kt_99999.fsl").string(), options, prompter, 87576L);
+    const auto imported = sounding::importFile(folder.tmp.dir(),
+        test::sharedData("fsl/esrl_87576_SAEZ_2019_kt_99999.fsl").string(), options, prompter, 87576L);
     ASSERT_FALSE(imported.failed);
     ASSERT_GT(imported.added, 250);
     s.reloadStationIndex();

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 using namespace skyloom::power;
 
 namespace {
@@ -20,35 +22,21 @@ GeneratorRecord threePointMill() {
 
 }  // namespace
 
-TEST(PowerCurve, cutInSpeedGivesNothingAndJustAboveGivesALittle) {
+TEST(PowerCurve, powerAlongTheCurveFromCutInToCutOut) {
     const auto c = PowerCurveTable::fromGenerator(threePointMill());
-    EXPECT_EQ(generatorPower(c, 6), 0);
-    EXPECT_EQ(generatorPower(c, 3), 0);
-    const double p = generatorPower(c, 6.01);
-    EXPECT_GT(p, 0);
-    EXPECT_NEAR(p, 0.01, 1e-12);   // first segment: 0 kW at 6 kn to 2 kW at 8 kn
-}
-
-TEST(PowerCurve, interpolatesBetweenPointsAndHitsPointsExactly) {
-    const auto c = PowerCurveTable::fromGenerator(threePointMill());
-    EXPECT_DOUBLE_EQ(generatorPower(c, 8), 2);
-    EXPECT_DOUBLE_EQ(generatorPower(c, 10), 6);
-    EXPECT_DOUBLE_EQ(generatorPower(c, 16), 30);
-    EXPECT_DOUBLE_EQ(generatorPower(c, 20), 50);
-}
-
-TEST(PowerCurve, topOutputIsHeldBetweenLastPointAndCutOut) {
-    const auto c = PowerCurveTable::fromGenerator(threePointMill());
-    EXPECT_DOUBLE_EQ(generatorPower(c, 20.5), 50);
-    EXPECT_DOUBLE_EQ(generatorPower(c, 39.99), 50);
-    EXPECT_DOUBLE_EQ(generatorPower(c, 30, 1.05), 52.5);
-}
-
-TEST(PowerCurve, cutOutSpeedGivesTheMarkerNotZeroNorTopPower) {
-    const auto c = PowerCurveTable::fromGenerator(threePointMill());
-    EXPECT_EQ(generatorPower(c, 40), kCutOutMarker);
-    EXPECT_EQ(generatorPower(c, 65), kCutOutMarker);
-    EXPECT_EQ(generatorPower(c, 40, 1.2), kCutOutMarker);
+    struct Case { double knots, correction, kw; };
+    const Case cases[] = {
+        {6, 1, 0}, {3, 1, 0},                          // at or below cut-in: nothing
+        {6.01, 1, 0.01},                               // first segment: 0 kW at 6 kn to 2 kW at 8 kn
+        {8, 1, 2}, {10, 1, 6}, {16, 1, 30}, {20, 1, 50},   // on and between the points
+        {20.5, 1, 50}, {39.99, 1, 50}, {30, 1.05, 52.5},   // top output held up to cut-out
+        {10, 1.035, 6 * 1.035}, {10, -0.5, 0},         // the correction scales; below 0 gives 0
+        {40, 1, kCutOutMarker}, {65, 1, kCutOutMarker}, {40, 1.2, kCutOutMarker},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(testing::Message() << k.knots << " kn x " << k.correction);
+        EXPECT_NEAR(generatorPower(c, k.knots, k.correction), k.kw, 1e-12);
+    }
     EXPECT_TRUE(c.isCutOut(40));
     EXPECT_FALSE(c.isCutOut(39.9));
 }
@@ -60,12 +48,6 @@ TEST(PowerCurve, generatorWithoutPointsGivesNothingAnywhere) {
     const auto c = PowerCurveTable::fromGenerator(g);
     for (double s : {0.0, 5.0, 5.1, 20.0, 49.9}) EXPECT_EQ(generatorPower(c, s), 0) << s;
     EXPECT_EQ(generatorPower(c, 50), kCutOutMarker);
-}
-
-TEST(PowerCurve, correctionScalesTheCurveAndNegativeResultsBecomeZero) {
-    const auto c = PowerCurveTable::fromGenerator(threePointMill());
-    EXPECT_DOUBLE_EQ(generatorPower(c, 10, 1.035), 6 * 1.035);
-    EXPECT_EQ(generatorPower(c, 10, -0.5), 0);
 }
 
 TEST(PowerCurve, missingCutOutNeverCutsOut) {
@@ -95,18 +77,12 @@ TEST(GeneratorRecord, maxKWComesFromTheLastPointWithSpeedAndPower) {
 TEST(GeneratorRecord, columnsByPositionFollowTheSharedColumnList) {
     using skyloom::core::kDatapointGeneratorColumns;
     using skyloom::core::kGeneratorColumns;
-    EXPECT_EQ(kGeneratorColumns[kColName].name, "Name");
-    EXPECT_EQ(kGeneratorColumns[kColTemperature].name, "Temperature");
-    EXPECT_EQ(kGeneratorColumns[kColPressure].name, "Pressure");
-    EXPECT_EQ(kGeneratorColumns[kColCutInSpeed].name, "CutInSpeed");
-    EXPECT_EQ(kGeneratorColumns[kColMaxKW].name, "MaxKW");
-    EXPECT_EQ(kGeneratorColumns[kColFirstPoint].name, "spd1");
-    EXPECT_EQ(kGeneratorColumns[kColFirstPoint + 19].name, "kw10");
-    EXPECT_EQ(kGeneratorColumns[kColHeight].name, "height");
-    EXPECT_EQ(kGeneratorColumns[kColOrgData].name, "OrgData");
-    EXPECT_EQ(kGeneratorColumns[kColCostPerYear].name, "CostPerYear");
-    EXPECT_EQ(kGeneratorColumns[kColMaxToGrid].name, "MaxToGrid");
-    EXPECT_EQ(kGeneratorColumns[kColCutOut].name, "CutOut");
+    const std::pair<int, const char*> names[] = {
+        {kColName, "Name"},       {kColTemperature, "Temperature"}, {kColPressure, "Pressure"},
+        {kColCutInSpeed, "CutInSpeed"}, {kColMaxKW, "MaxKW"},       {kColFirstPoint, "spd1"},
+        {kColFirstPoint + 19, "kw10"}, {kColHeight, "height"},      {kColOrgData, "OrgData"},
+        {kColCostPerYear, "CostPerYear"}, {kColMaxToGrid, "MaxToGrid"}, {kColCutOut, "CutOut"}};
+    for (const auto& [pos, name] : names) EXPECT_EQ(kGeneratorColumns[pos].name, name) << pos;
     EXPECT_EQ(kDatapointGeneratorColumns[kColName].name, "genname");
     GeneratorRecord g;
     for (int pos = 2; pos < kGeneratorColumnCount; ++pos) g.setColumn(pos, pos * 1.5);

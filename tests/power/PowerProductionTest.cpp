@@ -87,17 +87,8 @@ TEST(PowerProduction, summaryGivesCapacityFactorAndPowerToThreeFigures) {
 }
 
 TEST(PowerProduction, summaryRoundsTheFourthFigureUp) {
-    SoundingSet set;
-    fillUniform(set, 2, 123456, 1500, 101325);
-    set.level[1][2][1] = 97;   // 9.7 kn at 1000 ft in sounding 1: 5.4 kW
-    set.level[2][2][1] = 97;
-    GeneratorRecord g = mill();
-    g.points[2] = {20, 1234.5};
-    g.cutOut = 0;
-    g.recomputeMaxKW();
-    const auto model = PowerModel::fromGenerator(g);
-    auto r = computeLevelPower(set, model);
-    r.correctedPower[2] = 12.355;
+    LevelPowerResults r;
+    r.correctedPower[2] = 12.355;   // at 1000 feet
     const auto a = showPowerAnalysis(r, 1234.5, 1000, 304.8, "meters");
     EXPECT_DOUBLE_EQ(a.potCF, 1.0);
     EXPECT_EQ(a.summary, "Power Analysis for 304.8 meters results in a Potential Capacity Factor of 1% or 12.4 kW");
