@@ -6,6 +6,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStringList>
 
 namespace skyloom::gui {
 
@@ -154,12 +155,21 @@ void HeightGraphRenderer::paint(QPainter& p, const QRectF& rect, const display::
             p.setPen(QPen(QColor(230, 120, 0), 1, Qt::DashLine));
             p.drawLine(QPointF(x, f.plot.top()), QPointF(x, f.plot.bottom()));
         }
+        // Too long for one line, the label breaks after the generator's name.
         const QString label = q(g.powerCurveLabel);
-        const QString shown = fm.elidedText(label, Qt::ElideRight, f.plot.width() - 12);
-        QRectF box(f.plot.left() + 4, f.plot.top() + 3, fm.horizontalAdvance(shown) + 6, fm.height());
-        p.fillRect(box, QColor(255, 255, 255, 210));
+        const double room = f.plot.width() - 12;
+        QStringList lines{label};
+        const qsizetype cut = label.indexOf(QStringLiteral(": "));
+        if (fm.horizontalAdvance(label) > room && cut > 0) lines = {label.left(cut + 1), label.mid(cut + 2)};
         p.setPen(QColor(190, 95, 0));
-        p.drawText(box, Qt::AlignCenter, shown);
+        double top = f.plot.top() + 3;
+        for (const QString& line : lines) {
+            const QString shown = fm.elidedText(line, Qt::ElideRight, room);
+            QRectF box(f.plot.left() + 4, top, fm.horizontalAdvance(shown) + 6, fm.height());
+            p.fillRect(box, QColor(255, 255, 255, 210));
+            p.drawText(box, Qt::AlignCenter, shown);
+            top += fm.height();
+        }
     }
 
     // Height of interest with its stacked labels.
