@@ -26,7 +26,9 @@ public:
     void step(std::int64_t, std::int64_t, std::string_view text) override {
         if (!text.empty()) texts.emplace_back(text);
     }
+    bool cancelRequested() override { return cancelAfter > 0 && texts.size() >= cancelAfter; }
     std::vector<std::string> texts;
+    std::size_t cancelAfter = 0;   // steps after which the user cancels; 0: never
 };
 
 class AnalysisCommandsFixture : public ::testing::Test {
@@ -319,14 +321,8 @@ TEST_F(AnalysisCommandsFixture, aSaveThatFailsLeavesTheStoredAnalysisAsItWas) {
 }
 
 TEST_F(AnalysisCommandsFixture, aCancelledRecalculationDoesNotStoreTheLevel) {
-    class CancelAfterOne : public core::Progress {
-    public:
-        void step(std::int64_t, std::int64_t, std::string_view text) override {
-            if (!text.empty()) ++steps;
-        }
-        bool cancelRequested() override { return steps >= 1; }
-        int steps = 0;
-    } progress;
+    RecordingProgress progress;
+    progress.cancelAfter = 1;
     session->settings().set("ReCalcLevel", "6");
     store().insert(test::sampleRecord(1));
     store().insert(test::sampleRecord(2));

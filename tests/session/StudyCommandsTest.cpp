@@ -51,6 +51,13 @@ protected:
         EXPECT_TRUE(studies->beginNewStudy());
         return studies->currentStudyKey;
     }
+    // Makes each analysis current in turn and adds it to the current study.
+    void addToStudy(std::initializer_list<long long> keys) {
+        for (long long k : keys) {
+            analyses->currentAnalysisId = k;
+            studies->addAnalysisToCurrentStudy();
+        }
+    }
 
     test::TempFolder folder;
     test::ScriptedPrompter prompter;
@@ -119,7 +126,6 @@ TEST_F(StudyCommandsFixture, aNewStudyStartsEmptyAndTakesTheCurrentAnalysis) {
 
 TEST_F(StudyCommandsFixture, renamingToTheSameNameInOtherCaseChangesNothing) {
     const long long study = newStudy("Coast");
-    const std::string updated = db().execAndGet("SELECT dateupdated FROM studies").getString();
     db().exec("UPDATE studies SET dateupdated = '2000-01-01 00:00:00'");
     prompter.answer("COAST");
     EXPECT_FALSE(studies->renameStudy());
@@ -138,7 +144,6 @@ TEST_F(StudyCommandsFixture, renamingToTheSameNameInOtherCaseChangesNothing) {
     EXPECT_NE(db().execAndGet("SELECT dateupdated FROM studies").getString(), "2000-01-01 00:00:00");
     EXPECT_EQ(studies->studyLab, " North coast");
     EXPECT_NE(studies->studyList[1].find("= North coast,"), std::string::npos);
-    (void)updated;
 
     // Study 0 is not renamed.
     studies->showAllStudies();
@@ -148,10 +153,7 @@ TEST_F(StudyCommandsFixture, renamingToTheSameNameInOtherCaseChangesNothing) {
 TEST_F(StudyCommandsFixture, saveAsCopiesTheMembersWithNewDates) {
     const long long first = newStudy("Coast");
     studies->store().now = [] { return std::string("2026-04-01 08:00:00"); };
-    for (long long k : {1, 2, 4}) {
-        analyses->currentAnalysisId = k;
-        studies->addAnalysisToCurrentStudy();
-    }
+    addToStudy({1, 2, 4});
     studies->store().now = [] { return std::string("2026-05-02 09:00:00"); };
     prompter.answer("coast").answer("Coast copy");
     EXPECT_TRUE(studies->saveStudyAs());
@@ -176,9 +178,8 @@ TEST_F(StudyCommandsFixture, saveAsCopiesTheMembersWithNewDates) {
 TEST_F(StudyCommandsFixture, deletingAStudyAsksAndStudyZeroIsRefused) {
     studies->deleteStudy();
     EXPECT_EQ(prompter.lastMessage(), "This study can not be deleted.");
-    const long long study = newStudy("Coast");
-    analyses->currentAnalysisId = 2;
-    studies->addAnalysisToCurrentStudy();
+    newStudy("Coast");
+    addToStudy({2});
     prompter.no();
     EXPECT_FALSE(studies->deleteStudy());
     EXPECT_EQ(prompter.questions.back(), "Are you sure you want to delete the Study 'Coast'?");
@@ -189,13 +190,11 @@ TEST_F(StudyCommandsFixture, deletingAStudyAsksAndStudyZeroIsRefused) {
     EXPECT_EQ(db().execAndGet("SELECT count(*) FROM studykeys").getInt(), 0);
     EXPECT_EQ(studies->studyList, std::vector<std::string>{"Study #0 = ALL previous analysis"});
     EXPECT_EQ(session->settings().get("LastStudy"), "0");
-    (void)study;
 }
 
 TEST_F(StudyCommandsFixture, pickingALineShowsThatStudy) {
     const long long coast = newStudy("Coast");
-    analyses->currentAnalysisId = 1;
-    studies->addAnalysisToCurrentStudy();
+    addToStudy({1});
     newStudy("Hills");
     studies->fillStudyList();
     ASSERT_EQ(studies->studyList.size(), 3u);
@@ -215,10 +214,7 @@ TEST_F(StudyCommandsFixture, typingInTheGrid) {
     EXPECT_EQ(studies->typeInGrid(2, analysis::kDeleteColumn, 'k'), StudyCommands::Typing::Accepted);
 
     const long long study = newStudy("Coast");
-    for (long long k : {2, 3}) {
-        analyses->currentAnalysisId = k;
-        studies->addAnalysisToCurrentStudy();
-    }
+    addToStudy({2, 3});
     // In a study the analysis only leaves the study.
     EXPECT_EQ(studies->typeInGrid(3, analysis::kDeleteColumn, 'q'), StudyCommands::Typing::LeftStudy);
     EXPECT_EQ(gridKeys(), std::vector<long long>{2});
@@ -253,10 +249,7 @@ TEST_F(StudyCommandsFixture, headingClicksSortTheGrid) {
 
 TEST_F(StudyCommandsFixture, orphanMembershipsGoWhenTheirAnalysisIsGone) {
     newStudy("Coast");
-    for (long long k : {1, 2}) {
-        analyses->currentAnalysisId = k;
-        studies->addAnalysisToCurrentStudy();
-    }
+    addToStudy({1, 2});
     analyses->store().remove(1);
     EXPECT_EQ(studies->removeOrphans(), 1);
     EXPECT_EQ(db().execAndGet("SELECT datapointkey FROM studykeys").getInt(), 2);
@@ -264,8 +257,7 @@ TEST_F(StudyCommandsFixture, orphanMembershipsGoWhenTheirAnalysisIsGone) {
 
 TEST_F(StudyCommandsFixture, exportTellsWhereTheFileIs) {
     newStudy("Coast");
-    analyses->currentAnalysisId = 2;
-    studies->addAnalysisToCurrentStudy();
+    addToStudy({2});
     studies->exportCsv();
     EXPECT_EQ(prompter.lastMessage(),
               "An Excel .csv file by the name of 'Analysis_Coast.csv' in the directory " + folder.dir());
@@ -358,8 +350,7 @@ TEST_F(StudyCommandsFixture, aSavedAnalysisUpdatesTheGridAndTheIndicator) {
 
 TEST_F(StudyCommandsFixture, startUpRestoresTheLastStudyAndAnalysis) {
     const long long study = newStudy("Coast");
-    analyses->currentAnalysisId = 2;
-    studies->addAnalysisToCurrentStudy();
+    addToStudy({2});
     session->lastStudy = study;
     session->lastKey = 2;
     analyses->recallAnalysisId = 9;
