@@ -57,6 +57,17 @@ protected:
         return r;
     }
 
+    // Presses each key in turn (Ctrl held when withCtrl): the sounding shown after
+    // each press and whether it was redrawn.
+    std::vector<std::pair<int, bool>> press(std::initializer_list<int> codes, bool withCtrl = false) {
+        std::vector<std::pair<int, bool>> seen;
+        for (int code : codes) {
+            const bool redrawn = (withCtrl ? ctrl(code) : viewer->keyDown(code, 0)).redrawSounding;
+            seen.emplace_back(viewer->currentSounding(), redrawn);
+        }
+        return seen;
+    }
+
     // Replaces the loaded set by soundings at the given hours; speeds per level
     // from the callback; time weights as the statistics pass sets them.
     void loadSet(const std::vector<core::HoursSince1930>& hours,
@@ -239,22 +250,11 @@ TEST(SoundingViewerKeys, aKeyPressedWhileAnotherIsHandledIsDropped) {
 TEST_F(SoundingViewerTest, steppingChangesNothingAtTheEndsAndSkipsIgnoredSoundings) {
     loadSet(everyTwelveHours(5));
     analysis->soundings().key[2] = -2;
-    EXPECT_FALSE(viewer->keyDown(key::Left, 0).redrawSounding);
-    EXPECT_EQ(viewer->currentSounding(), 1);
-    ViewerResponse r = viewer->keyDown(key::Right, 0);
-    EXPECT_TRUE(r.redrawSounding);
-    EXPECT_TRUE(r.hideHint);
-    EXPECT_EQ(viewer->currentSounding(), 3);
-    viewer->keyDown(key::Right, 0);
-    viewer->keyDown(key::Right, 0);
-    EXPECT_EQ(viewer->currentSounding(), 5);
-    EXPECT_FALSE(viewer->keyDown(key::Right, 0).redrawSounding);
-    EXPECT_EQ(viewer->currentSounding(), 5);
-    viewer->keyDown(key::Left, 0);
-    viewer->keyDown(key::Left, 0);
-    EXPECT_EQ(viewer->currentSounding(), 3);
-    viewer->keyDown(key::Left, 0);
-    EXPECT_EQ(viewer->currentSounding(), 1);
+    const int L = key::Left, R = key::Right;
+    EXPECT_EQ(press({L, R, R, R, R, L, L, L}), (std::vector<std::pair<int, bool>>{
+                                                   {1, false}, {3, true}, {4, true}, {5, true},
+                                                   {5, false}, {4, true}, {3, true}, {1, true}}));
+    EXPECT_TRUE(viewer->keyDown(key::Right, 0).hideHint);
 }
 
 TEST_F(SoundingViewerTest, suspectRuleNeedsACalmLevelAtOrAboveOneThousandFeet) {
@@ -311,16 +311,10 @@ TEST_F(SoundingViewerTest, ctrlRightStopsAfterAFortyEightHourUncoveredStretch) {
     const auto& set = analysis->soundings();
     EXPECT_DOUBLE_EQ(SoundingViewer::uncoveredHoursBefore(set, 3), 47);
     EXPECT_DOUBLE_EQ(SoundingViewer::uncoveredHoursBefore(set, 5), 48);
-    EXPECT_TRUE(ctrl(key::Right).redrawSounding);
-    EXPECT_EQ(viewer->currentSounding(), 5);
-    ctrl(key::Right);
-    EXPECT_EQ(viewer->currentSounding(), 7);   // no further gap: the last sounding
-    EXPECT_FALSE(ctrl(key::Right).redrawSounding);
-    EXPECT_EQ(viewer->currentSounding(), 7);
-    ctrl(key::Left);
-    EXPECT_EQ(viewer->currentSounding(), 5);
-    ctrl(key::Left);
-    EXPECT_EQ(viewer->currentSounding(), 1);
+    // Without a further gap Ctrl+Right goes to the last sounding.
+    const int L = key::Left, R = key::Right;
+    EXPECT_EQ(press({R, R, R, L, L}, true),
+              (std::vector<std::pair<int, bool>>{{5, true}, {7, true}, {7, false}, {5, true}, {1, true}}));
 }
 
 // ---- the other keys -------------------------------------------------------
@@ -404,7 +398,7 @@ TEST(AnimationSchedule, framesWaitLongFirstThenShrinkToFrameAdvance) {
         SCOPED_TRACE(testing::Message() << "frame " << c.n << ", advance " << c.advance);
         const FrameStep s = animationWait(c.n, c.advance);
         ASSERT_EQ(s.seconds.has_value(), c.seconds.has_value());
-        if (c.seconds) EXPECT_NEAR(*s.seconds, *c.seconds, 1e-12 * *c.seconds);
+        if (c.seconds) { EXPECT_NEAR(*s.seconds, *c.seconds, 1e-12 * *c.seconds); }
         EXPECT_EQ(s.caption, c.caption);
     }
 }
