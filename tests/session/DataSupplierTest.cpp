@@ -159,10 +159,6 @@ TEST_F(DataSupplierTest, newerProgramIsHandedToTheUpdater) {
     EXPECT_EQ(test::readFile(tmp / "update" / "skyloom"), "new program");
     EXPECT_FALSE(fs::exists(tmp / "update" / "version.txt"));
     EXPECT_EQ(launched, std::vector<std::string>{tmp.dir() + "Updater.exe in " + tmp.dir()});
-    // The next start hands over to the updater as a pending update.
-    session::Session next(tmp.dir(), prompter);
-    next.launcher = [](const std::string&, const std::string&) { return true; };
-    EXPECT_EQ(next.startUp(), session::Session::StartResult::UpdatePending);
 }
 
 TEST_F(DataSupplierTest, updateWithoutAnUpdaterOrAFailedStartLeavesNoPendingRequest) {
