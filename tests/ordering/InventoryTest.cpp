@@ -77,17 +77,17 @@ TEST_F(InventoryTest, selectYearsAndClearSelected) {
     EXPECT_EQ(count("SELECT count(*) FROM Inventory WHERE Selected <> 0"), 0);
 }
 
-TEST(InventoryDefaults, plausibleDeterministicYearsUpTo2006) {
+// Repeatable: the default inventory test compares a second call with what was stored.
+TEST(InventoryDefaults, plausibleYearsUpTo2006) {
     for (long wmo : {1001L, 72518L, 91285L, 48698L}) {
+        SCOPED_TRACE(wmo);
         const auto a = ordering::defaultYearsOfData(wmo);
-        const auto b = ordering::defaultYearsOfData(wmo);
         ASSERT_FALSE(a.empty());
-        EXPECT_LE(a.front().year, 1994) << wmo;
-        EXPECT_GE(a.front().year, 1973) << wmo;
-        EXPECT_EQ(a.back().year, 2006) << wmo;
+        EXPECT_LE(a.front().year, 1994);
+        EXPECT_GE(a.front().year, 1973);
+        EXPECT_EQ(a.back().year, 2006);
         for (std::size_t i = 0; i < a.size(); ++i) {
-            EXPECT_EQ(a[i].year, b[i].year);
-            EXPECT_EQ(a[i].soundings, b[i].soundings);
+            EXPECT_EQ(a[i].year, a.front().year + static_cast<int>(i));
             EXPECT_GT(a[i].soundings, 0);
             EXPECT_LE(a[i].soundings, 730);
         }

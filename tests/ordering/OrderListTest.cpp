@@ -35,6 +35,8 @@ void select(std::vector<InventoryRow>& rows, int from, int to) {
         if (r.year != "Total" && std::stoi(r.year) >= from && std::stoi(r.year) <= to) r.selected = true;
 }
 
+std::string albany() { return toOrderLine(nearLine(72518, "ALBANY", 42.75, -73.8)); }
+
 }  // namespace
 
 TEST(OrderList, anOrderLineBlanksTheElevationAndCutsADistancePrefix) {
@@ -53,7 +55,7 @@ TEST(OrderList, anOrderLineBlanksTheElevationAndCutsADistancePrefix) {
 }
 
 TEST(OrderList, theYearsFieldIs60CharactersAfterTheMarker) {
-    const std::string order = toOrderLine(nearLine(72518, "ALBANY", 42.75, -73.8));
+    const std::string order = albany();
     const std::string withYears = withYearsText(order, " 15 yrs 94-08");
     EXPECT_EQ(withYears.size(), order.size());
     EXPECT_EQ(yearsField(withYears), " 15 yrs 94-08" + std::string(47, ' '));
@@ -64,16 +66,10 @@ TEST(OrderList, theYearsFieldIs60CharactersAfterTheMarker) {
     EXPECT_FALSE(yearsTextIncludes0708(order));
 }
 
-TEST(OrderList, scramblingReversesAndInvertsEachCode) {
-    EXPECT_EQ(scramble("AB"), std::string({static_cast<char>(255 - 'B'), static_cast<char>(255 - 'A')}));
-    const std::string text = "ALBANY =>  42.75, -73.80#72518\xff";
-    EXPECT_EQ(scramble(scramble(text)), text);
-}
-
 TEST(OrderList, threeLinesSavedAndLoadedKeepTheirOrderAndWmo) {
     TempFolder dir;
     const std::vector<std::string> lines = {
-        withYearsText(toOrderLine(nearLine(72518, "ALBANY", 42.75, -73.8)), " 13 yrs 94-06"),
+        withYearsText(albany(), " 13 yrs 94-06"),
         toOrderLine(nearLine(87576, "EZEIZA AERO", -34.82, -58.53)),
         withYearsText(toOrderLine(nearLine(74494, "CHATHAM", 41.67, -69.97)), " 1 yrs 90"),
     };
@@ -118,20 +114,16 @@ TEST(OrderList, recordBytesAreTheWmoAndTheScrambledTextPaddedWithBlanks) {
     EXPECT_EQ(lineFromRecord(orderRecord("no key here")), "no key here");
 }
 
-TEST(OrderList, aMissingFileGivesAnEmptyListAndIsCreated) {
+TEST(OrderList, aMissingFileIsCreatedEmptyAndATrailingPartialRecordIsIgnored) {
     TempFolder dir;
     EXPECT_TRUE(loadOrderList(dir.path()).empty());
     ASSERT_TRUE(std::filesystem::exists(dir / "OrderList.bin"));
     EXPECT_EQ(std::filesystem::file_size(dir / "OrderList.bin"), 0u);
     deleteOrderList(dir.path());
     EXPECT_FALSE(std::filesystem::exists(dir / "OrderList.bin"));
-}
 
-TEST(OrderList, aTrailingPartialRecordIsIgnored) {
-    TempFolder dir;
-    saveOrderList(dir.path(), {toOrderLine(nearLine(72518, "ALBANY", 42.75, -73.8))});
-    std::string bytes = skyloom::test::readFile(dir / "OrderList.bin");
-    skyloom::test::writeFile(dir / "OrderList.bin", bytes + std::string(100, 'x'));
+    saveOrderList(dir.path(), {albany()});
+    skyloom::test::writeFile(dir / "OrderList.bin", skyloom::test::readFile(dir / "OrderList.bin") + std::string(100, 'x'));
     EXPECT_EQ(loadOrderList(dir.path()).size(), 1u);
 }
 
@@ -143,39 +135,24 @@ TEST(OrderList, linesTooLongForARecordKeepTheirEndWhenTheyCannotBeShortened) {
     EXPECT_EQ(SiteLine::parse(back)->keyText(), "1.00, 2.00#5");
 }
 
-TEST(OrderList, thirteenYearsWithThe0708OptionAreFifteen) {
-    auto rows = years(1990, 2006);
-    select(rows, 1994, 2006);
-    const YearsChoice c = buildYears(rows, true);
-    EXPECT_EQ(c.years, 15);
-    EXPECT_EQ(c.span, "94-08");
-    EXPECT_EQ(c.text(), " 15 yrs 94-08");
-    const std::string line = withYearsText(toOrderLine(nearLine(72518, "ALBANY", 42.75, -73.8)), c.text());
-    EXPECT_EQ(orderYears({line}), 15);
-    EXPECT_EQ(orderValueText({line}), "Approximate value of this order is $4,500");
-
-    EXPECT_EQ(buildYears(rows, false).text(), " 13 yrs 94-06");
-}
-
 TEST(OrderList, yearsTextSpans) {
-    auto rows = years(1994, 2006);
-    EXPECT_EQ(buildYears(rows, false).text(), " 0 yrs ");
-    EXPECT_EQ(buildYears(rows, true).text(), " 2 yrs 07-08");
-    select(rows, 2006, 2006);
-    EXPECT_EQ(buildYears(rows, false).text(), " 1 yrs 06");
-    EXPECT_EQ(buildYears(rows, true).text(), " 3 yrs 06-08");
-    auto one = years(1994, 2006);
-    select(one, 1994, 1994);
-    EXPECT_EQ(buildYears(one, false).text(), " 1 yrs 94");
-    EXPECT_EQ(buildYears(one, true).text(), " 1 yrs 94");
     // Gaps are not shown: the span names only the first and the last year.
-    auto gaps = years(1994, 2006);
-    select(gaps, 1995, 1995);
-    select(gaps, 2001, 2002);
-    EXPECT_EQ(buildYears(gaps, false).text(), " 3 yrs 95-02");
-    // A selected "Total" row is not a year.
-    gaps.back().selected = true;
-    EXPECT_EQ(buildYears(gaps, false).text(), " 3 yrs 95-02");
+    struct Case { std::vector<std::pair<int, int>> picked; bool option0708; const char* text; };
+    const Case cases[] = {
+        {{}, false, " 0 yrs "},                        {{}, true, " 2 yrs 07-08"},
+        {{{2006, 2006}}, false, " 1 yrs 06"},          {{{2006, 2006}}, true, " 3 yrs 06-08"},
+        {{{1994, 1994}}, false, " 1 yrs 94"},          {{{1994, 1994}}, true, " 1 yrs 94"},
+        {{{1994, 2006}}, false, " 13 yrs 94-06"},      {{{1994, 2006}}, true, " 15 yrs 94-08"},
+        {{{1995, 1995}, {2001, 2002}}, false, " 3 yrs 95-02"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        auto rows = years(1990, 2006);
+        for (auto [from, to] : c.picked) select(rows, from, to);
+        EXPECT_EQ(buildYears(rows, c.option0708).text(), c.text);
+        rows.back().selected = true;   // a selected "Total" row is not a year
+        EXPECT_EQ(buildYears(rows, c.option0708).text(), c.text);
+    }
 }
 
 TEST(OrderList, theTotalRowSelectsAndClearsEveryYear) {
@@ -208,16 +185,18 @@ TEST(OrderList, the0708OptionNeeds2006AsTheLastSelectedYear) {
     EXPECT_TRUE(quiet.messages.empty());
 }
 
-TEST(OrderList, aLineWithoutYearsCountsNothing) {
-    const std::string order = toOrderLine(nearLine(72518, "ALBANY", 42.75, -73.8));
+TEST(OrderList, theOrderIsWorth300DollarsAStationYear) {
+    const std::string order = albany();
     EXPECT_EQ(orderYears({order}), 0);
     EXPECT_EQ(orderValueText({}), "Approximate value of this order is $0");
+    EXPECT_EQ(orderYears({withYearsText(order, " 15 yrs 94-08"), order}), 15);
+    EXPECT_EQ(orderValueText({withYearsText(order, " 15 yrs 94-08")}), "Approximate value of this order is $4,500");
     std::vector<std::string> many(300, withYearsText(order, " 13 yrs 94-06"));
     EXPECT_EQ(orderValueText(many), "Approximate value of this order is $1,170,000");
 }
 
 TEST(OrderList, quotationTextListsEachLineWithItsWmo) {
-    const std::string a = withYearsText(toOrderLine(nearLine(72518, "ALBANY", 42.75, -73.8)), " 2 yrs 94-95");
+    const std::string a = withYearsText(albany(), " 2 yrs 94-95");
     const std::string b = toOrderLine(nearLine(87576, "EZEIZA AERO", -34.82, -58.53));
     const QuoteDetails d{"Jane Roe, please hurry", "jane@example.org", false};
     EXPECT_EQ(quotationText({a, b}, d),
@@ -257,7 +236,7 @@ TEST(OrderList, quoteDetailsAskForAnAddressUntilItHoldsAnAt) {
 
 TEST(OrderList, sendingRetriesOnRequestAndAlwaysDeletesTheFile) {
     TempFolder dir;
-    const std::vector<std::string> lines = {toOrderLine(nearLine(72518, "ALBANY", 42.75, -73.8))};
+    const std::vector<std::string> lines = {albany()};
     const QuoteDetails d{"hello", "jane@example.org", false};
     int calls = 0;
     std::string uploaded;

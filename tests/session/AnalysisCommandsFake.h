@@ -3,14 +3,25 @@
 // A Power Page stand-in for the analysis and study command tests: it hands out
 // a prepared record as "the analysis just computed" and, asked to compute a
 // stored analysis again, takes its inputs and saves it as the real page does.
+// AnalysisCommandsFixture: a new main database with one generator, a session
+// started on it and the analysis commands of that page, hooked to the start.
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include <SQLiteCpp/Database.h>
+#include <gtest/gtest.h>
+
 #include "../analysis/SampleRecords.h"
+#include "ScriptedPrompter.h"
+#include "TempFolder.h"
+#include "analysis/AnalysisStore.h"
+#include "core/MainDatabase.h"
 #include "session/AnalysisCommands.h"
+#include "session/Session.h"
 
 namespace skyloom::test {
 
@@ -64,6 +75,34 @@ public:
         return true;
     }
     double windAtLookHeight() override { return lastWind; }
+};
+
+class AnalysisCommandsFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        core::MainDatabase::create(folder.dir() + core::MainDatabase::kFileName);
+        start();
+        addGenerator(db(), sampleGenerator("TestGen 100"));
+    }
+    // Starts the session again on the same folder (a new run of the program).
+    void start() {
+        commands.reset();
+        session.reset();
+        session = std::make_unique<session::Session>(folder.dir(), prompter);
+        commands = std::make_unique<session::AnalysisCommands>(*session, live);
+        commands->attachToStartUp();
+        live.commands = commands.get();
+        ASSERT_EQ(session->startUp(), session::Session::StartResult::Ready);
+    }
+    analysis::AnalysisStore& store() { return commands->store(); }
+    SQLite::Database& db() { return session->mainDb().db(); }
+    long long rows() { return db().execAndGet("SELECT count(*) FROM datapoints").getInt64(); }
+
+    TempFolder folder;
+    ScriptedPrompter prompter;
+    FakeLiveAnalysis live;
+    std::unique_ptr<session::Session> session;
+    std::unique_ptr<session::AnalysisCommands> commands;
 };
 
 }  // namespace skyloom::test

@@ -8,16 +8,12 @@
 
 #include <stdexcept>
 
-#include "analysis/AnalysisStore.h"
 #include "AnalysisCommandsFake.h"
-#include "core/MainDatabase.h"
 #include "core/Progress.h"
-#include "ScriptedPrompter.h"
-#include "session/Session.h"
-#include "TempFolder.h"
 
 using namespace skyloom;
 using analysis::AnalysisRecord;
+using test::AnalysisCommandsFixture;
 
 namespace {
 
@@ -26,41 +22,17 @@ public:
     void step(std::int64_t, std::int64_t, std::string_view text) override {
         if (!text.empty()) texts.emplace_back(text);
     }
+    bool cancelRequested() override { return cancelAfter > 0 && texts.size() >= cancelAfter; }
     std::vector<std::string> texts;
+    std::size_t cancelAfter = 0;   // steps after which the user cancels; 0: never
 };
 
-class AnalysisCommandsFixture : public ::testing::Test {
-protected:
-    void SetUp() override {
-        core::MainDatabase::create(folder.dir() + core::MainDatabase::kFileName);
-        start();
-        test::addGenerator(db(), test::sampleGenerator("TestGen 100"));
-    }
-    void start() {
-        commands.reset();
-        session.reset();
-        session = std::make_unique<session::Session>(folder.dir(), prompter);
-        commands = std::make_unique<session::AnalysisCommands>(*session, live);
-        commands->attachToStartUp();
-        live.commands = commands.get();
-        ASSERT_EQ(session->startUp(), session::Session::StartResult::Ready);
-    }
-    analysis::AnalysisStore& store() { return commands->store(); }
-    SQLite::Database& db() { return session->mainDb().db(); }
-    long long rows() { return db().execAndGet("SELECT count(*) FROM datapoints").getInt64(); }
-    void link(long long study, long long key) {
-        SQLite::Statement q(db(), "INSERT INTO studykeys (studyKey, datapointkey, dateadded) VALUES (?, ?, '2026-01-01')");
-        q.bind(1, static_cast<int64_t>(study));
-        q.bind(2, static_cast<int64_t>(key));
-        q.exec();
-    }
-
-    test::TempFolder folder;
-    test::ScriptedPrompter prompter;
-    test::FakeLiveAnalysis live;
-    std::unique_ptr<session::Session> session;
-    std::unique_ptr<session::AnalysisCommands> commands;
-};
+void link(SQLite::Database& db, long long study, long long key) {
+    SQLite::Statement q(db, "INSERT INTO studykeys (studyKey, datapointkey, dateadded) VALUES (?, ?, '2026-01-01')");
+    q.bind(1, static_cast<int64_t>(study));
+    q.bind(2, static_cast<int64_t>(key));
+    q.exec();
+}
 
 }  // namespace
 
@@ -112,9 +84,9 @@ TEST_F(AnalysisCommandsFixture, duplicatesMergeOnSaveAndTheHelpFileAnalysisSurvi
     const long long a = store().insert(live.next);
     const long long b = store().insert(live.next);
     const long long c = store().insert(live.next);
-    link(1, a);
-    link(1, b);
-    link(2, c);
+    link(db(), 1, a);
+    link(db(), 1, b);
+    link(db(), 2, c);
     session->helpKey = b;
     commands->shownAnalysisId = b;   // shown already: no recall
     EXPECT_EQ(commands->saveCurrentAnalysis(), b);
@@ -319,14 +291,8 @@ TEST_F(AnalysisCommandsFixture, aSaveThatFailsLeavesTheStoredAnalysisAsItWas) {
 }
 
 TEST_F(AnalysisCommandsFixture, aCancelledRecalculationDoesNotStoreTheLevel) {
-    class CancelAfterOne : public core::Progress {
-    public:
-        void step(std::int64_t, std::int64_t, std::string_view text) override {
-            if (!text.empty()) ++steps;
-        }
-        bool cancelRequested() override { return steps >= 1; }
-        int steps = 0;
-    } progress;
+    RecordingProgress progress;
+    progress.cancelAfter = 1;
     session->settings().set("ReCalcLevel", "6");
     store().insert(test::sampleRecord(1));
     store().insert(test::sampleRecord(2));

@@ -4,39 +4,22 @@
 
 #include <SQLiteCpp/SQLiteCpp.h>
 
-#include "ScriptedPrompter.h"
+#include "StartedFolder.h"
 #include "StationFileBuilder.h"
-#include "TempFolder.h"
 #include "core/DatabaseFile.h"
 #include "core/FileOps.h"
-#include "core/Progress.h"
 #include "session/DataSupplier.h"
-#include "session/ProgramFolder.h"
-#include "session/Session.h"
-#include "sounding/StationDataFile.h"
 
 using namespace skyloom;
 namespace fs = std::filesystem;
 
 namespace {
 
-// A station data file of wmo holding a sounding at 00:00 on each of the given days.
-void makeDataFile(const std::string& path, long wmo, const std::vector<std::string>& days) {
-    sounding::StationDataFile::createEmpty(path);
-    SQLite::Database db = core::openGuardedDatabase(path, false);
-    const std::string w = std::to_string(wmo);
-    db.exec("INSERT INTO stations (wmo, lat, lon, elev, fromDate, toDate, NumSoundings) VALUES (" + w +
-            ", 42.69, -73.83, 95, '" + days.front() + "', '" + days.back() + "', " + std::to_string(days.size()) + ")");
-    db.exec("INSERT INTO HaveData (wmo, FromDate, ToDate, NumSoundings, NumDataPoints, NumDeletedDataPoints, "
-            "NumDeletedSoundings, TimeGaps) VALUES (" + w + ", '" + days.front() + "', '" + days.back() + "', " +
-            std::to_string(days.size()) + ", 100, 0, 0, 0)");
-    SQLite::Statement ins(db, "INSERT INTO soundings (Hrs, stationwmo, Date, Time, numpoints) VALUES (0, ?, ?, '00:00', 9)");
-    for (const std::string& d : days) {
-        ins.reset();
-        ins.bind(1, static_cast<std::int64_t>(wmo));
-        ins.bind(2, d);
-        ins.exec();
-    }
+// A delivered station data file of wmo: twice-daily soundings from 1 June 2001 for the given days.
+void deliver(const std::filesystem::path& file, long wmo, int days) {
+    test::StationFileBuilder(file.string(), wmo)
+        .addTwiceDaily(core::makeDate(2001, 6, 1), core::makeDate(2001, 6, days))
+        .write();
 }
 
 int count(const std::string& path, const std::string& sql) {
@@ -47,22 +30,18 @@ int count(const std::string& path, const std::string& sql) {
 class DataSupplierTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        test::ScriptedPrompter setup;
-        core::NullProgress progress;
-        ASSERT_TRUE(session::initProgramFolder(tmp.dir(), setup, progress));
-        s = std::make_unique<session::Session>(tmp.dir(), prompter);
         s->launcher = [this](const std::string& program, const std::string& dir) {
             launched.push_back(program + " in " + dir);
             return launchWorks;
         };
-        ASSERT_EQ(s->startUp(), session::Session::StartResult::Ready);
         fs::create_directories(inbox);
     }
     int mainCount(const std::string& sql) { return s->mainDb().db().execAndGet(sql).getInt(); }
 
-    test::TempFolder tmp;
-    test::ScriptedPrompter prompter;
-    std::unique_ptr<session::Session> s;
+    test::StartedFolder f;
+    test::TempFolder& tmp = f.tmp;
+    test::ScriptedPrompter& prompter = f.prompter;
+    std::unique_ptr<session::Session>& s = f.s;
     std::vector<std::string> launched;
     bool launchWorks = true;
     fs::path inbox = tmp / "supplier" / "inbox";
@@ -115,10 +94,10 @@ TEST_F(DataSupplierTest, deliveredFileKeepsTheUsersIgnoredSoundingsOut) {
 }
 
 TEST_F(DataSupplierTest, newStationsAreAddedAndForeignFilesLeftInTheInbox) {
-    makeDataFile((inbox / "72520.dat").string(), 72520, {"2001-06-01"});
-    makeDataFile((inbox / "72528.dat").string(), 72528, {"2001-06-01", "2001-06-02"});
+    deliver(inbox / "72520.dat", 72520, 1);
+    deliver(inbox / "72528.dat", 72528, 2);
     test::writeFile(inbox / "72501.dat", std::string(5000, 'x'));
-    makeDataFile((inbox / "72502.dat").string(), 72599, {"2001-06-01"});   // named after another station
+    deliver(inbox / "72502.dat", 72599, 1);   // named after another station
     test::writeFile(inbox / "readme.txt", "hello");
     test::writeFile(inbox / "72518_Previous.dat", "not a delivery");
     session::DataSupplier supplier(*s);
@@ -180,10 +159,6 @@ TEST_F(DataSupplierTest, newerProgramIsHandedToTheUpdater) {
     EXPECT_EQ(test::readFile(tmp / "update" / "skyloom"), "new program");
     EXPECT_FALSE(fs::exists(tmp / "update" / "version.txt"));
     EXPECT_EQ(launched, std::vector<std::string>{tmp.dir() + "Updater.exe in " + tmp.dir()});
-    // The next start hands over to the updater as a pending update.
-    session::Session next(tmp.dir(), prompter);
-    next.launcher = [](const std::string&, const std::string&) { return true; };
-    EXPECT_EQ(next.startUp(), session::Session::StartResult::UpdatePending);
 }
 
 TEST_F(DataSupplierTest, updateWithoutAnUpdaterOrAFailedStartLeavesNoPendingRequest) {

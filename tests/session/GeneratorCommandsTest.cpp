@@ -58,14 +58,13 @@ protected:
         core::createMainSchema(db);
     }
 
-    GeneratorRecord add(GeneratorRecord g) {
+    // Puts g in the table and refreshes the list; current() also makes it current.
+    void add(GeneratorRecord g) {
         store.add(g);
-        return g;
+        commands.refresh();
     }
-    // Puts g in the table and makes it current.
     void current(const GeneratorRecord& g) {
         add(g);
-        commands.refresh();
         ASSERT_TRUE(commands.choose(g.name));
     }
     long long saveAnalysis(const GeneratorRecord& g) {
@@ -81,6 +80,11 @@ protected:
         return db.getLastInsertRowid();
     }
     GeneratorRecord stored(const std::string& name) { return store.findByName(name).value(); }
+    // The commands, with text queued for the next input box.
+    GeneratorCommands& typed(const std::string& text) {
+        prompter.answer(text);
+        return commands;
+    }
 
     SQLite::Database db;
     power::GeneratorStore store;
@@ -93,8 +97,9 @@ protected:
 }  // namespace
 
 TEST_F(GeneratorCommandsTest, listIsTallestFirstAndRefreshPicksTheFirst) {
-    add(mill("Short", 40));
-    add(mill("Tall", 300));
+    auto shortOne = mill("Short", 40), tall = mill("Tall", 300);
+    store.add(shortOne);
+    store.add(tall);
     commands.refresh();
     EXPECT_EQ(commands.list(), (std::vector<std::string>{"Tall", "Short"}));
     EXPECT_EQ(commands.current()->name, "Tall");
@@ -105,7 +110,6 @@ TEST_F(GeneratorCommandsTest, listIsTallestFirstAndRefreshPicksTheFirst) {
 TEST_F(GeneratorCommandsTest, choosingWithShiftOnlyDrawsTheOtherCurve) {
     current(mill("A"));
     add(mill("B"));
-    commands.refresh();
     EXPECT_FALSE(commands.choose("B", true));
     EXPECT_EQ(commands.current()->name, "A");
     EXPECT_EQ(events.overlays, std::vector<std::string>{"B"});
@@ -117,7 +121,6 @@ TEST_F(GeneratorCommandsTest, choosingWithShiftOnlyDrawsTheOtherCurve) {
 TEST_F(GeneratorCommandsTest, renameRefusesIllegalAndListedNamesThenAsksAgain) {
     current(mill("Mine"));
     add(mill("Other"));
-    commands.refresh();
     prompter.answer("bad/name").answer("  other ").answer(" Fresh ");
     EXPECT_TRUE(commands.rename());
     EXPECT_EQ(prompter.messages,
@@ -185,12 +188,10 @@ TEST_F(GeneratorCommandsTest, suppliedOrUsedCurvesRefuseEditsButAllowCopyAndRemo
     EXPECT_EQ(prompter.messages.back(), "This is data originally supplied with Skyloom" + kLockTail);
     EXPECT_FALSE(commands.editSpeed(12));
     EXPECT_FALSE(commands.editKW(2));
-    EXPECT_FALSE(commands.editHubHeight());
-    EXPECT_FALSE(commands.editTemperature());
-    EXPECT_FALSE(commands.editPressure());
-    EXPECT_FALSE(commands.editCostPerYear());
-    EXPECT_FALSE(commands.editCutOut());
-    EXPECT_FALSE(commands.editMaxToGrid());
+    for (auto edit : {&GeneratorCommands::editHubHeight, &GeneratorCommands::editTemperature,
+                      &GeneratorCommands::editPressure, &GeneratorCommands::editCostPerYear,
+                      &GeneratorCommands::editCutOut, &GeneratorCommands::editMaxToGrid})
+        EXPECT_FALSE((commands.*edit)());
     EXPECT_EQ(prompter.messages.size(), 9u);
     EXPECT_TRUE(prompter.prompts.empty());
     supplied.id = stored("Supplied").id;
@@ -223,8 +224,7 @@ TEST_F(GeneratorCommandsTest, theAnalysisOpenOnThePageDoesNotLockItsCurveButAnyO
     current(copy);
     long long open = saveAnalysis(copy);
     commands.openAnalysisKey = [&open] { return open; };
-    prompter.answer("9");
-    EXPECT_TRUE(commands.editKW(1));
+    EXPECT_TRUE(typed("9").editKW(1));
     EXPECT_EQ(commands.curveUsedInAnalysis(), 0);
     EXPECT_TRUE(prompter.messages.empty());
 
@@ -254,34 +254,27 @@ TEST_F(GeneratorCommandsTest, removeAsksWithNoAsDefaultAndOffersTheCurveFile) {
 TEST_F(GeneratorCommandsTest, pointSpeedsMustStayInOrder) {
     current(mill("Curve"));
     // Display index 12 is point 1 (8 kn) between cut-in 6 and point 2 at 12.
-    prompter.answer("6");
-    EXPECT_FALSE(commands.editSpeed(12));
+    EXPECT_FALSE(typed("6").editSpeed(12));
     EXPECT_EQ(prompter.lastMessage(), "You must enter a speed that is greater than the speed below it.");
-    prompter.answer("12");
-    EXPECT_FALSE(commands.editSpeed(12));
+    EXPECT_FALSE(typed("12").editSpeed(12));
     EXPECT_EQ(prompter.lastMessage(), "You must enter a speed that is less than the speed above it.");
     EXPECT_EQ(stored("Curve").points[0].speed, 8);
     EXPECT_EQ(events.stale, 0);
 
-    prompter.answer("8");   // unchanged: nothing happens
-    EXPECT_FALSE(commands.editSpeed(12));
+    EXPECT_FALSE(typed("8").editSpeed(12));   // unchanged: nothing happens
     prompter.cancel();
     EXPECT_FALSE(commands.editSpeed(12));
 
-    prompter.answer("9.5");
-    EXPECT_TRUE(commands.editSpeed(12));
+    EXPECT_TRUE(typed("9.5").editSpeed(12));
     EXPECT_EQ(stored("Curve").points[0].speed, 9.5);
     EXPECT_TRUE(commands.resultsStale());
     EXPECT_EQ(events.stale, 1);
 
     // After the last used point (next speed 0) any larger speed is accepted.
-    prompter.answer("60");
-    EXPECT_TRUE(commands.editSpeed(14));
+    EXPECT_TRUE(typed("60").editSpeed(14));
     EXPECT_EQ(stored("Curve").points[2].speed, 60);
-    prompter.answer("61");
-    EXPECT_TRUE(commands.editSpeed(15));
-    prompter.answer("0.5");
-    EXPECT_TRUE(commands.editSpeed(11));   // the cut-in has no lower bound
+    EXPECT_TRUE(typed("61").editSpeed(15));
+    EXPECT_TRUE(typed("0.5").editSpeed(11));   // the cut-in has no lower bound
     EXPECT_EQ(stored("Curve").cutInSpeed, 0.5);
 }
 
@@ -289,26 +282,21 @@ TEST_F(GeneratorCommandsTest, speedsAreEnteredInDisplayUnitsAndStoredInKnots) {
     current(mill("Metric"));
     commands.setUnits(sounding::Units(sounding::UnitMode::SI));
     EXPECT_EQ(commands.shownSpeed(1), 4.12);   // 8 kn x 0.5144
-    prompter.answer("5");
-    EXPECT_TRUE(commands.editSpeed(12));
+    EXPECT_TRUE(typed("5").editSpeed(12));
     EXPECT_EQ(stored("Metric").points[0].speed, 9.72);   // 5 / 0.5144, 2 decimals
     EXPECT_EQ(prompter.defaults.back(), "4.12");
 }
 
 TEST_F(GeneratorCommandsTest, pointPowersMustStayInOrderAndRecomputeMaxKW) {
     current(mill("Power"));
-    prompter.answer("2");
-    EXPECT_FALSE(commands.editKW(2));
+    EXPECT_FALSE(typed("2").editKW(2));
     EXPECT_EQ(prompter.lastMessage(), "You must enter a kW that is greater than the kW below it.");
-    prompter.answer("50");
-    EXPECT_FALSE(commands.editKW(2));
+    EXPECT_FALSE(typed("50").editKW(2));
     EXPECT_EQ(prompter.lastMessage(), "You must enter a kW that is less than the kW above it.");
-    prompter.answer("123.456");
-    EXPECT_TRUE(commands.editKW(3));
+    EXPECT_TRUE(typed("123.456").editKW(3));
     EXPECT_EQ(stored("Power").points[2].kw, 123);
     EXPECT_EQ(stored("Power").maxKW, 123);
-    prompter.answer("9.876");
-    EXPECT_TRUE(commands.editKW(2));
+    EXPECT_TRUE(typed("9.876").editKW(2));
     EXPECT_EQ(stored("Power").points[1].kw, 9.88);
     EXPECT_EQ(prompter.prompts.back(), "New KiloWatts?");
 }
@@ -318,8 +306,7 @@ TEST_F(GeneratorCommandsTest, temperatureInFahrenheitIsStoredInTenthsOfCelsius) 
     g.temperature = 0;
     current(g);
     commands.setUnits(sounding::Units(sounding::UnitMode::Knots));
-    prompter.answer("59");
-    EXPECT_TRUE(commands.editTemperature());
+    EXPECT_TRUE(typed("59").editTemperature());
     EXPECT_EQ(stored("Temp").temperature, 150);
     EXPECT_EQ(commands.shownTemperature(), 59);
     EXPECT_EQ(prompter.prompts.back(),
@@ -328,8 +315,7 @@ TEST_F(GeneratorCommandsTest, temperatureInFahrenheitIsStoredInTenthsOfCelsius) 
     EXPECT_TRUE(commands.resultsStale());
     commands.setUnits(sounding::Units(sounding::UnitMode::SI));
     EXPECT_EQ(commands.shownTemperature(), 15);
-    prompter.answer("-3.46");
-    EXPECT_TRUE(commands.editTemperature());
+    EXPECT_TRUE(typed("-3.46").editTemperature());
     EXPECT_EQ(stored("Temp").temperature, -35);
 }
 
@@ -337,22 +323,17 @@ TEST_F(GeneratorCommandsTest, pressureOffersStandardPressureWhenEmpty) {
     auto g = mill("Press");
     g.pressure = 0;
     current(g);
-    prompter.answer("1013.25");
-    EXPECT_TRUE(commands.editPressure());
+    EXPECT_TRUE(typed("1013.25").editPressure());
     EXPECT_EQ(prompter.defaults.back(), "1013.25");
     EXPECT_EQ(stored("Press").pressure, 1013.25);
-    prompter.answer("1013.25");
-    EXPECT_FALSE(commands.editPressure());
+    EXPECT_FALSE(typed("1013.25").editPressure());
 }
 
 TEST_F(GeneratorCommandsTest, negativeHubHeightCostAndGridLimitAreRefused) {
     current(mill("Fields"));
-    prompter.answer("-1");
-    EXPECT_FALSE(commands.editHubHeight());
-    prompter.answer("-5");
-    EXPECT_FALSE(commands.editCostPerYear());
-    prompter.answer("-0.5");
-    EXPECT_FALSE(commands.editMaxToGrid());
+    EXPECT_FALSE(typed("-1").editHubHeight());
+    EXPECT_FALSE(typed("-5").editCostPerYear());
+    EXPECT_FALSE(typed("-0.5").editMaxToGrid());
     EXPECT_EQ(prompter.messages, std::vector<std::string>(3, "Must be greater than or equal to 0"));
     auto s = stored("Fields");
     EXPECT_EQ(s.height, 100);
@@ -379,16 +360,13 @@ TEST_F(GeneratorCommandsTest, hubHeightInMetresIsStoredInFeetAndMaySetTheAnalysi
 
 TEST_F(GeneratorCommandsTest, costRecomputesTheBalanceAndGridLimitRounds) {
     current(mill("Money"));
-    prompter.answer("1234.5");
-    EXPECT_TRUE(commands.editCostPerYear());
+    EXPECT_TRUE(typed("1234.5").editCostPerYear());
     EXPECT_EQ(events.balance, 1);
     EXPECT_EQ(stored("Money").costPerYear, 1234.5);
     EXPECT_EQ(commands.shownCostPerYear(), "$1,235");
-    prompter.answer("12.6");
-    EXPECT_TRUE(commands.editMaxToGrid());
+    EXPECT_TRUE(typed("12.6").editMaxToGrid());
     EXPECT_EQ(stored("Money").maxToGrid, 13);
-    prompter.answer("2.345");
-    EXPECT_TRUE(commands.editMaxToGrid());
+    EXPECT_TRUE(typed("2.345").editMaxToGrid());
     EXPECT_EQ(stored("Money").maxToGrid, 2.35);
     EXPECT_EQ(events.all, 2);
     EXPECT_TRUE(commands.resultsStale());
@@ -405,8 +383,7 @@ TEST_F(GeneratorCommandsTest, cutOutBelowTopPowerSpeedIsAskedAgainAndStoredInKno
 
     commands.setUnits(sounding::Units(sounding::UnitMode::SI));
     EXPECT_EQ(commands.shownCutOut(), 15);   // 30 kn x 0.5144 = 15.4
-    prompter.answer("25");
-    EXPECT_TRUE(commands.editCutOut());
+    EXPECT_TRUE(typed("25").editCutOut());
     EXPECT_EQ(stored("Cut").cutOut, 48.6);   // 25 / 0.5144
     EXPECT_EQ(commands.shownCutOut(), 25);
     prompter.cancel();
@@ -415,7 +392,6 @@ TEST_F(GeneratorCommandsTest, cutOutBelowTopPowerSpeedIsAskedAgainAndStoredInKno
 
 TEST_F(GeneratorCommandsTest, newCurveStartsEmptyOrTakesTheCurveOfAnAnalysis) {
     add(mill("Existing"));
-    commands.refresh();
     prompter.answer("existing").answer("Blank");
     EXPECT_TRUE(commands.newCurve());
     EXPECT_EQ(prompter.prompts[0], "What name would you like to use for for this new Wind Generator?");

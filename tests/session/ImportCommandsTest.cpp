@@ -2,10 +2,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <stdexcept>
 
 #include <gtest/gtest.h>
-#include <SQLiteCpp/Statement.h>
+#include <SQLiteCpp/Database.h>
 
 #include "../sounding/ImportTestText.h"
 #include "StartedFolder.h"
@@ -30,25 +31,20 @@ std::string thin(int day) {
                               {6, 7858, 2133, 99999, 99999, 315, 18}});
 }
 
-// Remembers the counts the frame showed when each review came up.
+// Remembers the counts the frame showed when each review came up, and answers
+// (no answer: the review window is closed).
 class CountingDecider final : public sounding::ReviewDecider {
 public:
-    CountingDecider(bool answer, const session::ImportCounts& shown) : answer_(answer), shown_(shown) {}
+    CountingDecider(std::optional<bool> answer, const session::ImportCounts& shown) : answer_(answer), shown_(shown) {}
     bool accept(const sounding::SoundingRecord&, std::string_view, std::string_view) override {
         seen.push_back(shown_);
-        return answer_;
+        if (!answer_) throw std::runtime_error("window closed");
+        return *answer_;
     }
     std::vector<session::ImportCounts> seen;
 private:
-    bool answer_;
+    std::optional<bool> answer_;
     const session::ImportCounts& shown_;
-};
-
-class Abandoning final : public sounding::ReviewDecider {
-public:
-    bool accept(const sounding::SoundingRecord&, std::string_view, std::string_view) override {
-        throw std::runtime_error("window closed");
-    }
 };
 
 struct Folder : test::StartedFolder {
@@ -68,10 +64,7 @@ struct Folder : test::StartedFolder {
         return db.execAndGet(sql).getInt64();
     }
     bool haveData() {
-        SQLite::Statement q(s->mainDb().db(), "SELECT count(*) FROM havedata WHERE wmo = ?");
-        q.bind(1, static_cast<std::int64_t>(kEzeiza));
-        q.executeStep();
-        return q.getColumn(0).getInt64() == 1;
+        return s->mainDb().db().execAndGet("SELECT count(*) FROM havedata WHERE wmo = 87576").getInt64() == 1;
     }
 };
 
@@ -144,7 +137,7 @@ TEST(ImportCommands, reviewCriteriaComeFromTheTypedFields) {
 
 TEST(ImportCommands, anAbandonedReviewUndoesThatFileAndItsCounts) {
     Folder f;
-    Abandoning closed;
+    CountingDecider closed(std::nullopt, f.shown);
     f.cmd.decider = &closed;
     f.prompter.file(f.write("87576 Ezeiza.txt", good(2) + needsReview(4)));
     EXPECT_THROW(f.cmd.begin(), std::runtime_error);

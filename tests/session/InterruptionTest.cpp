@@ -34,8 +34,17 @@ void makeDataFiles(const std::string& appDir, int n) {
     }
 }
 
+// A new program folder with 8 station data files, and work run on it in a child killed again and again.
 template <class Work>
-void killRepeatedly(const std::string& appDir, Work work) {
+void killRepeatedly(Work work) {
+    test::TempFolder tmp;
+    const std::string appDir = tmp.dir();
+    {
+        core::SilentPrompter quiet;
+        core::NullProgress progress;
+        ASSERT_TRUE(session::initProgramFolder(appDir, quiet, progress));
+        makeDataFiles(appDir, 8);
+    }
     for (int round = 0; round < 12; ++round) {
         pid_t pid = ::fork();
         ASSERT_GE(pid, 0);
@@ -64,19 +73,9 @@ void killRepeatedly(const std::string& appDir, Work work) {
 }  // namespace
 
 TEST(Interruption, killedRepairLeavesTheMainDatabaseOpenable) {
-    test::TempFolder tmp;
-    test::ScriptedPrompter p;
-    core::NullProgress progress;
-    ASSERT_TRUE(session::initProgramFolder(tmp.dir(), p, progress));
-    makeDataFiles(tmp.dir(), 8);
-    killRepeatedly(tmp.dir(), [](session::Session& s) { s.repairMainDatabase(); });
+    killRepeatedly([](session::Session& s) { s.repairMainDatabase(); });
 }
 
 TEST(Interruption, killedIndexRebuildLeavesTheIndexWhole) {
-    test::TempFolder tmp;
-    test::ScriptedPrompter p;
-    core::NullProgress progress;
-    ASSERT_TRUE(session::initProgramFolder(tmp.dir(), p, progress));
-    makeDataFiles(tmp.dir(), 8);
-    killRepeatedly(tmp.dir(), [](session::Session& s) { s.rebuildDataIndex(); });
+    killRepeatedly([](session::Session& s) { s.rebuildDataIndex(); });
 }

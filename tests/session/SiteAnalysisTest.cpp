@@ -72,6 +72,9 @@ protected:
         if (!q.executeStep() || q.getColumn(0).isNull()) return "(null)";
         return q.getColumn(0).getString();
     }
+    std::pair<core::Days, core::Days> pickedRange() {
+        return {analysis->fromPicker().value(), analysis->toPicker().value()};
+    }
     void storeLastRange(const std::string& from, const std::string& to) {
         db.db().exec("UPDATE stations SET lastfromdate = '" + from + "', lasttodate = '" + to + "'");
     }
@@ -103,8 +106,7 @@ TEST_F(SiteAnalysisTest, siteTextsCarryNameAndStationNumber) {
 TEST_F(SiteAnalysisTest, firstAnalysisUsesTheWholeRangeAndRecordsIt) {
     ASSERT_EQ(analysis->reanalyseSite(false), AnalysisOutcome::Analysed);
     EXPECT_EQ(analysis->currentWmo(), kWmo);
-    EXPECT_EQ(analysis->fromPicker().value(), kFileFrom);
-    EXPECT_EQ(analysis->toPicker().value(), kFileTo);
+    EXPECT_EQ(pickedRange(), std::pair(kFileFrom, kFileTo));
     EXPECT_EQ(analysis->fromPicker().minimum(), kFileFrom);
     EXPECT_EQ(analysis->toPicker().maximum(), kFileTo);
     EXPECT_TRUE(analysis->wholeRange());
@@ -168,21 +170,18 @@ TEST_F(SiteAnalysisTest, generatorSettingsAreComparedInTheirOrder) {
 TEST_F(SiteAnalysisTest, storedRangePartlyOutsideTheFileIsClipped) {
     storeLastRange("2018-06-01", "2020-01-31");
     ASSERT_EQ(analysis->reanalyseSite(false), AnalysisOutcome::Analysed);
-    EXPECT_EQ(analysis->fromPicker().value(), kFileFrom);
-    EXPECT_EQ(analysis->toPicker().value(), core::makeDate(2020, 1, 31));
+    EXPECT_EQ(pickedRange(), std::pair(kFileFrom, core::makeDate(2020, 1, 31)));
     EXPECT_FALSE(analysis->wholeRange());
     storeLastRange("2020-06-01", "2024-01-31");
     ASSERT_EQ(analysis->reanalyseSite(false), AnalysisOutcome::Analysed);
-    EXPECT_EQ(analysis->fromPicker().value(), core::makeDate(2020, 6, 1));
-    EXPECT_EQ(analysis->toPicker().value(), kFileTo);
+    EXPECT_EQ(pickedRange(), std::pair(core::makeDate(2020, 6, 1), kFileTo));
     EXPECT_EQ(dbText("SELECT lasttodate FROM stations"), "2022-12-31");
 }
 
 TEST_F(SiteAnalysisTest, wholeRangeRequestIgnoresTheStoredRange) {
     storeLastRange("2020-06-01", "2021-01-31");
     ASSERT_EQ(analysis->reanalyseSite(true), AnalysisOutcome::Analysed);
-    EXPECT_EQ(analysis->fromPicker().value(), kFileFrom);
-    EXPECT_EQ(analysis->toPicker().value(), kFileTo);
+    EXPECT_EQ(pickedRange(), std::pair(kFileFrom, kFileTo));
     EXPECT_EQ(analysis->summaryLine().substr(0, 4), "ALL ");
     ASSERT_EQ(analysis->reanalyseSite(false), AnalysisOutcome::EnergyOnly);   // the list click: stored range
     EXPECT_EQ(analysis->fromPicker().value(), kFileFrom);                     // it was just rewritten
@@ -273,8 +272,7 @@ TEST_F(SiteAnalysisTest, recalledDatesAreClippedWithAMessageForTheFromDate) {
     EXPECT_EQ(prompter.lastMessage(),
               "The ALBANY data file is only from 01-Jan-2019\nThis analysis wanted to use a from date of "
               "04-Mar-2017.  From date is now set to 01-Jan-2019");
-    EXPECT_EQ(analysis->fromPicker().value(), kFileFrom);
-    EXPECT_EQ(analysis->toPicker().value(), kFileTo);
+    EXPECT_EQ(pickedRange(), std::pair(kFileFrom, kFileTo));
     EXPECT_EQ(dbText("SELECT lastfromdate FROM stations"), "2019-01-01");
     EXPECT_EQ(analysis->currentWmo(), kWmo);
     EXPECT_EQ(analysis->dataSites()[1], analysis->siteString());

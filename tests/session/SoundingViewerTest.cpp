@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
 
@@ -53,6 +55,17 @@ protected:
         ViewerResponse r = viewer->keyDown(code, kCtrl, form);
         viewer->keyUp(key::Control);
         return r;
+    }
+
+    // Presses each key in turn (Ctrl held when withCtrl): the sounding shown after
+    // each press and whether it was redrawn.
+    std::vector<std::pair<int, bool>> press(std::initializer_list<int> codes, bool withCtrl = false) {
+        std::vector<std::pair<int, bool>> seen;
+        for (int code : codes) {
+            const bool redrawn = (withCtrl ? ctrl(code) : viewer->keyDown(code, 0)).redrawSounding;
+            seen.emplace_back(viewer->currentSounding(), redrawn);
+        }
+        return seen;
     }
 
     // Replaces the loaded set by soundings at the given hours; speeds per level
@@ -112,16 +125,11 @@ TEST_F(SoundingViewerTest, ignoringWithTheSettingOffOnlyShowsTheMessage) {
     EXPECT_FALSE(viewer->stationListStale());
 }
 
-TEST_F(SoundingViewerTest, theLetterIWithoutCtrlIgnoresNothing) {
+TEST_F(SoundingViewerTest, noLeavesTheSoundingAndAsksAgainYesIsAskedOnceAndASecondIgnoreSaysAlreadyDeleted) {
     f.s->settings().setFlag("Iignore", true);
     analyse();
-    viewer->keyDown(key::I, 0);
+    viewer->keyDown(key::I, 0);   // without Ctrl: nothing
     EXPECT_TRUE(f.prompter.shown.empty());
-}
-
-TEST_F(SoundingViewerTest, answeringNoLeavesTheSoundingAndAsksAgainNextTime) {
-    f.s->settings().setFlag("Iignore", true);
-    analyse();
     const long long before = fileCount("SELECT count(*) FROM soundings");
     f.prompter.no();
     ctrl(key::I);
@@ -132,16 +140,9 @@ TEST_F(SoundingViewerTest, answeringNoLeavesTheSoundingAndAsksAgainNextTime) {
     EXPECT_EQ(f.prompter.questions, (std::vector<std::string>{kQuestion, kQuestion}));
     EXPECT_TRUE(viewer->ignoreConfirmed());
     EXPECT_EQ(fileCount("SELECT count(*) FROM soundings"), before - 1);
-}
-
-TEST_F(SoundingViewerTest, ignoringTwiceGivesTheAlreadyDeletedMessageAndOneRecord) {
-    f.s->settings().setFlag("Iignore", true);
-    analyse();
-    f.prompter.yes();
-    ctrl(key::I);
     EXPECT_TRUE(f.prompter.messages.empty());
     ViewerResponse second = ctrl(key::I);
-    EXPECT_EQ(f.prompter.questions.size(), 1u);   // confirmed once for the session
+    EXPECT_EQ(f.prompter.questions.size(), 2u);   // confirmed once for the session
     EXPECT_EQ(f.prompter.messages, std::vector<std::string>{kAlready});
     EXPECT_TRUE(second.redrawSounding);
     EXPECT_EQ(fileCount("SELECT count(*) FROM deleted"), 1);
@@ -153,6 +154,7 @@ TEST_F(SoundingViewerTest, ignoredSoundingMovesToDeletedAndLeavesTheNextAnalysis
     ASSERT_EQ(outcome, AnalysisOutcome::Analysed);
     const auto& set = analysis->soundings();
     const int count = set.count();
+    EXPECT_EQ(viewer->currentSounding(), count);   // an analysis shows its last sounding
     viewer->setCurrentSounding(5);
     const auto n = static_cast<std::size_t>(5);
     const std::int32_t ignoredKey = set.key[n];
@@ -245,30 +247,14 @@ TEST(SoundingViewerKeys, aKeyPressedWhileAnotherIsHandledIsDropped) {
 
 // ---- stepping and searching -----------------------------------------------
 
-TEST_F(SoundingViewerTest, anAnalysisShowsItsLastSounding) {
-    analyse();
-    EXPECT_EQ(viewer->currentSounding(), analysis->soundings().count());
-}
-
 TEST_F(SoundingViewerTest, steppingChangesNothingAtTheEndsAndSkipsIgnoredSoundings) {
     loadSet(everyTwelveHours(5));
     analysis->soundings().key[2] = -2;
-    EXPECT_FALSE(viewer->keyDown(key::Left, 0).redrawSounding);
-    EXPECT_EQ(viewer->currentSounding(), 1);
-    ViewerResponse r = viewer->keyDown(key::Right, 0);
-    EXPECT_TRUE(r.redrawSounding);
-    EXPECT_TRUE(r.hideHint);
-    EXPECT_EQ(viewer->currentSounding(), 3);
-    viewer->keyDown(key::Right, 0);
-    viewer->keyDown(key::Right, 0);
-    EXPECT_EQ(viewer->currentSounding(), 5);
-    EXPECT_FALSE(viewer->keyDown(key::Right, 0).redrawSounding);
-    EXPECT_EQ(viewer->currentSounding(), 5);
-    viewer->keyDown(key::Left, 0);
-    viewer->keyDown(key::Left, 0);
-    EXPECT_EQ(viewer->currentSounding(), 3);
-    viewer->keyDown(key::Left, 0);
-    EXPECT_EQ(viewer->currentSounding(), 1);
+    const int L = key::Left, R = key::Right;
+    EXPECT_EQ(press({L, R, R, R, R, L, L, L}), (std::vector<std::pair<int, bool>>{
+                                                   {1, false}, {3, true}, {4, true}, {5, true},
+                                                   {5, false}, {4, true}, {3, true}, {1, true}}));
+    EXPECT_TRUE(viewer->keyDown(key::Right, 0).hideHint);
 }
 
 TEST_F(SoundingViewerTest, suspectRuleNeedsACalmLevelAtOrAboveOneThousandFeet) {
@@ -284,12 +270,9 @@ TEST_F(SoundingViewerTest, suspectRuleNeedsACalmLevelAtOrAboveOneThousandFeet) {
         default: return l == 8 ? 0 : 100;
         }
     });
-    const auto& set = analysis->soundings();
-    EXPECT_TRUE(SoundingViewer::isSuspect(set, 1));
-    EXPECT_FALSE(SoundingViewer::isSuspect(set, 2));
-    EXPECT_TRUE(SoundingViewer::isSuspect(set, 3));
-    EXPECT_FALSE(SoundingViewer::isSuspect(set, 4));
-    EXPECT_FALSE(SoundingViewer::isSuspect(set, 5));
+    std::vector<bool> suspect;
+    for (int n = 1; n <= 5; ++n) suspect.push_back(SoundingViewer::isSuspect(analysis->soundings(), n));
+    EXPECT_EQ(suspect, (std::vector<bool>{true, false, true, false, false}));
 }
 
 TEST_F(SoundingViewerTest, suspectSearchMovesToTheNextSuspectAndSaysWhenDone) {
@@ -328,22 +311,10 @@ TEST_F(SoundingViewerTest, ctrlRightStopsAfterAFortyEightHourUncoveredStretch) {
     const auto& set = analysis->soundings();
     EXPECT_DOUBLE_EQ(SoundingViewer::uncoveredHoursBefore(set, 3), 47);
     EXPECT_DOUBLE_EQ(SoundingViewer::uncoveredHoursBefore(set, 5), 48);
-    EXPECT_TRUE(ctrl(key::Right).redrawSounding);
-    EXPECT_EQ(viewer->currentSounding(), 5);
-    ctrl(key::Right);
-    EXPECT_EQ(viewer->currentSounding(), 7);   // no further gap: the last sounding
-    EXPECT_FALSE(ctrl(key::Right).redrawSounding);
-    EXPECT_EQ(viewer->currentSounding(), 7);
-    ctrl(key::Left);
-    EXPECT_EQ(viewer->currentSounding(), 5);
-    ctrl(key::Left);
-    EXPECT_EQ(viewer->currentSounding(), 1);
-}
-
-TEST_F(SoundingViewerTest, ctrlRightWithoutAGapGoesToTheLastSounding) {
-    loadSet(everyTwelveHours(30));
-    ctrl(key::Right);
-    EXPECT_EQ(viewer->currentSounding(), 30);
+    // Without a further gap Ctrl+Right goes to the last sounding.
+    const int L = key::Left, R = key::Right;
+    EXPECT_EQ(press({R, R, R, L, L}, true),
+              (std::vector<std::pair<int, bool>>{{5, true}, {7, true}, {7, false}, {5, true}, {1, true}}));
 }
 
 // ---- the other keys -------------------------------------------------------
@@ -412,37 +383,24 @@ TEST_F(SoundingViewerTest, ctrlDRebuildsTheDataIndexOnTheMainPageOnly) {
 // ---- the animation's schedule ---------------------------------------------
 
 TEST(AnimationSchedule, framesWaitLongFirstThenShrinkToFrameAdvance) {
-    FrameStep s = animationWait(1, 0.5);
-    EXPECT_EQ(*s.seconds, 30);
-    EXPECT_EQ(*s.caption, "Frame advance is 30 sec");
-    s = animationWait(2, 0.5);
-    EXPECT_EQ(*s.seconds, 15);
-    EXPECT_EQ(*s.caption, "Frame advance is 15 sec");
-    for (int n : {3, 26}) {
-        s = animationWait(n, 0.5);
-        EXPECT_EQ(*s.seconds, 5);
-        EXPECT_EQ(*s.caption, "Frame advance is 5 sec");
+    // Frame n, frame advance; the wait (none: the caption only) and the caption (none: unchanged).
+    struct Case { int n; double advance; std::optional<double> seconds; std::optional<std::string> caption; };
+    const Case cases[] = {
+        {1, 0.5, 30, "Frame advance is 30 sec"},          {2, 0.5, 15, "Frame advance is 15 sec"},
+        {3, 0.5, 5, "Frame advance is 5 sec"},            {26, 0.5, 5, "Frame advance is 5 sec"},
+        {27, 0.5, 1 / 1.2, "Frame advance is 0.86 sec"},  {30, 0.5, std::pow(1.2, -4), "Frame advance is 0.51 sec"},
+        {124, 0.5, std::pow(1.2, -98), "Frame advance is 0.03 sec"},
+        {125, 0.5, 0.5, std::nullopt},                    {126, 0.5, std::nullopt, "Frame advance is 0.53 sec"},
+        {127, 0.2, 0.2, std::nullopt},                    {5000, 0.01, 0.01, std::nullopt},
+        {5000, 0, 0.01, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "frame " << c.n << ", advance " << c.advance);
+        const FrameStep s = animationWait(c.n, c.advance);
+        ASSERT_EQ(s.seconds.has_value(), c.seconds.has_value());
+        if (c.seconds) { EXPECT_NEAR(*s.seconds, *c.seconds, 1e-12 * *c.seconds); }
+        EXPECT_EQ(s.caption, c.caption);
     }
-    s = animationWait(27, 0.5);
-    EXPECT_NEAR(*s.seconds, 1 / 1.2, 1e-12);
-    EXPECT_EQ(*s.caption, "Frame advance is 0.86 sec");
-    s = animationWait(30, 0.5);
-    EXPECT_NEAR(*s.seconds, 1 / (1.2 * 1.2 * 1.2 * 1.2), 1e-12);
-    EXPECT_EQ(*s.caption, "Frame advance is 0.51 sec");
-    s = animationWait(124, 0.5);
-    EXPECT_LT(*s.seconds, 1e-7);
-    EXPECT_EQ(*s.caption, "Frame advance is 0.03 sec");
-    s = animationWait(125, 0.5);
-    EXPECT_EQ(*s.seconds, 0.5);
-    EXPECT_FALSE(s.caption);
-    s = animationWait(126, 0.5);
-    EXPECT_FALSE(s.seconds);
-    EXPECT_EQ(*s.caption, "Frame advance is 0.53 sec");
-    s = animationWait(127, 0.2);
-    EXPECT_EQ(*s.seconds, 0.2);
-    EXPECT_FALSE(s.caption);
-    EXPECT_EQ(*animationWait(5000, 0.01).seconds, 0.01);
-    EXPECT_EQ(*animationWait(5000, 0).seconds, 0.01);
 }
 
 TEST(AnimationSchedule, aWaitNeverRunsPastTheLastSecondOfTheDay) {
@@ -457,10 +415,7 @@ TEST(AnimationSchedule, waitLabelAndFrameAdvanceSteps) {
     EXPECT_EQ(animationWaitText(57, 12, 1460),
               "Altitude Band Height is 57 data points after adding sounding 12 of 1460 PRESS ESC to stop, 'A' to "
               "advance.");
-    EXPECT_EQ(stepFrameAdvance(0.02, false), 0.0);
-    EXPECT_EQ(stepFrameAdvance(0.0, false), 0.0);
-    EXPECT_EQ(stepFrameAdvance(0.0, true), 0.03);
-    EXPECT_EQ(stepFrameAdvance(0.3, false), 0.27);
+    EXPECT_EQ(stepFrameAdvance(0.3, false), 0.27);   // the steps near zero: the arrow keys' test
     EXPECT_EQ(frameAdvanceCaption(0.03), "Frame advance is 0.03 sec");
     EXPECT_EQ(animationStartCaption(0), "Frame advance is 0.03 sec");
     EXPECT_EQ(animationStartCaption(0.27), "Frame advance is 0.30 sec");

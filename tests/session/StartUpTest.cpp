@@ -99,17 +99,11 @@ TEST_F(StartUpTest, logIsDeletedAndALostDatabaseEndsTheStart) {
 }
 
 TEST_F(StartUpTest, dataColorAboveTheSliderComesBackAsTheMidpoint) {
-    {
-        auto s = start();
-        s->settings().set("DataColor", std::to_string(core::kDataColorMax + 1));
-    }
+    start()->settings().set("DataColor", std::to_string(core::kDataColorMax + 1));
     auto s = start();
     EXPECT_EQ(s->dataColor, core::kDataColorDefault);
-    {
-        s->settings().set("DataColor", std::to_string(core::kDataColorMax));
-    }
-    auto s2 = start();
-    EXPECT_EQ(s2->dataColor, core::kDataColorMax);
+    s->settings().set("DataColor", std::to_string(core::kDataColorMax));
+    EXPECT_EQ(start()->dataColor, core::kDataColorMax);
 }
 
 TEST_F(StartUpTest, lastKeyDefaultsToTheHelpKey) {
@@ -139,28 +133,6 @@ TEST_F(StartUpTest, analysisDatesAreRewrittenOnceThenFlagged) {
     EXPECT_EQ(s->mainDb().db().execAndGet("SELECT selline FROM datapoints ORDER BY key DESC LIMIT 1").getString(),
               "No dates here");
     EXPECT_EQ(s->settings().get("DatesFixed"), "-1");
-}
-
-TEST_F(StartUpTest, recalculationSeamRunsOnlyWhenTheLevelDiffers) {
-    int runs = 0;
-    auto run = [&](const char* level) {
-        auto s = std::make_unique<session::Session>(tmp.dir(), prompter);
-        s->recalculateAllAnalyses = [&](session::Session& ss) {
-            ++runs;
-            ss.settings().set("ReCalcLevel", "7");
-            return true;
-        };
-        {
-            core::MainDatabase db(tmp.dir());
-            ASSERT_TRUE(db.open(prompter));
-            core::Settings(db).set("ReCalcLevel", level);
-        }
-        s->startUp();
-    };
-    run("7");
-    EXPECT_EQ(runs, 0);
-    run("6");
-    EXPECT_EQ(runs, 1);
 }
 
 TEST_F(StartUpTest, havedataFollowsTheDataFolder) {

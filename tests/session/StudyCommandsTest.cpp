@@ -4,17 +4,10 @@
 
 #include <algorithm>
 
-#include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
 
-#include "analysis/AnalysisStore.h"
 #include "AnalysisCommandsFake.h"
-#include "core/MainDatabase.h"
 #include "core/Text.h"
-#include "ScriptedPrompter.h"
-#include "session/AnalysisCommands.h"
-#include "session/Session.h"
-#include "TempFolder.h"
 
 using namespace skyloom;
 using session::StudyCommands;
@@ -27,20 +20,14 @@ constexpr const char* kSaveAsPrompt =
     "new name)?";
 constexpr const char* kBadName = "Bad name, please do not include / ? < > \\ : * | or double quote";
 
-class StudyCommandsFixture : public ::testing::Test {
+class StudyCommandsFixture : public test::AnalysisCommandsFixture {
 protected:
     void SetUp() override {
-        core::MainDatabase::create(folder.dir() + core::MainDatabase::kFileName);
-        session = std::make_unique<session::Session>(folder.dir(), prompter);
-        ASSERT_EQ(session->startUp(), session::Session::StartResult::Ready);
-        analyses = std::make_unique<session::AnalysisCommands>(*session, live);
-        live.commands = analyses.get();
-        studies = std::make_unique<StudyCommands>(*session, *analyses);
-        test::addGenerator(db(), test::sampleGenerator("TestGen 100"));
-        for (int i = 1; i <= 4; ++i) analyses->store().insert(test::sampleRecord(100 + i));
+        AnalysisCommandsFixture::SetUp();
+        studies = std::make_unique<StudyCommands>(*session, *commands);
+        for (int i = 1; i <= 4; ++i) store().insert(test::sampleRecord(100 + i));
         studies->showStudy();
     }
-    SQLite::Database& db() { return session->mainDb().db(); }
     std::vector<long long> gridKeys() {
         std::vector<long long> keys;
         for (const auto& r : studies->gridRows) keys.push_back(std::get<long long>(r[0]));
@@ -51,12 +38,14 @@ protected:
         EXPECT_TRUE(studies->beginNewStudy());
         return studies->currentStudyKey;
     }
+    // Makes each analysis current in turn and adds it to the current study.
+    void addToStudy(std::initializer_list<long long> keys) {
+        for (long long k : keys) {
+            commands->currentAnalysisId = k;
+            studies->addAnalysisToCurrentStudy();
+        }
+    }
 
-    test::TempFolder folder;
-    test::ScriptedPrompter prompter;
-    test::FakeLiveAnalysis live;
-    std::unique_ptr<session::Session> session;
-    std::unique_ptr<session::AnalysisCommands> analyses;
     std::unique_ptr<StudyCommands> studies;
 };
 
@@ -70,7 +59,7 @@ TEST_F(StudyCommandsFixture, studyZeroShowsEveryPresentAnalysisNewestFirst) {
     EXPECT_EQ(studies->ninLab, "4 in list");
     EXPECT_FALSE(studies->indicator.addButtonVisible);
     EXPECT_EQ(studies->indicator.csLab, "");
-    analyses->store().markDeleted(3);
+    store().markDeleted(3);
     studies->refreshStudyGrid();
     EXPECT_EQ(gridKeys(), (std::vector<long long>{4, 2, 1}));
 }
@@ -102,7 +91,7 @@ TEST_F(StudyCommandsFixture, aNewStudyStartsEmptyAndTakesTheCurrentAnalysis) {
     EXPECT_FALSE(studies->beginNewStudy());
     EXPECT_EQ(prompter.lastMessage(), "A study by than exists already, try a different name.");
 
-    analyses->currentAnalysisId = 3;
+    commands->currentAnalysisId = 3;
     studies->addAnalysisToCurrentStudy(false);   // no soundings used: nothing happens
     EXPECT_TRUE(studies->gridRows.empty());
     studies->addAnalysisToCurrentStudy();
@@ -119,7 +108,6 @@ TEST_F(StudyCommandsFixture, aNewStudyStartsEmptyAndTakesTheCurrentAnalysis) {
 
 TEST_F(StudyCommandsFixture, renamingToTheSameNameInOtherCaseChangesNothing) {
     const long long study = newStudy("Coast");
-    const std::string updated = db().execAndGet("SELECT dateupdated FROM studies").getString();
     db().exec("UPDATE studies SET dateupdated = '2000-01-01 00:00:00'");
     prompter.answer("COAST");
     EXPECT_FALSE(studies->renameStudy());
@@ -138,7 +126,6 @@ TEST_F(StudyCommandsFixture, renamingToTheSameNameInOtherCaseChangesNothing) {
     EXPECT_NE(db().execAndGet("SELECT dateupdated FROM studies").getString(), "2000-01-01 00:00:00");
     EXPECT_EQ(studies->studyLab, " North coast");
     EXPECT_NE(studies->studyList[1].find("= North coast,"), std::string::npos);
-    (void)updated;
 
     // Study 0 is not renamed.
     studies->showAllStudies();
@@ -148,10 +135,7 @@ TEST_F(StudyCommandsFixture, renamingToTheSameNameInOtherCaseChangesNothing) {
 TEST_F(StudyCommandsFixture, saveAsCopiesTheMembersWithNewDates) {
     const long long first = newStudy("Coast");
     studies->store().now = [] { return std::string("2026-04-01 08:00:00"); };
-    for (long long k : {1, 2, 4}) {
-        analyses->currentAnalysisId = k;
-        studies->addAnalysisToCurrentStudy();
-    }
+    addToStudy({1, 2, 4});
     studies->store().now = [] { return std::string("2026-05-02 09:00:00"); };
     prompter.answer("coast").answer("Coast copy");
     EXPECT_TRUE(studies->saveStudyAs());
@@ -176,9 +160,8 @@ TEST_F(StudyCommandsFixture, saveAsCopiesTheMembersWithNewDates) {
 TEST_F(StudyCommandsFixture, deletingAStudyAsksAndStudyZeroIsRefused) {
     studies->deleteStudy();
     EXPECT_EQ(prompter.lastMessage(), "This study can not be deleted.");
-    const long long study = newStudy("Coast");
-    analyses->currentAnalysisId = 2;
-    studies->addAnalysisToCurrentStudy();
+    newStudy("Coast");
+    addToStudy({2});
     prompter.no();
     EXPECT_FALSE(studies->deleteStudy());
     EXPECT_EQ(prompter.questions.back(), "Are you sure you want to delete the Study 'Coast'?");
@@ -189,13 +172,11 @@ TEST_F(StudyCommandsFixture, deletingAStudyAsksAndStudyZeroIsRefused) {
     EXPECT_EQ(db().execAndGet("SELECT count(*) FROM studykeys").getInt(), 0);
     EXPECT_EQ(studies->studyList, std::vector<std::string>{"Study #0 = ALL previous analysis"});
     EXPECT_EQ(session->settings().get("LastStudy"), "0");
-    (void)study;
 }
 
 TEST_F(StudyCommandsFixture, pickingALineShowsThatStudy) {
     const long long coast = newStudy("Coast");
-    analyses->currentAnalysisId = 1;
-    studies->addAnalysisToCurrentStudy();
+    addToStudy({1});
     newStudy("Hills");
     studies->fillStudyList();
     ASSERT_EQ(studies->studyList.size(), 3u);
@@ -215,14 +196,11 @@ TEST_F(StudyCommandsFixture, typingInTheGrid) {
     EXPECT_EQ(studies->typeInGrid(2, analysis::kDeleteColumn, 'k'), StudyCommands::Typing::Accepted);
 
     const long long study = newStudy("Coast");
-    for (long long k : {2, 3}) {
-        analyses->currentAnalysisId = k;
-        studies->addAnalysisToCurrentStudy();
-    }
+    addToStudy({2, 3});
     // In a study the analysis only leaves the study.
     EXPECT_EQ(studies->typeInGrid(3, analysis::kDeleteColumn, 'q'), StudyCommands::Typing::LeftStudy);
     EXPECT_EQ(gridKeys(), std::vector<long long>{2});
-    EXPECT_TRUE(analyses->store().isPresent(3));
+    EXPECT_TRUE(store().isPresent(3));
     EXPECT_EQ(studies->typeInGrid(3, analysis::kDeleteColumn, 'x'), StudyCommands::Typing::NotFound);
     EXPECT_EQ(prompter.lastMessage(), "Error 342, No record");
 
@@ -231,7 +209,7 @@ TEST_F(StudyCommandsFixture, typingInTheGrid) {
     EXPECT_EQ(studies->typeInGrid(2, analysis::kDeleteColumn, 'x'), StudyCommands::Typing::Refused);
     EXPECT_EQ(prompter.lastMessage(), "Can't delete this row as it is used in Study #" + std::to_string(study));
     EXPECT_EQ(studies->typeInGrid(4, analysis::kDeleteColumn, 'x'), StudyCommands::Typing::Deleted);
-    EXPECT_FALSE(analyses->store().exists(4));
+    EXPECT_FALSE(store().exists(4));
     EXPECT_EQ(gridKeys(), (std::vector<long long>{3, 2, 1}));
     EXPECT_EQ(studies->typeInGrid(77, analysis::kDeleteColumn, 'x'), StudyCommands::Typing::NotFound);
     EXPECT_EQ(prompter.lastMessage(), "Cant find 77");
@@ -253,19 +231,15 @@ TEST_F(StudyCommandsFixture, headingClicksSortTheGrid) {
 
 TEST_F(StudyCommandsFixture, orphanMembershipsGoWhenTheirAnalysisIsGone) {
     newStudy("Coast");
-    for (long long k : {1, 2}) {
-        analyses->currentAnalysisId = k;
-        studies->addAnalysisToCurrentStudy();
-    }
-    analyses->store().remove(1);
+    addToStudy({1, 2});
+    store().remove(1);
     EXPECT_EQ(studies->removeOrphans(), 1);
     EXPECT_EQ(db().execAndGet("SELECT datapointkey FROM studykeys").getInt(), 2);
 }
 
 TEST_F(StudyCommandsFixture, exportTellsWhereTheFileIs) {
     newStudy("Coast");
-    analyses->currentAnalysisId = 2;
-    studies->addAnalysisToCurrentStudy();
+    addToStudy({2});
     studies->exportCsv();
     EXPECT_EQ(prompter.lastMessage(),
               "An Excel .csv file by the name of 'Analysis_Coast.csv' in the directory " + folder.dir());
@@ -328,7 +302,7 @@ TEST(StudyName, slashesBecomeTildesAndCommasGo) {
 TEST_F(StudyCommandsFixture, aSavedAnalysisUpdatesTheGridAndTheIndicator) {
     newStudy("Coast");
     live.next = test::sampleRecord(555);
-    const long long key = analyses->saveCurrentAnalysis();
+    const long long key = commands->saveCurrentAnalysis();
     EXPECT_EQ(key, 5);
     EXPECT_TRUE(studies->indicator.addButtonVisible);
     EXPECT_EQ(studies->indicator.csLab, "Current Study is:");
@@ -340,7 +314,7 @@ TEST_F(StudyCommandsFixture, aSavedAnalysisUpdatesTheGridAndTheIndicator) {
 
     // Study 0 is positioned on the current analysis; leaving the study clears the flag.
     studies->showAllStudies();
-    analyses->currentAnalysisId = 2;
+    commands->currentAnalysisId = 2;
     studies->refreshStudyGrid();
     EXPECT_EQ(studies->gridRow, 3);
     studies->pickStudy("Study #1 = Coast, created on ...");
@@ -349,25 +323,24 @@ TEST_F(StudyCommandsFixture, aSavedAnalysisUpdatesTheGridAndTheIndicator) {
 
     // A row picked in the grid is computed again and reports nothing when unchanged.
     studies->showAllStudies();
-    EXPECT_TRUE(analyses->recallFromGrid(3));
+    EXPECT_TRUE(commands->recallFromGrid(3));
     EXPECT_EQ(live.recomputed, std::vector<long long>{3});
-    EXPECT_EQ(analyses->currentAnalysisId, 3);
+    EXPECT_EQ(commands->currentAnalysisId, 3);
     EXPECT_EQ(studies->gridRow, 2);
     EXPECT_TRUE(prompter.messages.empty());
 }
 
 TEST_F(StudyCommandsFixture, startUpRestoresTheLastStudyAndAnalysis) {
     const long long study = newStudy("Coast");
-    analyses->currentAnalysisId = 2;
-    studies->addAnalysisToCurrentStudy();
+    addToStudy({2});
     session->lastStudy = study;
     session->lastKey = 2;
-    analyses->recallAnalysisId = 9;
-    StudyCommands again(*session, *analyses);
+    commands->recallAnalysisId = 9;
+    StudyCommands again(*session, *commands);
     again.restoreFromSettings();
     EXPECT_EQ(again.currentStudyKey, study);
-    EXPECT_EQ(analyses->currentAnalysisId, 2);
-    EXPECT_EQ(analyses->recallAnalysisId, 0);
+    EXPECT_EQ(commands->currentAnalysisId, 2);
+    EXPECT_EQ(commands->recallAnalysisId, 0);
     EXPECT_EQ(again.studyLab, " Coast");
     EXPECT_EQ(again.studyList.size(), 2u);
     EXPECT_EQ(again.indicator.csLab, "This analysis is already in the Current Study:");
