@@ -29,10 +29,6 @@ void add(SoundingSet& set, core::HoursSince1930 t, std::int32_t speed = 100, int
     set.setCount(n);
 }
 
-void setSpeed(SoundingSet& set, int n, int level, std::int32_t speed) {
-    set.level[static_cast<std::size_t>(n)][static_cast<std::size_t>(level)][Speed] = speed;
-}
-
 SoundingSet setAt(std::initializer_list<int> hoursAfterStart) {
     SoundingSet set;
     for (int h : hoursAfterStart) add(set, kJan2000 + h);
@@ -60,22 +56,24 @@ public:
 
 }  // namespace
 
+// A sounding's time slots: hours since 1930, hours represented, stretch marker, hours before, hours after.
+using TimeRow = std::array<double, 5>;
+const double kStart = static_cast<double>(kJan2000);
+
 TEST(TimeWeights, twelveHourScheduleGivesTwelveHoursEach) {
     auto set = setAt({0, 12, 24, 36});
     EXPECT_DOUBLE_EQ(computeTimeWeights(set), 48.0);
-    for (int n = 1; n <= 4; ++n) EXPECT_DOUBLE_EQ(set.hoursRepresented(n), 12.0) << n;
-    // The first and last sounding stand for 6 hours on their outer side.
-    EXPECT_DOUBLE_EQ(set.time[1][3], 6.0);
-    EXPECT_DOUBLE_EQ(set.time[4][4], 6.0);
+    // The first and last sounding stand for 6 hours on their outer side; the first starts a stretch.
+    EXPECT_EQ(set.time[1], (TimeRow{kStart, 12, kStart, 6, 6}));
+    for (int n = 2; n <= 4; ++n) EXPECT_EQ(set.time[n], (TimeRow{kStart + 12.0 * (n - 1), 12, 0, 6, 6})) << n;
 }
 
 TEST(TimeWeights, closeSoundingsShareTheTimeBetweenThem) {
     auto set = setAt({0, 6});
     computeTimeWeights(set);
-    EXPECT_DOUBLE_EQ(set.time[1][4], 3.0);     // 6 hours apart: 3 hours towards each other
-    EXPECT_DOUBLE_EQ(set.time[2][3], 3.0);
-    EXPECT_DOUBLE_EQ(set.hoursRepresented(1), 9.0);
-    EXPECT_DOUBLE_EQ(set.hoursRepresented(2), 9.0);
+    // 6 hours apart: 3 hours towards each other.
+    EXPECT_EQ(set.time[1], (TimeRow{kStart, 9, kStart, 6, 3}));
+    EXPECT_EQ(set.time[2], (TimeRow{kStart + 6, 9, 0, 3, 6}));
     auto one = setAt({0});
     EXPECT_DOUBLE_EQ(computeTimeWeights(one), 12.0);   // a lone sounding: 6 hours each side
 }
@@ -83,27 +81,19 @@ TEST(TimeWeights, closeSoundingsShareTheTimeBetweenThem) {
 TEST(TimeWeights, gapsBelongToNobodyAndMarkNewStretches) {
     auto set = setAt({0, 12, 60, 72, 97});
     EXPECT_DOUBLE_EQ(computeTimeWeights(set), 12 + 12 + 12 + 12 + 12);
-    EXPECT_DOUBLE_EQ(set.time[2][4], 6.0);    // 48 hours to the next: only 6 of them
-    EXPECT_DOUBLE_EQ(set.time[3][3], 6.0);
-    EXPECT_DOUBLE_EQ(set.time[1][2], kJan2000);          // the first sounding starts a stretch
-    EXPECT_DOUBLE_EQ(set.time[2][2], 0.0);
-    EXPECT_DOUBLE_EQ(set.time[3][2], -(kJan2000 + 60.0)); // after more than 24 hours
-    EXPECT_DOUBLE_EQ(set.time[4][2], 0.0);
-    EXPECT_DOUBLE_EQ(set.time[5][2], -(kJan2000 + 97.0)); // 25 hours
+    // 48 hours to the next: only 6 of them. After more than 24 hours (here 48 and 25) a new stretch starts.
+    const TimeRow rows[] = {{kStart, 12, kStart, 6, 6},
+                            {kStart + 12, 12, 0, 6, 6},
+                            {kStart + 60, 12, -(kStart + 60), 6, 6},
+                            {kStart + 72, 12, 0, 6, 6},
+                            {kStart + 97, 12, -(kStart + 97), 6, 6}};
+    for (std::size_t n = 1; n <= 5; ++n) EXPECT_EQ(set.time[n], rows[n - 1]) << n;
 }
 
 TEST(Histogram, binsRoundHalvesToEvenAndCapAt70) {
-    EXPECT_EQ(histogramBin(685), 68);
-    EXPECT_EQ(histogramBin(695), 70);
-    EXPECT_EQ(histogramBin(694), 69);
-    EXPECT_EQ(histogramBin(705), 70);
-    EXPECT_EQ(histogramBin(2000), 70);
-    EXPECT_EQ(histogramBin(4), 0);
-    EXPECT_EQ(histogramBin(5), 0);
-    EXPECT_EQ(histogramBin(15), 2);
-    EXPECT_EQ(histogramBin(25), 2);
-    EXPECT_EQ(histogramBin(26), 3);
-    EXPECT_EQ(histogramBin(0), 0);
+    const std::pair<std::int32_t, int> bins[] = {{685, 68}, {695, 70}, {694, 69}, {705, 70}, {2000, 70}, {4, 0},
+                                                 {5, 0},    {15, 2},   {25, 2},   {26, 3},   {0, 0}};
+    for (const auto& [tenths, bin] : bins) EXPECT_EQ(histogramBin(tenths), bin) << tenths;
 }
 
 TEST(Histogram, peakIgnoresCalmAndBinsAbove60) {
@@ -127,7 +117,7 @@ TEST(LevelStatistics, levelsAboveTheTopWindLevelTakeNoPartButCountInN) {
     SoundingSet set;
     add(set, kJan2000, 100, 10);
     add(set, kJan2000 + 12, 300, 3);
-    setSpeed(set, 2, 5, 999);       // a stored speed above the top wind level is not counted
+    set.level[2][5][Speed] = 999;   // a stored speed above the top wind level is not counted
     LevelStatistics s;
     ASSERT_TRUE(computeLevelStatistics(set, kYear2000, s));
     EXPECT_DOUBLE_EQ(s.averageSpeed[3], 200.0);
@@ -143,12 +133,9 @@ TEST(LevelStatistics, levelsAboveTheTopWindLevelTakeNoPartButCountInN) {
 }
 
 TEST(Median, positionIsHalfTheCountWithHalvesToEven) {
-    EXPECT_EQ(medianPosition(1), 0);    // 0.5 -> 0
-    EXPECT_EQ(medianPosition(2), 1);
-    EXPECT_EQ(medianPosition(3), 2);    // 1.5 -> 2
-    EXPECT_EQ(medianPosition(4), 2);
-    EXPECT_EQ(medianPosition(5), 2);    // 2.5 -> 2
-    EXPECT_EQ(medianPosition(7), 4);    // 3.5 -> 4
+    // 1 -> 0.5 -> 0, 3 -> 1.5 -> 2, 5 -> 2.5 -> 2, 7 -> 3.5 -> 4.
+    const std::pair<int, int> positions[] = {{1, 0}, {2, 1}, {3, 2}, {4, 2}, {5, 2}, {7, 4}};
+    for (const auto& [count, position] : positions) EXPECT_EQ(medianPosition(count), position) << count;
 }
 
 TEST(Median, readsTheSortedSpeedsAtThatPosition) {
@@ -214,11 +201,10 @@ TEST(LevelStatistics, percentagesRoundToOneDecimalHalfToEven) {
 }
 
 TEST(LevelStatistics, yearsOneDecimalBelowFiveWholeFromFive) {
-    EXPECT_DOUBLE_EQ(yearsOfRange(1278), 3.5);      // 3.501
-    EXPECT_DOUBLE_EQ(yearsOfRange(365 * 4 + 360), 5.0);   // 4.986 -> 5.0
-    EXPECT_DOUBLE_EQ(yearsOfRange(365 * 5 + 200), 6.0);   // 5.548 -> 6
-    EXPECT_DOUBLE_EQ(yearsOfRange(365 * 10 + 182), 10.0); // 10.499
-    EXPECT_DOUBLE_EQ(yearsOfRange(0), 0.0);
+    // 3.501, 4.986 -> 5.0, 5.548 -> 6, 10.499 -> 10.
+    const std::pair<int, double> years[] = {{1278, 3.5}, {365 * 4 + 360, 5.0}, {365 * 5 + 200, 6.0},
+                                            {365 * 10 + 182, 10.0}, {0, 0.0}};
+    for (const auto& [days, shown] : years) EXPECT_DOUBLE_EQ(yearsOfRange(days), shown) << days;
 }
 
 TEST(YearTable, hoursGapsUsabilityAndShortYears) {
