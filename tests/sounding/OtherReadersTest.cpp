@@ -62,7 +62,9 @@ TEST(Igra2Reader, wholeRealFileReads) {
 }
 
 TEST(WyomingReader, blanksAreMissingAndHeightsMayBeNegative) {
-    auto v = wyoming::read(test::readFile(test::sharedData("wyoming/uwyo_72357_OUN_1999050400.html")));
+    const std::string page = test::readFile(test::sharedData("wyoming/uwyo_72357_OUN_1999050400.html"));
+    EXPECT_EQ(detectFormat(page), SourceFormat::Wyoming);
+    auto v = wyoming::read(page);
     ASSERT_EQ(v.size(), 1u);
     const auto& s = v[0];
     EXPECT_EQ(s.wmo, 72357);
@@ -76,8 +78,6 @@ TEST(WyomingReader, blanksAreMissingAndHeightsMayBeNegative) {
     EXPECT_FALSE(s.points[0].speedKnots.has_value());
     EXPECT_DOUBLE_EQ(*s.points[1].speedKnots, 18);
     EXPECT_DOUBLE_EQ(*s.points[1].directionDeg, 160);
-    EXPECT_EQ(detectFormat(test::readFile(test::sharedData("wyoming/uwyo_72357_OUN_1999050400.html"))),
-              SourceFormat::Wyoming);
 }
 
 TEST(WyomingReader, everyRealPageReadsAndBuilds) {
