@@ -106,24 +106,20 @@ TEST(SoundingImport, bothMarkersImportAlike) {
     EXPECT_EQ(f.value("SELECT GNDpres || ' ' || BadPressureData FROM soundings"), "100300 0");   // 1003.0 mb in hundredths
 }
 
-TEST(SoundingImport, sameTextTwiceAddsNothingTheSecondTime) {
+TEST(SoundingImport, reportNamesTheAddedRangeAndTheSameTextTwiceAddsNothing) {
     ImportFolder f;
-    std::string text = good(2) + good(3) + thinSounding(4);
+    std::string text = good(3) + good(2) + thinSounding(4);
     auto first = f.import(text);
     EXPECT_EQ(first.added, 2);
     EXPECT_EQ(first.rejected, 1);
+    EXPECT_EQ(first.report,
+              " Added 2 unique soundings from Wednesday Jan-02-2019 to Thursday Jan-03-2019 with 14 data points.");
     auto second = f.import(text);
     EXPECT_EQ(second.added, 0);
     EXPECT_EQ(second.rejected, 0);
     EXPECT_EQ(second.duplicates, 3);
     EXPECT_EQ(second.report, "No unique soundings that we have not got in the database were found.");
     EXPECT_EQ(f.value("SELECT (SELECT count(*) FROM soundings) || ' ' || (SELECT count(*) FROM deleted)"), "2 1");
-}
-
-TEST(SoundingImport, reportNamesTheAddedRangeAndPoints) {
-    ImportFolder f;
-    EXPECT_EQ(f.import(good(3) + good(2)).report,
-              " Added 2 unique soundings from Wednesday Jan-02-2019 to Thursday Jan-03-2019 with 14 data points.");
     EXPECT_EQ(f.import(thinSounding(9)).report, "AFTER OUR REVIEW OF THE DATA, NO VALID SOUNDINGS WERE FOUND");
 }
 
@@ -179,6 +175,13 @@ TEST(SoundingImport, unreadableSoundingsAreKeptOnceAndTheRestImports) {
     EXPECT_EQ(f.import(text).unreadable, 0);
     EXPECT_EQ(f.value("SELECT count(*) FROM deleted"), "2");
     EXPECT_EQ(f.value("SELECT Reason FROM deleted WHERE Date IS NULL"), "Unreadable sounding header.");
+    // Empty and binary files import nothing and say nothing is new.
+    EXPECT_EQ(f.import("").report, "No unique soundings that we have not got in the database were found.");
+    std::string junk;
+    for (int i = 0; i < 4000; ++i) junk += static_cast<char>((i * 7919) % 256);
+    auto bin = f.import(junk);
+    EXPECT_EQ(bin.added, 0);
+    EXPECT_FALSE(bin.failed);
 }
 
 TEST(SoundingImport, interruptedImportLeavesTheFileAsItWasAndARepeatCompletesIt) {
@@ -236,16 +239,6 @@ TEST(SoundingImport, rawTextFileNameMustBeginWithTheWmo) {
     EXPECT_EQ(f.prompter.messages.size(), 1u);   // the report is the caller's to show
     // A station named by the caller needs no such name.
     EXPECT_EQ(importFile(f.dir(), (f.folder / "Ezeiza.txt").string(), {}, f.prompter, kEzeiza).duplicates, 1);
-}
-
-TEST(SoundingImport, emptyAndBinaryFilesImportNothingAndSayNothingNew) {
-    ImportFolder f;
-    EXPECT_EQ(f.import("").report, "No unique soundings that we have not got in the database were found.");
-    std::string junk;
-    for (int i = 0; i < 4000; ++i) junk += static_cast<char>((i * 7919) % 256);
-    auto bin = f.import(junk);
-    EXPECT_EQ(bin.added, 0);
-    EXPECT_FALSE(bin.failed);
 }
 
 TEST(SoundingImport, realSamplesOfEveryFormatImport) {
