@@ -55,12 +55,6 @@ TEST(Igra2Reader, stationIdsOutsideTheWmoNetworkAreRefused) {
     EXPECT_EQ(detectFormat(kIgra), SourceFormat::Igra2);
 }
 
-TEST(Igra2Reader, wholeRealFileReads) {
-    auto v = igra2::read(test::readFile(test::sharedData("igra2/CAM00071701-data.txt")));
-    EXPECT_EQ(v.size(), 242u);
-    for (const auto& s : v) EXPECT_TRUE(s.readProblem.empty());
-}
-
 TEST(WyomingReader, blanksAreMissingAndHeightsMayBeNegative) {
     const std::string page = test::readFile(test::sharedData("wyoming/uwyo_72357_OUN_1999050400.html"));
     EXPECT_EQ(detectFormat(page), SourceFormat::Wyoming);

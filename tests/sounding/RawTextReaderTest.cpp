@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "ImportTestText.h"
-#include "TempFolder.h"
 #include "core/Dates.h"
 
 using namespace skyloom;
@@ -136,15 +135,4 @@ TEST(RawTextReader, nonNumericAndShortDataLinesGiveMissingValues) {
     EXPECT_DOUBLE_EQ(*p.heightM, 731);
     EXPECT_DOUBLE_EQ(*p.directionDeg, 305);
     EXPECT_FALSE(p.speedKnots.has_value());
-}
-
-TEST(RawTextReader, realSamplesOfBothMarkersReadCompletely) {
-    auto esrl = rawtext::read(test::readFile(test::sharedData("fsl/esrl_87576_SAEZ_2019_kt_99999.fsl")));
-    EXPECT_EQ(esrl.size(), 368u);
-    for (const auto& s : esrl) EXPECT_TRUE(s.readProblem.empty()) << s.rawText.substr(0, 40);
-    auto alb = rawtext::read(test::readFile(test::sharedData("fsl/ncdc-cdrom_ALB_72518_1990_ms_32767.fsl")));
-    EXPECT_EQ(alb.size(), 789u);
-    EXPECT_EQ(alb.front().wmo, 72518);
-    EXPECT_DOUBLE_EQ(alb.front().lon, -73.80);
-    EXPECT_DOUBLE_EQ(*alb.front().points.front().pressureMb, 992.0);
 }

@@ -247,17 +247,21 @@ TEST(SoundingImport, realSamplesOfEveryFormatImport) {
         return importFile(f.dir(), test::sharedData(file).string(), {}, f.prompter, wmo);
     };
     auto esrl = sample("fsl/esrl_87576_SAEZ_2019_kt_99999.fsl", kEzeiza);
+    // Every sounding of every sample is read: none unreadable or of another station.
     EXPECT_EQ(esrl.added + esrl.rejected, 368);
+    EXPECT_EQ(esrl.duplicates + esrl.unreadable + esrl.otherStation, 0);
     EXPECT_GT(esrl.added, 290);
     // The pilot soundings begin 900 ft up: deleted as first wind above Malt.
     EXPECT_EQ(f.value("SELECT count(*) FROM deleted WHERE Reason = ' First wind altitude was above 500 feet AGL.'"),
               std::to_string(esrl.rejected));
     auto alb = sample("fsl/ncdc-cdrom_ALB_72518_1990_ms_32767.fsl", 72518L);
     EXPECT_EQ(alb.added + alb.rejected + alb.duplicates, 789);
+    EXPECT_EQ(alb.unreadable + alb.otherStation, 0);
     EXPECT_GT(alb.added, 750);
     auto igra = sample("igra2/CAM00071701-data.txt");
     EXPECT_EQ(igra.wmo, 71701);
     EXPECT_EQ(igra.added + igra.rejected + igra.duplicates, 242);
+    EXPECT_EQ(igra.unreadable + igra.otherStation, 0);
     EXPECT_GT(igra.added, 230);
     auto wy = sample("wyoming/uwyo_72672_RIW_2019052800.html");
     EXPECT_EQ(wy.wmo, 72672);
