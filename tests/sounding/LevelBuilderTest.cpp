@@ -66,22 +66,17 @@ TEST(LevelBuilder, validityRulesForWindTemperatureAndPressure) {
     auto b = levels::build(soundingOf({{0, -1, 180, 15, 1100.0},   // negative speed, 1100 mb not below 1100
                                        {100, 10, 361, {}, 1099.9}, // direction above 360
                                        {200, 10, 360, {}, {}},
-                                       {300, {}, 90, 14, {}}}));   // no speed: no wind
+                                       {300, {}, 90, 14, {}},      // no speed: no wind
+                                       {400, {}, {}, {}, {}}}));   // nothing usable: not collected
     ASSERT_EQ(b.points.size(), 4u);
-    EXPECT_FALSE(b.points[0].hasWind());
-    EXPECT_TRUE(b.points[0].temperatureC.has_value());
-    EXPECT_FALSE(b.points[0].pressureMb.has_value());
-    EXPECT_FALSE(b.points[1].hasWind());
-    EXPECT_TRUE(b.points[1].pressureMb.has_value());
-    EXPECT_TRUE(b.points[2].hasWind());
-    EXPECT_FALSE(b.points[3].hasWind());
-    ASSERT_TRUE(b.firstWindFeet.has_value());
-    EXPECT_EQ(*b.firstWindFeet, 200);
-}
-
-TEST(LevelBuilder, pointWithNothingUsableIsNotCollected) {
-    auto b = levels::build(soundingOf({{0, {}, {}, {}, {}}, {100, 5, 90, {}, {}}}));
-    EXPECT_EQ(b.points.size(), 1u);
+    // Per point: wind, temperature and pressure kept.
+    const std::array<bool, 3> kept[] = {{false, true, false}, {false, false, true}, {true, false, false},
+                                        {false, true, false}};
+    for (std::size_t i = 0; i < 4; ++i) {
+        const auto& p = b.points[i];
+        EXPECT_EQ((std::array{p.hasWind(), p.temperatureC.has_value(), p.pressureMb.has_value()}), kept[i]) << i;
+    }
+    EXPECT_EQ(b.firstWindFeet, std::optional<long>(200));
 }
 
 TEST(LevelBuilder, equalHeightsTakeTheLowerPointsValue) {
@@ -91,16 +86,13 @@ TEST(LevelBuilder, equalHeightsTakeTheLowerPointsValue) {
     EXPECT_EQ(b.levels[1].direction, 100);
 }
 
-TEST(LevelBuilder, groundWindFromFirstWindFallsOffWithSeventhPowerOfHeight) {
+TEST(LevelBuilder, windsBelowTheFirstWindFallOffWithTheSeventhPowerOfHeight) {
     // First wind 20 kt at 200 ft: ground = 20 * (33 / 200)^(1/7) = 20 * 0.77347 = 15.47 -> 15.5 kt.
     auto b = levels::build(soundingOf({{200, 20, 270, {}, {}}, {6000, 20, 270, {}, {}}}));
     EXPECT_TRUE(b.groundWindExtrapolated);
     EXPECT_EQ(b.levels[0].speed, 155);
     EXPECT_EQ(b.levels[0].direction, 270);
-}
-
-TEST(LevelBuilder, levelJustBelowTheFirstWindTakesItsValue) {
-    // 500 / 520 = 0.96 >= 0.94: the 520-ft wind is used as it is.
+    // A level just below the first wind takes its value: 500 / 520 = 0.96 >= 0.94: the 520-ft wind is used as it is.
     auto near = levels::build(soundingOf({{520, 20, 270, {}, {}}, {6000, 40, 280, {}, {}}}));
     EXPECT_EQ(near.levels[1].speed, 200);
     // 500 / 540 = 0.926: the wind is carried down: 20 * (500 / 540)^(1/7) = 19.78 -> 19.8.
