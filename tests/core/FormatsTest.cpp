@@ -114,7 +114,8 @@ TEST(Formats, dateAndTimePatterns) {
         {makeDate(1930, 1, 1), 0, 0, 0, "dddd dd-mmm-yyyy", "Wednesday 01-Jan-1930"},
         {makeDate(2000, 2, 29), 0, 0, 0, "dddd mmmm d, yyyy", "Tuesday February 29, 2000"},
         // "m" next to an hour or a second is minutes; hours run 0..23 without am/pm.
-        {sat, 13, 5, 0, "mmm d, yyyy hh:mm", "Jan 5, 2019 13:05"}, {sat, 0, 0, 0, "mmm d, yyyy hh:mm", "Jan 5, 2019 00:00"},
+        {sat, 13, 5, 0, "mmm d, yyyy hh:mm", "Jan 5, 2019 13:05"},
+        {sat, 0, 0, 0, "mmm d, yyyy hh:mm", "Jan 5, 2019 00:00"},
         {sat, 23, 59, 7, "hh:nn:ss", "23:59:07"}, {sat, 7, 3, 9, "h:m:s", "7:3:9"},
         {sat, 13, 5, 9, twelve, "Saturday January 5, 2019  01:05:09 pm"},
         {sat, 0, 30, 0, twelve, "Saturday January 5, 2019  12:30:00 am"},

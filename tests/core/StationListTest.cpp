@@ -20,7 +20,8 @@ TEST(StationList, optionLineFieldsAndTheThirtyCharacterName) {
 TEST(StationList, nameLongerThanThirtyIsCutAndTheProvinceStartsInItsRemainder) {
     auto e = core::parseOptionLine("<OPTION>XX 0 12345 1 2 3 ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 PR CC");
     ASSERT_TRUE(e);
-    EXPECT_EQ(std::tie(e->name, e->province, e->country), std::make_tuple("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123", "456789", "PR"));
+    EXPECT_EQ(std::tie(e->name, e->province, e->country),
+              std::make_tuple("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123", "456789", "PR"));
 }
 
 TEST(StationList, linesThatAreNotOptionsOrLackNumbersAreSkipped) {

@@ -97,13 +97,14 @@ TEST(SoundingImport, bothMarkersImportAlike) {
     auto wholeMillibars = test::windLinesTo7000Feet();
     for (auto& l : wholeMillibars) l.pressure /= 10;
     ASSERT_EQ(f.import(good(2)).added, 1);
-    ASSERT_EQ(f.import(test::fslSounding(12, 2, "JAN", 2019, 72518, wholeMillibars, "32767", "kt"), {}, 72518).added, 1);
+    ASSERT_EQ(f.import(test::fslSounding(12, 2, "JAN", 2019, 72518, wholeMillibars, "32767"), {}, 72518).added, 1);
     for (const char* col : {"gndspd", "GNDDir", "GNDtemp", "GNDpres", "\"500spd\"", "\"2500press\"", "\"5000temp\"",
                             "bands", "numpoints", "BadPressureData", "BadTemperatureData"})
         EXPECT_EQ(f.value(std::string("SELECT ") + col + " FROM soundings"),
                   f.value(std::string("SELECT ") + col + " FROM soundings", 72518))
             << col;
-    EXPECT_EQ(f.value("SELECT GNDpres || ' ' || BadPressureData FROM soundings"), "100300 0");   // 1003.0 mb in hundredths
+    // 1003.0 mb in hundredths.
+    EXPECT_EQ(f.value("SELECT GNDpres || ' ' || BadPressureData FROM soundings"), "100300 0");
 }
 
 TEST(SoundingImport, reportNamesTheAddedRangeAndTheSameTextTwiceAddsNothing) {

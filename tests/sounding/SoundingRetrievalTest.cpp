@@ -194,7 +194,9 @@ TEST_F(Retrieval, partsOfAFileWrittenOutOfTimeOrderComeBackInTimeOrder) {
         .addTwiceDaily(day(2020, 6, 1), day(2020, 12, 31), [](int n) { return 100 + n % 50; })
         .write();
     // Written after the later ones: their keys are higher, their times lower.
-    StationFileBuilder(path, kAlbany).addTwiceDaily(day(2020, 1, 1), day(2020, 5, 31), [](int n) { return n % 70; }).write();
+    StationFileBuilder(path, kAlbany)
+        .addTwiceDaily(day(2020, 1, 1), day(2020, 5, 31), [](int n) { return n % 70; })
+        .write();
     EXPECT_EQ(expectEveryWayAlike(path, span(day(2020, 1, 1), day(2020, 12, 31))), 2 * 366);
     EXPECT_EQ(expectEveryWayAlike(path, span(day(2020, 5, 1), day(2020, 7, 31))), 2 * 92);
     // Near the seam of the two writes, through the date index.
@@ -207,7 +209,8 @@ TEST_F(Retrieval, uncommittedRowsOfTheCallersConnectionAreRead) {
     SQLite::Transaction tx(file->db());
     file->db().exec("DELETE FROM soundings WHERE Date >= '2020-07-01'");
     const auto year = span(day(2020, 1, 1), day(2020, 12, 31));
-    ASSERT_EQ(retrieveSoundings(file->db(), year, set, nullptr, RetrievalStrategy::TwoReaders), RetrievalResult::Loaded);
+    ASSERT_EQ(retrieveSoundings(file->db(), year, set, nullptr, RetrievalStrategy::TwoReaders),
+              RetrievalResult::Loaded);
     EXPECT_EQ(set.count(), 2 * 182);
     expectSameSet(set, plainRead(file->db(), year), "inside a transaction");
 }

@@ -35,8 +35,8 @@ void addSounding(SQLite::Database& db, const std::string& date) {
 
 void addUserDeletion(SQLite::Database& db, const std::string& date, const std::string& time,
                      const std::string& reason = "EndUser deleted") {
-    db.exec("INSERT INTO deleted (wmo, stationwmo, Date, Time, sounding, deletedall, deletedline, Reason, numdpdeleted) "
-            "VALUES (72518, 72518, '" + date + "', '" + time + "', 'text', 1, '', '" + reason + "', 9)");
+    db.exec("INSERT INTO deleted (wmo, stationwmo, Date, Time, sounding, deletedall, deletedline, Reason, "
+            "numdpdeleted) VALUES (72518, 72518, '" + date + "', '" + time + "', 'text', 1, '', '" + reason + "', 9)");
 }
 
 // A program folder and its dialogue.
