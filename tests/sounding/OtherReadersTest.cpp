@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "TempFolder.h"
 #include "sounding/Igra2Reader.h"
 #include "sounding/LevelBuilder.h"
@@ -25,10 +27,7 @@ TEST(Igra2Reader, readsFlaggedColumnsAndMissingMarkers) {
     ASSERT_EQ(v.size(), 1u);
     const auto& s = v[0];
     EXPECT_TRUE(s.readProblem.empty());
-    EXPECT_EQ(s.wmo, 71701);
-    EXPECT_EQ(s.hour, 12);
-    EXPECT_EQ(s.rtime, "1011");
-    EXPECT_EQ(s.source, "ncdc-gts");
+    EXPECT_EQ(std::tie(s.wmo, s.hour, s.rtime, s.source), std::make_tuple(71701, 12, "1011", "ncdc-gts"));
     EXPECT_DOUBLE_EQ(s.lat, 45.8333);
     EXPECT_DOUBLE_EQ(s.lon, -66.4333);
     ASSERT_EQ(s.points.size(), 4u);
@@ -61,10 +60,7 @@ TEST(WyomingReader, blanksAreMissingAndHeightsMayBeNegative) {
     auto v = wyoming::read(page);
     ASSERT_EQ(v.size(), 1u);
     const auto& s = v[0];
-    EXPECT_EQ(s.wmo, 72357);
-    EXPECT_EQ(s.hour, 0);
-    EXPECT_EQ(*s.date, core::makeDate(1999, 5, 4));
-    EXPECT_EQ(s.staid, "OUN");
+    EXPECT_EQ(std::tie(s.wmo, s.hour, *s.date, s.staid), std::make_tuple(72357, 0, core::makeDate(1999, 5, 4), "OUN"));
     EXPECT_DOUBLE_EQ(*s.elevationM, 345);
     ASSERT_FALSE(s.points.empty());
     EXPECT_DOUBLE_EQ(*s.points[0].heightM, -7);             // "1000.0     -7"

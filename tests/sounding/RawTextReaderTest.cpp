@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "ImportTestText.h"
 #include "core/Dates.h"
 
@@ -56,9 +58,7 @@ TEST(RawTextReader, readsHeaderStationAndChecksFields) {
     ASSERT_EQ(v.size(), 1u);
     const auto& s = v[0];
     EXPECT_TRUE(s.readProblem.empty());
-    EXPECT_EQ(*s.date, core::makeDate(2019, 1, 2));
-    EXPECT_EQ(s.hour, 12);
-    EXPECT_EQ(s.wmo, 87576);
+    EXPECT_EQ(std::tie(*s.date, s.hour, s.wmo), std::make_tuple(core::makeDate(2019, 1, 2), 12, 87576));
     EXPECT_DOUBLE_EQ(s.lat, -34.82);
     EXPECT_DOUBLE_EQ(s.lon, -58.53);
     EXPECT_DOUBLE_EQ(*s.elevationM, 20);

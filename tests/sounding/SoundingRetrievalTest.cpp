@@ -301,19 +301,15 @@ TEST_F(Retrieval, readsTheRangeWithBothEndsInTimeOrder) {
     b.write();
     ASSERT_EQ(load(day(2019, 3, 1), day(2019, 3, 2)), RetrievalResult::Loaded);
     ASSERT_EQ(set.count(), 3);
-    EXPECT_EQ(set.hrs(1), at(2019, 3, 1, 0));
-    EXPECT_EQ(set.hrs(2), at(2019, 3, 2, 0));
-    EXPECT_EQ(set.hrs(3), at(2019, 3, 2, 12));
-    EXPECT_EQ(set.speed(1, 0), 60);
-    EXPECT_EQ(set.speed(2, 10), 140);
-    EXPECT_EQ(set.direction(2, 5), 270);
-    EXPECT_EQ(set.temperature(2, 0), 1500);
-    EXPECT_EQ(set.pressure(2, 1), 101325 - 1800);
+    EXPECT_EQ((std::array{set.hrs(1), set.hrs(2), set.hrs(3)}),
+              (std::array{at(2019, 3, 1, 0), at(2019, 3, 2, 0), at(2019, 3, 2, 12)}));
+    // Ground speed of the first; speed, direction, temperature and pressure of the odd one.
+    EXPECT_EQ((std::array{set.speed(1, 0), set.speed(2, 10), set.direction(2, 5), set.temperature(2, 0),
+                          set.pressure(2, 1)}),
+              (std::array{60, 140, 270, 1500, 101325 - 1800}));
     EXPECT_EQ(set.level[2][3][0], 0);          // quantity 0 carries nothing
-    EXPECT_EQ(set.badTemperature[2], 1);
-    EXPECT_EQ(set.badPressure[2], 0);
+    EXPECT_EQ(std::make_tuple(set.badTemperature[2], set.badPressure[2], set.pointCount[2]), std::make_tuple(1, 0, 17));
     EXPECT_EQ(std::string(set.bandCode[2].data(), 12), "1010        ");
-    EXPECT_EQ(set.pointCount[2], 17);
     EXPECT_GT(set.key[1], 0);
     EXPECT_NE(set.key[1], set.key[2]);
 }
