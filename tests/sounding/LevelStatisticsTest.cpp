@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <initializer_list>
+#include <tuple>
 
 #include "core/Progress.h"
 #include "sounding/LevelStatistics.h"
@@ -120,13 +122,10 @@ TEST(LevelStatistics, levelsAboveTheTopWindLevelTakeNoPartButCountInN) {
     set.level[2][5][Speed] = 999;   // a stored speed above the top wind level is not counted
     LevelStatistics s;
     ASSERT_TRUE(computeLevelStatistics(set, kYear2000, s));
-    EXPECT_DOUBLE_EQ(s.averageSpeed[3], 200.0);
-    EXPECT_DOUBLE_EQ(s.averageSpeed[4], 50.0);      // 100 / 2: the second sounding still counts in N
-    EXPECT_DOUBLE_EQ(s.averageSpeed[5], 50.0);
-    EXPECT_DOUBLE_EQ(s.averageDirection[4], 90.0);
-    EXPECT_DOUBLE_EQ(s.averageDirection[3], 180.0);
-    EXPECT_DOUBLE_EQ(s.maxSpeed[5], 100.0);
-    EXPECT_DOUBLE_EQ(s.maxSpeed[3], 300.0);
+    // Above level 3 only the first sounding's 100, yet over both: 100 / 2.
+    EXPECT_EQ((std::array{s.averageSpeed[3], s.averageSpeed[4], s.averageSpeed[5]}), (std::array{200.0, 50.0, 50.0}));
+    EXPECT_EQ((std::array{s.averageDirection[3], s.averageDirection[4]}), (std::array{180.0, 90.0}));
+    EXPECT_EQ((std::array{s.maxSpeed[3], s.maxSpeed[5]}), (std::array{300.0, 100.0}));
     int level5 = 0;
     for (auto c : s.histogram[5]) level5 += c;
     EXPECT_EQ(level5, 1);
@@ -219,19 +218,15 @@ TEST(YearTable, hoursGapsUsabilityAndShortYears) {
     computeTimeWeights(set);
     const YearTable t = buildYearTable(set);
     ASSERT_EQ(t.rows.size(), 3u);
-    EXPECT_EQ(t.rows[0].year, 1999);
-    EXPECT_EQ(t.rows[0].soundings, 2);
-    EXPECT_DOUBLE_EQ(t.rows[0].hours, 6 + 6 + 6 + 6);
-    EXPECT_DOUBLE_EQ(t.rows[0].largestGap, 12);
-    EXPECT_TRUE(t.rows[0].usable());
-    EXPECT_TRUE(t.rows[0].shortOfData());
-    EXPECT_EQ(t.rows[1].soundings, 730);
-    EXPECT_DOUBLE_EQ(t.rows[1].hours, 730 * 12.0);
-    EXPECT_TRUE(t.rows[1].usable());
-    EXPECT_FALSE(t.rows[1].shortOfData());
-    EXPECT_DOUBLE_EQ(t.rows[2].largestGap, 700);
-    EXPECT_FALSE(t.rows[2].usable());
-    EXPECT_FALSE(t.rows[2].shortOfData());
+    const auto& r = t.rows;
+    EXPECT_EQ(std::make_tuple(r[0].year, r[0].soundings, r[0].hours, r[0].largestGap),
+              std::make_tuple(1999, 2, 6.0 + 6 + 6 + 6, 12.0));
+    EXPECT_EQ(std::make_tuple(r[1].soundings, r[1].hours), std::make_tuple(730, 730 * 12.0));
+    EXPECT_EQ(r[2].largestGap, 700);
+    // Usable, and short of data, year by year.
+    EXPECT_EQ((std::array{r[0].usable(), r[0].shortOfData(), r[1].usable(), r[1].shortOfData(), r[2].usable(),
+                          r[2].shortOfData()}),
+              (std::array{true, true, true, false, false, false}));
     EXPECT_EQ(t.indexOf(kJan2000 + 5), 1);
     EXPECT_EQ(t.indexOf(y1999 - 24 * 365), -1);
     EXPECT_EQ(t.yearStart(2), y2001);

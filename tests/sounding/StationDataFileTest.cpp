@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include <SQLiteCpp/SQLiteCpp.h>
 
@@ -74,11 +75,8 @@ TEST_F(StationDataFileTest, olderFileGetsHaveDataOnceFromItsStationsRow) {
         EXPECT_EQ(count(f->db(), "SELECT count(*) FROM HaveData"), 1);
         auto row = f->haveData();
         ASSERT_TRUE(row);
-        EXPECT_EQ(row->wmo, 72518);
-        EXPECT_EQ(row->fromDate, "1990-01-01");
-        EXPECT_EQ(row->numSoundings, 700);
-        EXPECT_EQ(row->numDeletedDataPoints, 12);
-        EXPECT_DOUBLE_EQ(row->timeGaps, 3.5);
+        EXPECT_EQ(std::tie(row->wmo, row->fromDate, row->numSoundings, row->numDeletedDataPoints, row->timeGaps),
+                  std::make_tuple(72518, "1990-01-01", 700, 12, 3.5));
     }
     EXPECT_TRUE(p.messages.empty());
 }
