@@ -1,6 +1,7 @@
 #include "sounding/SoundingImport.h"
 
 #include <filesystem>
+#include <functional>
 #include <stdexcept>
 
 #include <gtest/gtest.h>
@@ -59,11 +60,13 @@ std::string thinSounding(int day) {
 
 std::string reviewSounding(int day) { return test::soundingNeedingReview(day, kEzeiza); }
 
-class ThrowingDecider final : public ReviewDecider {
+// Answers the reviews through a function of the sounding and its raw text.
+class DeciderFn final : public ReviewDecider {
 public:
-    bool accept(const SoundingRecord&, std::string_view, std::string_view) override {
-        throw std::runtime_error("import killed");
-    }
+    explicit DeciderFn(std::function<bool(const SoundingRecord&, std::string_view)> f) : f_(std::move(f)) {}
+    bool accept(const SoundingRecord& r, std::string_view raw, std::string_view) override { return f_(r, raw); }
+private:
+    std::function<bool(const SoundingRecord&, std::string_view)> f_;
 };
 
 // Asks to stop once the import has stepped past a given sounding.
@@ -74,20 +77,6 @@ public:
     bool cancelRequested() override { return ++polls_ > n_; }
 private:
     std::int64_t n_, polls_ = 0;
-};
-
-class RecordingDecider final : public ReviewDecider {
-public:
-    explicit RecordingDecider(bool answer) : answer_(answer) {}
-    bool accept(const SoundingRecord& r, std::string_view raw, std::string_view) override {
-        dates.push_back(r.date);
-        rawTexts.emplace_back(raw);
-        return answer_;
-    }
-    std::vector<core::Days> dates;
-    std::vector<std::string> rawTexts;
-private:
-    bool answer_;
 };
 
 }  // namespace
@@ -138,20 +127,22 @@ TEST(SoundingImport, rejectedSoundingKeepsRawTextReasonAndPointCount) {
 
 TEST(SoundingImport, reviewDeciderAcceptsOrDeletes) {
     ImportFolder f;
-    RecordingDecider no(false);
+    std::vector<std::pair<core::Days, std::string>> asked;
+    bool answer = false;
+    DeciderFn decider([&](const SoundingRecord& r, std::string_view raw) {
+        asked.emplace_back(r.date, raw.substr(0, 40));
+        return answer;
+    });
     ImportOptions opt;
-    opt.decider = &no;
+    opt.decider = &decider;
     auto r = f.import(reviewSounding(5) + good(6), opt);
     EXPECT_EQ(r.reviewed, 1);
     EXPECT_EQ(r.added, 1);
     EXPECT_EQ(r.rejected, 1);
-    ASSERT_EQ(no.dates.size(), 1u);
-    EXPECT_EQ(no.dates[0], core::makeDate(2019, 1, 5));
-    EXPECT_EQ(no.rawTexts[0].substr(0, 40), "    254      0      5      JAN    2019\r\n");
+    EXPECT_EQ(asked, (std::vector<std::pair<core::Days, std::string>>{
+                         {core::makeDate(2019, 1, 5), "    254      0      5      JAN    2019\r\n"}}));
     EXPECT_EQ(f.value("SELECT Reason FROM deleted"), " User reviewed and deleted it.");
-
-    RecordingDecider yes(true);
-    opt.decider = &yes;
+    answer = true;
     EXPECT_EQ(f.import(reviewSounding(7), opt).added, 1);
     EXPECT_EQ(f.value("SELECT count(*) FROM soundings WHERE Date = '2019-01-07'"), "1");
 }
@@ -188,7 +179,7 @@ TEST(SoundingImport, unreadableSoundingsAreKeptOnceAndTheRestImports) {
 TEST(SoundingImport, interruptedImportLeavesTheFileAsItWasAndARepeatCompletesIt) {
     ImportFolder f;
     f.import(good(1));
-    ThrowingDecider killer;
+    DeciderFn killer([](const SoundingRecord&, std::string_view) -> bool { throw std::runtime_error("import killed"); });
     ImportOptions opt;
     opt.decider = &killer;
     std::string text = good(2) + reviewSounding(5) + good(6);
