@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
+#include <tuple>
 
 #include "core/Rounding.h"
 
@@ -21,24 +23,20 @@ void expectRounded(double (*round)(double, int), std::initializer_list<Case> cas
 void expectRounded(double (*round)(double), std::initializer_list<std::pair<double, double>> cases) {
     for (const auto& [value, rounded] : cases) EXPECT_EQ(round(value), rounded) << value;
 }
+
+// Sign, digits and exponent.
+std::tuple<bool, std::string, int> parts(const DecimalDigits& d) { return {d.negative, d.digits, d.exponent}; }
 }  // namespace
 
 TEST(Rounding, printedDigitsHideBinaryNoise) {
-    const DecimalDigits a = decimalDigits(1234.5);
-    EXPECT_FALSE(a.negative);
-    EXPECT_EQ(a.digits, "12345");
-    EXPECT_EQ(a.exponent, 3);
-    const DecimalDigits b = decimalDigits(-0.00123);
-    EXPECT_TRUE(b.negative);
-    EXPECT_EQ(b.digits, "123");
-    EXPECT_EQ(b.exponent, -3);
+    EXPECT_EQ(parts(decimalDigits(1234.5)), std::make_tuple(false, "12345", 3));
+    EXPECT_EQ(parts(decimalDigits(-0.00123)), std::make_tuple(true, "123", -3));
     EXPECT_EQ(decimalDigits(0.1 + 0.2).digits, "3");  // 0.30000000000000004 is shown as 0.3
     EXPECT_EQ(decimalDigits(2.675).digits, "2675");     // stored as 2.67499999999999982236431605997495353221893310546875
     EXPECT_EQ(decimalDigits(1.0 / 3.0).digits, std::string(15, '3'));
     EXPECT_TRUE(decimalDigits(0.0).isZero());
     EXPECT_TRUE(decimalDigits(-0.0).isZero());
-    EXPECT_EQ(decimalDigits(100.0).digits, "1");
-    EXPECT_EQ(decimalDigits(100.0).exponent, 2);
+    EXPECT_EQ(parts(decimalDigits(100.0)), std::make_tuple(false, "1", 2));
     // A single-precision value read with the 7 digits it is printed with.
     EXPECT_EQ(decimalDigits(static_cast<double>(0.955f), 7).digits, "955");
     EXPECT_EQ(decimalDigits(static_cast<double>(0.955f)).digits, "954999983310699");
@@ -81,12 +79,9 @@ TEST(Rounding, halfAwayFromZeroForStoredInputs) {
 }
 
 TEST(Rounding, roundedDigitsKeepTheSignOfAValueThatVanishes) {
-    const DecimalDigits d = roundedDigits(-0.004, 2, HalfRule::AwayFromZero);
-    EXPECT_TRUE(d.isZero());
-    EXPECT_TRUE(d.negative);
-    const DecimalDigits e = roundedDigits(9.995, 2, HalfRule::AwayFromZero);
-    EXPECT_EQ(e.digits, "1");
-    EXPECT_EQ(e.exponent, 1);
+    const DecimalDigits vanished = roundedDigits(-0.004, 2, HalfRule::AwayFromZero);
+    EXPECT_EQ(std::tie(vanished.negative, vanished.digits), std::make_tuple(true, ""));
+    EXPECT_EQ(parts(roundedDigits(9.995, 2, HalfRule::AwayFromZero)), std::make_tuple(false, "1", 1));
 }
 
 TEST(Rounding, significantVariantAKeepsThreeDigits) {
