@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <tuple>
 
 #include "TempFolder.h"
 #include "core/StationIndex.h"
@@ -11,23 +12,16 @@ TEST(StationList, optionLineFieldsAndTheThirtyCharacterName) {
     auto e = core::parseOptionLine(
         "<OPTION>  ALB 14735 72518 42.75 -73.80 86 Albany County Airport          NY US");
     ASSERT_TRUE(e);
-    EXPECT_EQ(e->init, "ALB");
-    EXPECT_EQ(e->wban, 14735);
-    EXPECT_EQ(e->wmo, 72518);
-    EXPECT_DOUBLE_EQ(e->lat, 42.75);
-    EXPECT_DOUBLE_EQ(e->lon, -73.80);
-    EXPECT_DOUBLE_EQ(e->elev, 86);
-    EXPECT_EQ(e->name, "Albany County Airport");
-    EXPECT_EQ(e->province, "NY");
-    EXPECT_EQ(e->country, "US");
+    EXPECT_EQ(std::tie(e->init, e->wban, e->wmo, e->lat, e->lon, e->elev),
+              std::make_tuple("ALB", 14735, 72518, 42.75, -73.80, 86.0));
+    EXPECT_EQ(std::tie(e->name, e->province, e->country), std::make_tuple("Albany County Airport", "NY", "US"));
 }
 
 TEST(StationList, nameLongerThanThirtyIsCutAndTheProvinceStartsInItsRemainder) {
     auto e = core::parseOptionLine("<OPTION>XX 0 12345 1 2 3 ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 PR CC");
     ASSERT_TRUE(e);
-    EXPECT_EQ(e->name, "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123");
-    EXPECT_EQ(e->province, "456789");
-    EXPECT_EQ(e->country, "PR");
+    EXPECT_EQ(std::tie(e->name, e->province, e->country),
+              std::make_tuple("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123", "456789", "PR"));
 }
 
 TEST(StationList, linesThatAreNotOptionsOrLackNumbersAreSkipped) {

@@ -7,52 +7,32 @@
 using namespace skyloom::sounding;
 
 namespace {
-// Level values 0, 10, 20, ... 100: the value is the height in feet / 50.
-std::array<double, kLevelCount> ramp() {
-    std::array<double, kLevelCount> v{};
-    for (int i = 0; i < kLevelCount; ++i) v[static_cast<std::size_t>(i)] = 10.0 * i;
-    return v;
-}
 const Units kFeet(UnitMode::Knots);
 const Units kMetres(UnitMode::SI);
 }  // namespace
 
-TEST(HeightInterpolation, valuesBetweenAndAtTheLevels) {
-    auto v = ramp();
-    v[0] = 4.0;
-    v[1] = 8.0;
-    EXPECT_DOUBLE_EQ(levelValueAtHeight(v, 250, kFeet), 6.0);       // halfway ground .. 500 ft
-    EXPECT_DOUBLE_EQ(levelValueAtHeight(v, 0, kFeet), 4.0);
-    EXPECT_DOUBLE_EQ(levelValueAtHeight(v, 500, kFeet), 8.0);
-    EXPECT_DOUBLE_EQ(levelValueAtHeight(v, 1250, kFeet), 25.0);
-    EXPECT_DOUBLE_EQ(levelValueAtHeight(v, 4999, kFeet), 90.0 + 10.0 * 499 / 500);
-}
-
-TEST(HeightInterpolation, topLevelAtAndAbove5000Feet) {
-    const auto v = ramp();
-    EXPECT_DOUBLE_EQ(levelValueAtHeight(v, 5000, kFeet), 100.0);
-    EXPECT_DOUBLE_EQ(levelValueAtHeight(v, 7000, kFeet), 100.0);
-    // 1524 m is 5000.2 ft: the top level, not beyond it.
-    EXPECT_DOUBLE_EQ(levelValueAtHeight(v, 1524, kMetres), 100.0);
+TEST(HeightInterpolation, valuesAtHeightsInFeetOrMetres) {
+    // Ground 4, 500 ft 8, then 20, 30, ... 100 at 5000 ft.
+    std::array<double, kLevelCount> v{4, 8};
+    for (std::size_t i = 2; i < v.size(); ++i) v[i] = 10.0 * static_cast<double>(i);
+    struct {
+        double height;
+        const Units& units;
+        double value;
+    } cases[] = {
+        {250, kFeet, 6}, {0, kFeet, 4}, {500, kFeet, 8}, {1250, kFeet, 25}, {4999, kFeet, 90 + 10.0 * 499 / 500},
+        // At and above 5000 ft the top level; 1524 m is 5000.2 ft, the top level, not beyond it.
+        {5000, kFeet, 100}, {7000, kFeet, 100}, {1524, kMetres, 100},
+        // Heights are cut to whole feet first: 80 m = 262.48 ft is 262 ft, 250.9 ft is 250 ft.
+        {80, kMetres, 4 + 4 * 262 / 500.0}, {250.9, kFeet, 6},
+        // Below the ground: 0, not the ground value.
+        {-1, kFeet, 0}, {-0.01, kMetres, 0}};
+    for (const auto& c : cases)
+        EXPECT_DOUBLE_EQ(levelValueAtHeight(v, c.height, c.units), c.value) << c.height << " " << c.units.lengthUnit();
     const auto pos = levelPositionAtHeight(5000, kFeet);
     ASSERT_TRUE(pos);
     EXPECT_EQ(pos->index, 10);
     EXPECT_DOUBLE_EQ(pos->fraction, 1.0);
-}
-
-TEST(HeightInterpolation, metresBecomeWholeFeetFirst) {
-    const auto v = ramp();
-    // 80 m = 262.48 ft, cut to 262 ft before interpolating.
-    EXPECT_DOUBLE_EQ(levelValueAtHeight(v, 80, kMetres), 10.0 * 262 / 500);
-    // 250.9 ft is cut to 250 ft.
-    EXPECT_DOUBLE_EQ(levelValueAtHeight(v, 250.9, kFeet), 5.0);
-}
-
-TEST(HeightInterpolation, negativeHeightGivesZero) {
-    auto v = ramp();
-    v[0] = 7.0;
-    EXPECT_DOUBLE_EQ(levelValueAtHeight(v, -1, kFeet), 0.0);
-    EXPECT_DOUBLE_EQ(levelValueAtHeight(v, -0.01, kMetres), 0.0);
     EXPECT_FALSE(levelPositionAtHeight(-5, kFeet));
 }
 

@@ -31,29 +31,21 @@ ParsedSounding soundingOf(const std::vector<P>& pts) {
 }  // namespace
 
 TEST(LevelBuilder, bandBoundariesGoToTheLowerBand) {
-    EXPECT_EQ(levels::bandOf(-40), 1);
-    EXPECT_EQ(levels::bandOf(0), 1);
-    EXPECT_EQ(levels::bandOf(1), 2);
-    EXPECT_EQ(levels::bandOf(500), 2);
-    EXPECT_EQ(levels::bandOf(501), 3);
-    EXPECT_EQ(levels::bandOf(4500), 10);
-    EXPECT_EQ(levels::bandOf(4501), 11);
-    EXPECT_EQ(levels::bandOf(5000), 11);
-    EXPECT_EQ(levels::bandOf(5001), 12);
-    std::vector<CollectedPoint> pts(4);
-    pts[0].feet = 0;
-    pts[1].feet = 500;
-    pts[2].feet = 1000;
-    pts[3].feet = 5001;
+    const std::pair<long, int> bands[] = {{-40, 1},   {0, 1},     {1, 2},     {500, 2}, {501, 3},
+                                          {4500, 10}, {4501, 11}, {5000, 11}, {5001, 12}};
+    for (const auto& [feet, band] : bands) EXPECT_EQ(levels::bandOf(feet), band) << feet;
+    std::vector<CollectedPoint> pts;
+    for (long feet : {0L, 500L, 1000L, 5001L}) pts.emplace_back().feet = feet;
     EXPECT_EQ(levels::bands(pts), "111000000001");
     EXPECT_EQ(levels::bands({}), "000000000000");
 }
 
 TEST(LevelBuilder, directionsInterpolateThroughNorth) {
-    EXPECT_DOUBLE_EQ(levels::interpolateDirection(350, 10, 0.5), 360);
-    EXPECT_DOUBLE_EQ(levels::interpolateDirection(10, 350, 0.5), 360);
-    EXPECT_DOUBLE_EQ(levels::interpolateDirection(350, 10, 0.75), 365);   // 5 once corrected
-    EXPECT_DOUBLE_EQ(levels::interpolateDirection(90, 270, 0.5), 180);    // exactly opposite: no wrap
+    // 365 is 5 once corrected; exactly opposite directions do not wrap.
+    const std::array<double, 4> cases[] = {{350, 10, 0.5, 360}, {10, 350, 0.5, 360}, {350, 10, 0.75, 365},
+                                           {90, 270, 0.5, 180}};
+    for (const auto& [from, to, f, dir] : cases)
+        EXPECT_DOUBLE_EQ(levels::interpolateDirection(from, to, f), dir) << from << " to " << to << " at " << f;
     // In a sounding: 350 at the ground and 10 at 1000 ft give north at 500 ft, not 180.
     auto b = levels::build(soundingOf({{0, 10, 350, {}, {}}, {1000, 20, 10, {}, {}}, {6000, 20, 10, {}, {}}}));
     EXPECT_EQ(b.levels[1].direction, 360);
@@ -65,33 +57,26 @@ TEST(LevelBuilder, directionsInterpolateThroughNorth) {
 TEST(LevelBuilder, pointsAreSortedByHeightAndCutAt30000Feet) {
     auto b = levels::build(soundingOf({{3000, 30, 200, {}, {}}, {0, 10, 180, {}, {}}, {29999, 90, 250, {}, {}},
                                        {30000, 99, 250, {}, {}}, {1000, 20, 190, {}, {}}}));
-    ASSERT_EQ(b.points.size(), 4u);
-    EXPECT_EQ(b.points[0].feet, 0);
-    EXPECT_EQ(b.points[1].feet, 1000);
-    EXPECT_EQ(b.points[2].feet, 3000);
-    EXPECT_EQ(b.points[3].feet, 29999);
+    std::vector<long> feet;
+    for (const auto& p : b.points) feet.push_back(p.feet);
+    EXPECT_EQ(feet, (std::vector<long>{0, 1000, 3000, 29999}));
 }
 
 TEST(LevelBuilder, validityRulesForWindTemperatureAndPressure) {
     auto b = levels::build(soundingOf({{0, -1, 180, 15, 1100.0},   // negative speed, 1100 mb not below 1100
                                        {100, 10, 361, {}, 1099.9}, // direction above 360
                                        {200, 10, 360, {}, {}},
-                                       {300, {}, 90, 14, {}}}));   // no speed: no wind
+                                       {300, {}, 90, 14, {}},      // no speed: no wind
+                                       {400, {}, {}, {}, {}}}));   // nothing usable: not collected
     ASSERT_EQ(b.points.size(), 4u);
-    EXPECT_FALSE(b.points[0].hasWind());
-    EXPECT_TRUE(b.points[0].temperatureC.has_value());
-    EXPECT_FALSE(b.points[0].pressureMb.has_value());
-    EXPECT_FALSE(b.points[1].hasWind());
-    EXPECT_TRUE(b.points[1].pressureMb.has_value());
-    EXPECT_TRUE(b.points[2].hasWind());
-    EXPECT_FALSE(b.points[3].hasWind());
-    ASSERT_TRUE(b.firstWindFeet.has_value());
-    EXPECT_EQ(*b.firstWindFeet, 200);
-}
-
-TEST(LevelBuilder, pointWithNothingUsableIsNotCollected) {
-    auto b = levels::build(soundingOf({{0, {}, {}, {}, {}}, {100, 5, 90, {}, {}}}));
-    EXPECT_EQ(b.points.size(), 1u);
+    // Per point: wind, temperature and pressure kept.
+    const std::array<bool, 3> kept[] = {{false, true, false}, {false, false, true}, {true, false, false},
+                                        {false, true, false}};
+    for (std::size_t i = 0; i < 4; ++i) {
+        const auto& p = b.points[i];
+        EXPECT_EQ((std::array{p.hasWind(), p.temperatureC.has_value(), p.pressureMb.has_value()}), kept[i]) << i;
+    }
+    EXPECT_EQ(b.firstWindFeet, std::optional<long>(200));
 }
 
 TEST(LevelBuilder, equalHeightsTakeTheLowerPointsValue) {
@@ -101,16 +86,13 @@ TEST(LevelBuilder, equalHeightsTakeTheLowerPointsValue) {
     EXPECT_EQ(b.levels[1].direction, 100);
 }
 
-TEST(LevelBuilder, groundWindFromFirstWindFallsOffWithSeventhPowerOfHeight) {
+TEST(LevelBuilder, windsBelowTheFirstWindFallOffWithTheSeventhPowerOfHeight) {
     // First wind 20 kt at 200 ft: ground = 20 * (33 / 200)^(1/7) = 20 * 0.77347 = 15.47 -> 15.5 kt.
     auto b = levels::build(soundingOf({{200, 20, 270, {}, {}}, {6000, 20, 270, {}, {}}}));
     EXPECT_TRUE(b.groundWindExtrapolated);
     EXPECT_EQ(b.levels[0].speed, 155);
     EXPECT_EQ(b.levels[0].direction, 270);
-}
-
-TEST(LevelBuilder, levelJustBelowTheFirstWindTakesItsValue) {
-    // 500 / 520 = 0.96 >= 0.94: the 520-ft wind is used as it is.
+    // A level just below the first wind takes its value: 500 / 520 = 0.96 >= 0.94: the 520-ft wind is used as it is.
     auto near = levels::build(soundingOf({{520, 20, 270, {}, {}}, {6000, 40, 280, {}, {}}}));
     EXPECT_EQ(near.levels[1].speed, 200);
     // 500 / 540 = 0.926: the wind is carried down: 20 * (500 / 540)^(1/7) = 19.78 -> 19.8.

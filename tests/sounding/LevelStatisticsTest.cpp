@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <initializer_list>
+#include <tuple>
 
 #include "core/Progress.h"
 #include "sounding/LevelStatistics.h"
@@ -27,10 +29,6 @@ void add(SoundingSet& set, core::HoursSince1930 t, std::int32_t speed = 100, int
     set.topWindLevel[i] = static_cast<std::int16_t>(top);
     set.pointCount[i] = 10;
     set.setCount(n);
-}
-
-void setSpeed(SoundingSet& set, int n, int level, std::int32_t speed) {
-    set.level[static_cast<std::size_t>(n)][static_cast<std::size_t>(level)][Speed] = speed;
 }
 
 SoundingSet setAt(std::initializer_list<int> hoursAfterStart) {
@@ -60,22 +58,24 @@ public:
 
 }  // namespace
 
+// A sounding's time slots: hours since 1930, hours represented, stretch marker, hours before, hours after.
+using TimeRow = std::array<double, 5>;
+const double kStart = static_cast<double>(kJan2000);
+
 TEST(TimeWeights, twelveHourScheduleGivesTwelveHoursEach) {
     auto set = setAt({0, 12, 24, 36});
     EXPECT_DOUBLE_EQ(computeTimeWeights(set), 48.0);
-    for (int n = 1; n <= 4; ++n) EXPECT_DOUBLE_EQ(set.hoursRepresented(n), 12.0) << n;
-    // The first and last sounding stand for 6 hours on their outer side.
-    EXPECT_DOUBLE_EQ(set.time[1][3], 6.0);
-    EXPECT_DOUBLE_EQ(set.time[4][4], 6.0);
+    // The first and last sounding stand for 6 hours on their outer side; the first starts a stretch.
+    EXPECT_EQ(set.time[1], (TimeRow{kStart, 12, kStart, 6, 6}));
+    for (int n = 2; n <= 4; ++n) EXPECT_EQ(set.time[n], (TimeRow{kStart + 12.0 * (n - 1), 12, 0, 6, 6})) << n;
 }
 
 TEST(TimeWeights, closeSoundingsShareTheTimeBetweenThem) {
     auto set = setAt({0, 6});
     computeTimeWeights(set);
-    EXPECT_DOUBLE_EQ(set.time[1][4], 3.0);     // 6 hours apart: 3 hours towards each other
-    EXPECT_DOUBLE_EQ(set.time[2][3], 3.0);
-    EXPECT_DOUBLE_EQ(set.hoursRepresented(1), 9.0);
-    EXPECT_DOUBLE_EQ(set.hoursRepresented(2), 9.0);
+    // 6 hours apart: 3 hours towards each other.
+    EXPECT_EQ(set.time[1], (TimeRow{kStart, 9, kStart, 6, 3}));
+    EXPECT_EQ(set.time[2], (TimeRow{kStart + 6, 9, 0, 3, 6}));
     auto one = setAt({0});
     EXPECT_DOUBLE_EQ(computeTimeWeights(one), 12.0);   // a lone sounding: 6 hours each side
 }
@@ -83,27 +83,19 @@ TEST(TimeWeights, closeSoundingsShareTheTimeBetweenThem) {
 TEST(TimeWeights, gapsBelongToNobodyAndMarkNewStretches) {
     auto set = setAt({0, 12, 60, 72, 97});
     EXPECT_DOUBLE_EQ(computeTimeWeights(set), 12 + 12 + 12 + 12 + 12);
-    EXPECT_DOUBLE_EQ(set.time[2][4], 6.0);    // 48 hours to the next: only 6 of them
-    EXPECT_DOUBLE_EQ(set.time[3][3], 6.0);
-    EXPECT_DOUBLE_EQ(set.time[1][2], kJan2000);          // the first sounding starts a stretch
-    EXPECT_DOUBLE_EQ(set.time[2][2], 0.0);
-    EXPECT_DOUBLE_EQ(set.time[3][2], -(kJan2000 + 60.0)); // after more than 24 hours
-    EXPECT_DOUBLE_EQ(set.time[4][2], 0.0);
-    EXPECT_DOUBLE_EQ(set.time[5][2], -(kJan2000 + 97.0)); // 25 hours
+    // 48 hours to the next: only 6 of them. After more than 24 hours (here 48 and 25) a new stretch starts.
+    const TimeRow rows[] = {{kStart, 12, kStart, 6, 6},
+                            {kStart + 12, 12, 0, 6, 6},
+                            {kStart + 60, 12, -(kStart + 60), 6, 6},
+                            {kStart + 72, 12, 0, 6, 6},
+                            {kStart + 97, 12, -(kStart + 97), 6, 6}};
+    for (std::size_t n = 1; n <= 5; ++n) EXPECT_EQ(set.time[n], rows[n - 1]) << n;
 }
 
 TEST(Histogram, binsRoundHalvesToEvenAndCapAt70) {
-    EXPECT_EQ(histogramBin(685), 68);
-    EXPECT_EQ(histogramBin(695), 70);
-    EXPECT_EQ(histogramBin(694), 69);
-    EXPECT_EQ(histogramBin(705), 70);
-    EXPECT_EQ(histogramBin(2000), 70);
-    EXPECT_EQ(histogramBin(4), 0);
-    EXPECT_EQ(histogramBin(5), 0);
-    EXPECT_EQ(histogramBin(15), 2);
-    EXPECT_EQ(histogramBin(25), 2);
-    EXPECT_EQ(histogramBin(26), 3);
-    EXPECT_EQ(histogramBin(0), 0);
+    const std::pair<std::int32_t, int> bins[] = {{685, 68}, {695, 70}, {694, 69}, {705, 70}, {2000, 70}, {4, 0},
+                                                 {5, 0},    {15, 2},   {25, 2},   {26, 3},   {0, 0}};
+    for (const auto& [tenths, bin] : bins) EXPECT_EQ(histogramBin(tenths), bin) << tenths;
 }
 
 TEST(Histogram, peakIgnoresCalmAndBinsAbove60) {
@@ -127,28 +119,22 @@ TEST(LevelStatistics, levelsAboveTheTopWindLevelTakeNoPartButCountInN) {
     SoundingSet set;
     add(set, kJan2000, 100, 10);
     add(set, kJan2000 + 12, 300, 3);
-    setSpeed(set, 2, 5, 999);       // a stored speed above the top wind level is not counted
+    set.level[2][5][Speed] = 999;   // a stored speed above the top wind level is not counted
     LevelStatistics s;
     ASSERT_TRUE(computeLevelStatistics(set, kYear2000, s));
-    EXPECT_DOUBLE_EQ(s.averageSpeed[3], 200.0);
-    EXPECT_DOUBLE_EQ(s.averageSpeed[4], 50.0);      // 100 / 2: the second sounding still counts in N
-    EXPECT_DOUBLE_EQ(s.averageSpeed[5], 50.0);
-    EXPECT_DOUBLE_EQ(s.averageDirection[4], 90.0);
-    EXPECT_DOUBLE_EQ(s.averageDirection[3], 180.0);
-    EXPECT_DOUBLE_EQ(s.maxSpeed[5], 100.0);
-    EXPECT_DOUBLE_EQ(s.maxSpeed[3], 300.0);
+    // Above level 3 only the first sounding's 100, yet over both: 100 / 2.
+    EXPECT_EQ((std::array{s.averageSpeed[3], s.averageSpeed[4], s.averageSpeed[5]}), (std::array{200.0, 50.0, 50.0}));
+    EXPECT_EQ((std::array{s.averageDirection[3], s.averageDirection[4]}), (std::array{180.0, 90.0}));
+    EXPECT_EQ((std::array{s.maxSpeed[3], s.maxSpeed[5]}), (std::array{300.0, 100.0}));
     int level5 = 0;
     for (auto c : s.histogram[5]) level5 += c;
     EXPECT_EQ(level5, 1);
 }
 
 TEST(Median, positionIsHalfTheCountWithHalvesToEven) {
-    EXPECT_EQ(medianPosition(1), 0);    // 0.5 -> 0
-    EXPECT_EQ(medianPosition(2), 1);
-    EXPECT_EQ(medianPosition(3), 2);    // 1.5 -> 2
-    EXPECT_EQ(medianPosition(4), 2);
-    EXPECT_EQ(medianPosition(5), 2);    // 2.5 -> 2
-    EXPECT_EQ(medianPosition(7), 4);    // 3.5 -> 4
+    // 1 -> 0.5 -> 0, 3 -> 1.5 -> 2, 5 -> 2.5 -> 2, 7 -> 3.5 -> 4.
+    const std::pair<int, int> positions[] = {{1, 0}, {2, 1}, {3, 2}, {4, 2}, {5, 2}, {7, 4}};
+    for (const auto& [count, position] : positions) EXPECT_EQ(medianPosition(count), position) << count;
 }
 
 TEST(Median, readsTheSortedSpeedsAtThatPosition) {
@@ -214,11 +200,10 @@ TEST(LevelStatistics, percentagesRoundToOneDecimalHalfToEven) {
 }
 
 TEST(LevelStatistics, yearsOneDecimalBelowFiveWholeFromFive) {
-    EXPECT_DOUBLE_EQ(yearsOfRange(1278), 3.5);      // 3.501
-    EXPECT_DOUBLE_EQ(yearsOfRange(365 * 4 + 360), 5.0);   // 4.986 -> 5.0
-    EXPECT_DOUBLE_EQ(yearsOfRange(365 * 5 + 200), 6.0);   // 5.548 -> 6
-    EXPECT_DOUBLE_EQ(yearsOfRange(365 * 10 + 182), 10.0); // 10.499
-    EXPECT_DOUBLE_EQ(yearsOfRange(0), 0.0);
+    // 3.501, 4.986 -> 5.0, 5.548 -> 6, 10.499 -> 10.
+    const std::pair<int, double> years[] = {{1278, 3.5}, {365 * 4 + 360, 5.0}, {365 * 5 + 200, 6.0},
+                                            {365 * 10 + 182, 10.0}, {0, 0.0}};
+    for (const auto& [days, shown] : years) EXPECT_DOUBLE_EQ(yearsOfRange(days), shown) << days;
 }
 
 TEST(YearTable, hoursGapsUsabilityAndShortYears) {
@@ -233,19 +218,15 @@ TEST(YearTable, hoursGapsUsabilityAndShortYears) {
     computeTimeWeights(set);
     const YearTable t = buildYearTable(set);
     ASSERT_EQ(t.rows.size(), 3u);
-    EXPECT_EQ(t.rows[0].year, 1999);
-    EXPECT_EQ(t.rows[0].soundings, 2);
-    EXPECT_DOUBLE_EQ(t.rows[0].hours, 6 + 6 + 6 + 6);
-    EXPECT_DOUBLE_EQ(t.rows[0].largestGap, 12);
-    EXPECT_TRUE(t.rows[0].usable());
-    EXPECT_TRUE(t.rows[0].shortOfData());
-    EXPECT_EQ(t.rows[1].soundings, 730);
-    EXPECT_DOUBLE_EQ(t.rows[1].hours, 730 * 12.0);
-    EXPECT_TRUE(t.rows[1].usable());
-    EXPECT_FALSE(t.rows[1].shortOfData());
-    EXPECT_DOUBLE_EQ(t.rows[2].largestGap, 700);
-    EXPECT_FALSE(t.rows[2].usable());
-    EXPECT_FALSE(t.rows[2].shortOfData());
+    const auto& r = t.rows;
+    EXPECT_EQ(std::make_tuple(r[0].year, r[0].soundings, r[0].hours, r[0].largestGap),
+              std::make_tuple(1999, 2, 6.0 + 6 + 6 + 6, 12.0));
+    EXPECT_EQ(std::make_tuple(r[1].soundings, r[1].hours), std::make_tuple(730, 730 * 12.0));
+    EXPECT_EQ(r[2].largestGap, 700);
+    // Usable, and short of data, year by year.
+    EXPECT_EQ((std::array{r[0].usable(), r[0].shortOfData(), r[1].usable(), r[1].shortOfData(), r[2].usable(),
+                          r[2].shortOfData()}),
+              (std::array{true, true, true, false, false, false}));
     EXPECT_EQ(t.indexOf(kJan2000 + 5), 1);
     EXPECT_EQ(t.indexOf(y1999 - 24 * 365), -1);
     EXPECT_EQ(t.yearStart(2), y2001);

@@ -6,8 +6,10 @@ using namespace skyloom::sounding;
 
 namespace {
 
-// Winds given as (feet above ground, knots, degrees) at a station 0 m up.
-LevelBuild built(const std::vector<std::array<double, 3>>& winds) {
+using Winds = std::vector<std::array<double, 3>>;   // feet above ground, knots, degrees
+
+// Winds at a station 0 m up, built and checked.
+QualityVerdict checked(const Winds& winds, const ReviewCriteria& c = {}) {
     ParsedSounding s;
     s.wmo = 1;
     s.elevationM = 0;
@@ -18,44 +20,60 @@ LevelBuild built(const std::vector<std::array<double, 3>>& winds) {
         r.directionDeg = w[2];
         s.points.push_back(r);
     }
-    return levels::build(s);
+    return quality::check(levels::build(s), c);
 }
 
-QualityVerdict checked(const std::vector<std::array<double, 3>>& winds, const ReviewCriteria& c = {}) {
-    return quality::check(built(winds), c);
-}
+// Four good winds above a first wind at the given height.
+Winds firstWindAt(double feet) { return {{feet, 10, 180}, {2000, 12, 190}, {4000, 14, 200}, {6000, 16, 210}}; }
 
 }  // namespace
 
-TEST(QualityCheck, fourPointsPassAndThreeFailWithTheCount) {
-    auto four = checked({{0, 10, 180}, {2000, 12, 190}, {4000, 14, 200}, {6000, 16, 210}});
-    EXPECT_FALSE(four.reject);
-    EXPECT_EQ(four.reason, "");
-    auto three = checked({{0, 10, 180}, {3000, 13, 190}, {6000, 16, 210}});
-    EXPECT_TRUE(three.reject);
-    EXPECT_EQ(three.reason, "Not enough data points <4 = 3 .");
+TEST(QualityCheck, verdictsAndTheirTexts) {
+    const char* kAbove500 = " First wind altitude was above 500 feet AGL.";
+    const char* kStep = " Bad wind speed difference between altitudes.";
+    struct Case {
+        const char* what;
+        Winds winds;
+        bool reject, review;
+        std::string reason;
+    } cases[] = {
+        {"four points pass", firstWindAt(0), false, false, ""},
+        {"three points fail", {{0, 10, 180}, {3000, 13, 190}, {6000, 16, 210}}, true, false,
+         "Not enough data points <4 = 3 ."},
+        {"first wind below Lalt", firstWindAt(249), false, false, ""},
+        {"first wind at Lalt", firstWindAt(250), false, true, ""},
+        {"first wind at Malt", firstWindAt(500), false, true, ""},
+        {"first wind above Malt", firstWindAt(501), true, false, kAbove500},
+        {"no point inside the levels", {{-200, 10, 180}, {-100, 12, 190}, {5200, 14, 200}, {6000, 16, 210}}, true,
+         false, " No datapoints in range (0)."},
+        {"winds ending below the top level", {{0, 10, 180}, {1000, 12, 190}, {2000, 14, 200}, {4900, 16, 210}}, false,
+         false, ""},
+        // 0 -> 500 ft: 0 to 31 kt is 310 tenths > 300; from 1 kt it is 300.
+        {"ground step", {{0, 0.0001, 180}, {500, 31, 190}, {4000, 31, 200}, {6000, 31, 210}}, false, true, kStep},
+        {"ground step at the limit", {{0, 1, 180}, {500, 31, 190}, {4000, 31, 200}, {6000, 31, 210}}, false, false, ""},
+        // 500 -> 1000 ft: 10 to 30.1 kt is 201 tenths > 200.
+        {"upper step", {{0, 10, 180}, {500, 10, 190}, {1000, 30.1, 200}, {6000, 30.1, 210}}, false, true, kStep},
+        {"levels with zero direction are not compared",
+         {{0, 10, 180}, {500, 10, 190}, {1000, 40, 0}, {6000, 40, 0}}, false, false, ""},
+        {"findings add up in order", {{3000, 10, 180}, {6000, 16, 210}}, true, false,
+         std::string("Not enough data points <4 = 2 .") + kAbove500},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto v = checked(c.winds);
+        EXPECT_EQ(v.reject, c.reject);
+        EXPECT_EQ(v.needsReview, c.review);
+        EXPECT_EQ(v.reason, c.reason);
+    }
 }
 
-TEST(QualityCheck, firstWindAboveMaltDeletesTheSounding) {
-    auto v = checked({{501, 10, 180}, {2000, 12, 190}, {4000, 14, 200}, {6000, 16, 210}});
-    EXPECT_TRUE(v.reject);
-    EXPECT_EQ(v.reason, " First wind altitude was above 500 feet AGL.");
+TEST(QualityCheck, raisedMaltTurnsTheDeletionIntoAReview) {
     ReviewCriteria c;
     c.malt = 600;
     c.maltText = "600";
-    auto ok = checked({{501, 10, 180}, {2000, 12, 190}, {4000, 14, 200}, {6000, 16, 210}}, c);
-    EXPECT_FALSE(ok.reject);
-    EXPECT_TRUE(ok.needsReview);
-}
-
-TEST(QualityCheck, firstWindBetweenLaltAndMaltNeedsReviewBelowLaltDoesNot) {
-    auto at249 = checked({{249, 10, 180}, {2000, 12, 190}, {4000, 14, 200}, {6000, 16, 210}});
-    EXPECT_FALSE(at249.needsReview);
-    auto at250 = checked({{250, 10, 180}, {2000, 12, 190}, {4000, 14, 200}, {6000, 16, 210}});
-    EXPECT_TRUE(at250.needsReview);
-    auto at500 = checked({{500, 10, 180}, {2000, 12, 190}, {4000, 14, 200}, {6000, 16, 210}});
-    EXPECT_TRUE(at500.needsReview);
-    EXPECT_FALSE(at500.reject);
+    auto v = checked(firstWindAt(501), c);
+    EXPECT_FALSE(v.reject);
+    EXPECT_TRUE(v.needsReview);
 }
 
 TEST(QualityCheck, groundWindExtrapolatedHigherThanUpperWindRejects) {
@@ -66,40 +84,6 @@ TEST(QualityCheck, groundWindExtrapolatedHigherThanUpperWindRejects) {
     // A reported ground wind stronger than 500 ft is weather, not extrapolation.
     auto reported = checked({{0, 12, 180}, {700, 1, 190}, {4000, 14, 200}, {6000, 16, 210}});
     EXPECT_EQ(reported.reason.find("Ground wind"), std::string::npos);
-}
-
-TEST(QualityCheck, noPointsInsideTheLevelRange) {
-    auto v = checked({{-200, 10, 180}, {-100, 12, 190}, {5200, 14, 200}, {6000, 16, 210}});
-    EXPECT_TRUE(v.reject);
-    EXPECT_EQ(v.reason, " No datapoints in range (0).");
-}
-
-TEST(QualityCheck, windsThatEndBelowTheTopLevelAreKept) {
-    auto v = checked({{0, 10, 180}, {1000, 12, 190}, {2000, 14, 200}, {4900, 16, 210}});
-    EXPECT_FALSE(v.reject);
-    EXPECT_EQ(v.reason, "");
-}
-
-TEST(QualityCheck, speedStepsBeyondTheLimitsComeUpForReview) {
-    // 0 -> 500 ft: 0 to 31 kt is 310 tenths > 300.
-    auto ground = checked({{0, 0.0001, 180}, {500, 31, 190}, {4000, 31, 200}, {6000, 31, 210}});
-    EXPECT_FALSE(ground.reject);
-    EXPECT_TRUE(ground.needsReview);
-    EXPECT_EQ(ground.reason, " Bad wind speed difference between altitudes.");
-    auto groundOk = checked({{0, 1, 180}, {500, 31, 190}, {4000, 31, 200}, {6000, 31, 210}});
-    EXPECT_EQ(groundOk.reason, "");
-    // 500 -> 1000 ft: 10 to 30.1 kt is 201 tenths > 200.
-    auto upper = checked({{0, 10, 180}, {500, 10, 190}, {1000, 30.1, 200}, {6000, 30.1, 210}});
-    EXPECT_EQ(upper.reason, " Bad wind speed difference between altitudes.");
-    EXPECT_TRUE(upper.needsReview);
-    // Levels with zero direction are not compared.
-    auto calm = checked({{0, 10, 180}, {500, 10, 190}, {1000, 40, 0}, {6000, 40, 0}});
-    EXPECT_EQ(calm.reason, "");
-}
-
-TEST(QualityCheck, findingsAddUpInOrder) {
-    auto v = checked({{3000, 10, 180}, {6000, 16, 210}});
-    EXPECT_EQ(v.reason, "Not enough data points <4 = 2 . First wind altitude was above 500 feet AGL.");
 }
 
 TEST(QualityCheck, noWindAtAllCountsAsFirstWindAboveMalt) {

@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "ImportTestText.h"
-#include "TempFolder.h"
 #include "core/Dates.h"
 
 using namespace skyloom;
@@ -21,25 +22,15 @@ const std::vector<FslLine> kSimple = {
 }  // namespace
 
 TEST(RawTextReader, splitsTypeOneLineAfterColumn29SoFusedCoordinatesSeparate) {
-    auto f = rawtext::splitLine("      1  99999  87576  34.82S158.53W    20   1134", "99999");
-    EXPECT_EQ(f[0], "1");
-    EXPECT_EQ(f[2], "87576");
-    EXPECT_EQ(f[3], "34.82S");
-    EXPECT_EQ(f[4], "158.53W");
-    EXPECT_EQ(f[5], "20");
-    EXPECT_EQ(f[6], "1134");
+    EXPECT_EQ(rawtext::splitLine("      1  99999  87576  34.82S158.53W    20   1134", "99999"),
+              (rawtext::Fields{"1", "99999", "87576", "34.82S", "158.53W", "20", "1134"}));
 }
 
 TEST(RawTextReader, readsTypeThreeInFixedColumnsKeepingBlankFields) {
-    auto f = rawtext::splitLine("      3          SAEZ                99999     kt", "99999");
-    EXPECT_EQ(f[1], "");
-    EXPECT_EQ(f[2], "SAEZ");
-    EXPECT_EQ(f[5], "99999");
-    EXPECT_EQ(f[6], "kt");
-    auto g = rawtext::splitLine("      3           ALB                          ms", "32767");
-    EXPECT_EQ(g[2], "ALB");
-    EXPECT_EQ(g[5], "");
-    EXPECT_EQ(g[6], "ms");
+    EXPECT_EQ(rawtext::splitLine("      3          SAEZ                99999     kt", "99999"),
+              (rawtext::Fields{"3", "", "SAEZ", "", "", "99999", "kt"}));
+    EXPECT_EQ(rawtext::splitLine("      3           ALB                          ms", "32767"),
+              (rawtext::Fields{"3", "", "ALB", "", "", "", "ms"}));
 }
 
 TEST(RawTextReader, controlCharacterTurnsEveryFieldIntoTheMarker) {
@@ -67,20 +58,13 @@ TEST(RawTextReader, readsHeaderStationAndChecksFields) {
     ASSERT_EQ(v.size(), 1u);
     const auto& s = v[0];
     EXPECT_TRUE(s.readProblem.empty());
-    EXPECT_EQ(*s.date, core::makeDate(2019, 1, 2));
-    EXPECT_EQ(s.hour, 12);
-    EXPECT_EQ(s.wmo, 87576);
+    EXPECT_EQ(std::tie(*s.date, s.hour, s.wmo), std::make_tuple(core::makeDate(2019, 1, 2), 12, 87576));
     EXPECT_DOUBLE_EQ(s.lat, -34.82);
     EXPECT_DOUBLE_EQ(s.lon, -58.53);
     EXPECT_DOUBLE_EQ(*s.elevationM, 20);
-    EXPECT_EQ(s.wban, "99999");
-    EXPECT_EQ(s.rtime, "1134");
-    EXPECT_EQ(s.hydro, "200");
-    EXPECT_EQ(s.mxwd, "1290");
-    EXPECT_EQ(s.tropl, "685");
-    EXPECT_EQ(s.tindex, "99999");
-    EXPECT_EQ(s.source, "3");
-    EXPECT_EQ(s.staid, "SAEZ");
+    // wban, rtime; hydro, mxwd, tropl, tindex, source; staid.
+    EXPECT_EQ((std::array{s.wban, s.rtime, s.hydro, s.mxwd, s.tropl, s.tindex, s.source, s.staid}),
+              (std::array<std::string, 8>{"99999", "1134", "200", "1290", "685", "99999", "3", "SAEZ"}));
     ASSERT_EQ(s.points.size(), 3u);
     EXPECT_DOUBLE_EQ(*s.points[0].pressureMb, 1003.0);   // tenths of a millibar
     EXPECT_DOUBLE_EQ(*s.points[0].temperatureC, 27.2);
@@ -90,14 +74,14 @@ TEST(RawTextReader, readsHeaderStationAndChecksFields) {
 }
 
 TEST(RawTextReader, hemisphereLettersAndTheirAbsence) {
-    auto north = rawtext::read("    254      0      1      JAN    1990\n"
-                               "      1  14735  72518  42.75N 73.80E     86  32767\n");
-    EXPECT_DOUBLE_EQ(north[0].lat, 42.75);
-    EXPECT_DOUBLE_EQ(north[0].lon, 73.80);
-    auto lower = rawtext::read("    254      0      1      JAN    1990\n"
-                               "      1  14735  72518  42.75s 73.80w     86  32767\n");
-    EXPECT_DOUBLE_EQ(lower[0].lat, -42.75);
-    EXPECT_DOUBLE_EQ(lower[0].lon, -73.80);
+    const std::tuple<const char*, double, double> lettered[] = {{"42.75N 73.80E", 42.75, 73.80},
+                                                                 {"42.75s 73.80w", -42.75, -73.80}};
+    for (const auto& [coordinates, lat, lon] : lettered) {
+        auto v = rawtext::read(std::string("    254      0      1      JAN    1990\n      1  14735  72518  ") +
+                               coordinates + "     86  32767\n");
+        EXPECT_DOUBLE_EQ(v[0].lat, lat) << coordinates;
+        EXPECT_DOUBLE_EQ(v[0].lon, lon) << coordinates;
+    }
     // Without letters the archive means north and west.
     auto none = rawtext::read(test::fslSounding(0, 1, "JAN", 1990, 72518, kSimple, "32767", "ms"));
     EXPECT_DOUBLE_EQ(none[0].lat, 42.75);
@@ -151,15 +135,4 @@ TEST(RawTextReader, nonNumericAndShortDataLinesGiveMissingValues) {
     EXPECT_DOUBLE_EQ(*p.heightM, 731);
     EXPECT_DOUBLE_EQ(*p.directionDeg, 305);
     EXPECT_FALSE(p.speedKnots.has_value());
-}
-
-TEST(RawTextReader, realSamplesOfBothMarkersReadCompletely) {
-    auto esrl = rawtext::read(test::readFile(test::sharedData("fsl/esrl_87576_SAEZ_2019_kt_99999.fsl")));
-    EXPECT_EQ(esrl.size(), 368u);
-    for (const auto& s : esrl) EXPECT_TRUE(s.readProblem.empty()) << s.rawText.substr(0, 40);
-    auto alb = rawtext::read(test::readFile(test::sharedData("fsl/ncdc-cdrom_ALB_72518_1990_ms_32767.fsl")));
-    EXPECT_EQ(alb.size(), 789u);
-    EXPECT_EQ(alb.front().wmo, 72518);
-    EXPECT_DOUBLE_EQ(alb.front().lon, -73.80);
-    EXPECT_DOUBLE_EQ(*alb.front().points.front().pressureMb, 992.0);
 }

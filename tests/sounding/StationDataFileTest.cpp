@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include <SQLiteCpp/SQLiteCpp.h>
 
@@ -28,41 +29,36 @@ void makeOldFile(const std::string& path, int stationRows) {
 
 int count(SQLite::Database& db, const std::string& sql) { return db.execAndGet(sql).getInt(); }
 
-void addSounding(SQLite::Database& db, long wmo, const std::string& date, const std::string& time) {
-    SQLite::Statement ins(db, "INSERT INTO soundings (Hrs, stationwmo, Date, Time, numpoints) VALUES (0, ?, ?, ?, 9)");
-    ins.bind(1, static_cast<std::int64_t>(wmo));
-    ins.bind(2, date);
-    ins.bind(3, time);
-    ins.exec();
+void addSounding(SQLite::Database& db, const std::string& date) {
+    db.exec("INSERT INTO soundings (Hrs, stationwmo, Date, Time, numpoints) VALUES (0, 72518, '" + date +
+            "', '00:00', 9)");
 }
 
-void addUserDeletion(SQLite::Database& db, long wmo, const std::string& date, const std::string& time,
+void addUserDeletion(SQLite::Database& db, const std::string& date, const std::string& time,
                      const std::string& reason = "EndUser deleted") {
-    SQLite::Statement ins(db,
-                          "INSERT INTO deleted (wmo, stationwmo, Date, Time, sounding, deletedall, deletedline, Reason, "
-                          "numdpdeleted) VALUES (?, ?, ?, ?, 'text', 1, '', ?, 9)");
-    ins.bind(1, static_cast<std::int64_t>(wmo));
-    ins.bind(2, static_cast<std::int64_t>(wmo));
-    ins.bind(3, date);
-    ins.bind(4, time);
-    ins.bind(5, reason);
-    ins.exec();
+    db.exec("INSERT INTO deleted (wmo, stationwmo, Date, Time, sounding, deletedall, deletedline, Reason, "
+            "numdpdeleted) VALUES (72518, 72518, '" + date + "', '" + time + "', 'text', 1, '', '" + reason + "', 9)");
 }
+
+// A program folder and its dialogue.
+struct Folder : ::testing::Test {
+    test::TempFolder tmp;
+    test::ScriptedPrompter p;
+};
 
 }  // namespace
 
 TEST(StationDataFile, levelColumnNamesFollowTheFileLayout) {
-    EXPECT_EQ(sounding::levelColumn(0, sounding::Speed), "gndspd");
-    EXPECT_EQ(sounding::levelColumn(0, sounding::Direction), "GNDDir");
-    EXPECT_EQ(sounding::levelColumn(0, sounding::Pressure), "GNDpres");
-    EXPECT_EQ(sounding::levelColumn(1, sounding::Speed), "500spd");
-    EXPECT_EQ(sounding::levelColumn(10, sounding::Pressure), "5000press");
-    EXPECT_EQ(sounding::levelColumn(4, sounding::Temperature), "2000temp");
+    using namespace sounding;
+    const std::tuple<int, Quantity, const char*> names[] = {{0, Speed, "gndspd"},     {0, Direction, "GNDDir"},
+                                                            {0, Pressure, "GNDpres"},  {1, Speed, "500spd"},
+                                                            {10, Pressure, "5000press"}, {4, Temperature, "2000temp"}};
+    for (const auto& [level, quantity, name] : names) EXPECT_EQ(levelColumn(level, quantity), name);
 }
 
-TEST(StationDataFile, missingFileMessageUnlessQuiet) {
-    test::TempFolder tmp;
-    test::ScriptedPrompter p;
+using StationDataFileTest = Folder;
+
+TEST_F(StationDataFileTest, missingFileMessageUnlessQuiet) {
     const std::string path = tmp.dir() + "data/1.dat";
     EXPECT_FALSE(sounding::StationDataFile::open(path, true, p));
     EXPECT_TRUE(p.messages.empty());
@@ -70,9 +66,7 @@ TEST(StationDataFile, missingFileMessageUnlessQuiet) {
     EXPECT_EQ(p.lastMessage(), "Unable to Display Data, File '" + path + "' is missing.");
 }
 
-TEST(StationDataFile, olderFileGetsHaveDataOnceFromItsStationsRow) {
-    test::TempFolder tmp;
-    test::ScriptedPrompter p;
+TEST_F(StationDataFileTest, olderFileGetsHaveDataOnceFromItsStationsRow) {
     const std::string path = tmp.dir() + "72518.dat";
     makeOldFile(path, 1);
     for (int pass = 0; pass < 2; ++pass) {
@@ -81,18 +75,13 @@ TEST(StationDataFile, olderFileGetsHaveDataOnceFromItsStationsRow) {
         EXPECT_EQ(count(f->db(), "SELECT count(*) FROM HaveData"), 1);
         auto row = f->haveData();
         ASSERT_TRUE(row);
-        EXPECT_EQ(row->wmo, 72518);
-        EXPECT_EQ(row->fromDate, "1990-01-01");
-        EXPECT_EQ(row->numSoundings, 700);
-        EXPECT_EQ(row->numDeletedDataPoints, 12);
-        EXPECT_DOUBLE_EQ(row->timeGaps, 3.5);
+        EXPECT_EQ(std::tie(row->wmo, row->fromDate, row->numSoundings, row->numDeletedDataPoints, row->timeGaps),
+                  std::make_tuple(72518, "1990-01-01", 700, 12, 3.5));
     }
     EXPECT_TRUE(p.messages.empty());
 }
 
-TEST(StationDataFile, fileDescribingTwoStationsIsRefusedAndLeftUnchanged) {
-    test::TempFolder tmp;
-    test::ScriptedPrompter p;
+TEST_F(StationDataFileTest, fileDescribingTwoStationsIsRefusedAndLeftUnchanged) {
     const std::string path = tmp.dir() + "72518.dat";
     makeOldFile(path, 2);
     EXPECT_FALSE(sounding::StationDataFile::open(path, false, p));
@@ -102,9 +91,7 @@ TEST(StationDataFile, fileDescribingTwoStationsIsRefusedAndLeftUnchanged) {
     EXPECT_FALSE(db.tableExists("HaveData"));
 }
 
-TEST(StationDataFile, foreignAndTruncatedFilesFailQuietly) {
-    test::TempFolder tmp;
-    test::ScriptedPrompter p;
+TEST_F(StationDataFileTest, foreignAndTruncatedFilesFailQuietly) {
     const std::string path = tmp.dir() + "1.dat";
     sounding::StationDataFile::createEmpty(path);
     std::string whole = test::readFile(path);
@@ -115,15 +102,12 @@ TEST(StationDataFile, foreignAndTruncatedFilesFailQuietly) {
     EXPECT_TRUE(p.messages.empty());
 }
 
-class CarryOverTest : public ::testing::Test {
-protected:
+struct CarryOverTest : Folder {
     void SetUp() override {
         fs::create_directories(tmp.dir() + "data");
         sounding::StationDataFile::createEmpty(oldPath);
         sounding::StationDataFile::createEmpty(newPath);
     }
-    test::TempFolder tmp;
-    test::ScriptedPrompter p;
     std::string oldPath = tmp.dir() + "data/72518_Previous.dat";
     std::string newPath = tmp.dir() + "data/72518.dat";
 };
@@ -131,14 +115,14 @@ protected:
 TEST_F(CarryOverTest, userDeletionsMoveIntoTheNewCopyOnce) {
     {
         SQLite::Database oldDb = core::openGuardedDatabase(oldPath, false);
-        addUserDeletion(oldDb, 72518, "1990-01-01", "00:00");      // present in the new file
-        addUserDeletion(oldDb, 72518, "1990-01-02", "12:00");      // absent from the new file
-        addUserDeletion(oldDb, 72518, "1990-01-03", "00:00");      // already recorded in the new file
-        addUserDeletion(oldDb, 72518, "1990-01-04", "00:00", "Not enough data points <4 = 3 .");  // import's own
+        addUserDeletion(oldDb, "1990-01-01", "00:00");      // present in the new file
+        addUserDeletion(oldDb, "1990-01-02", "12:00");      // absent from the new file
+        addUserDeletion(oldDb, "1990-01-03", "00:00");      // already recorded in the new file
+        addUserDeletion(oldDb, "1990-01-04", "00:00", "Not enough data points <4 = 3 .");  // import's own
         SQLite::Database newDb = core::openGuardedDatabase(newPath, false);
-        addSounding(newDb, 72518, "1990-01-01", "00:00");
-        addSounding(newDb, 72518, "1990-01-04", "00:00");
-        addUserDeletion(newDb, 72518, "1990-01-03", "00:00");
+        addSounding(newDb, "1990-01-01");
+        addSounding(newDb, "1990-01-04");
+        addUserDeletion(newDb, "1990-01-03", "00:00");
     }
     sounding::carryOverUserDeletions(tmp.dir(), 72518, p);
     EXPECT_FALSE(core::fileExists(oldPath));

@@ -31,11 +31,9 @@ TEST(Units, factorsAndWordsOfTheThreeModes) {
 }
 
 TEST(Units, settingIndexAndCommandWords) {
-    EXPECT_EQ(Units::fromSetting("0").mode(), UnitMode::Mph);
-    EXPECT_EQ(Units::fromSetting("1").mode(), UnitMode::Knots);
-    EXPECT_EQ(Units::fromSetting("2").mode(), UnitMode::SI);
-    EXPECT_EQ(Units::fromSetting("7").mode(), UnitMode::Mph);
-    EXPECT_EQ(Units::fromSetting("").mode(), UnitMode::Mph);
+    const std::pair<const char*, UnitMode> settings[] = {
+        {"0", UnitMode::Mph}, {"1", UnitMode::Knots}, {"2", UnitMode::SI}, {"7", UnitMode::Mph}, {"", UnitMode::Mph}};
+    for (const auto& [text, mode] : settings) EXPECT_EQ(Units::fromSetting(text).mode(), mode) << text;
     EXPECT_EQ(Units(UnitMode::SI).settingIndex(), 2);
     Units u;
     ASSERT_TRUE(Units::fromWord("SI", u));
