@@ -1,5 +1,6 @@
 #include "gui/PowerPageWindow.h"
 
+#include <algorithm>
 #include <functional>
 #include <string>
 
@@ -15,6 +16,7 @@
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QVBoxLayout>
 
 #include <SQLiteCpp/SQLiteCpp.h>
@@ -153,6 +155,23 @@ PowerPageWindow::PowerPageWindow(session::PowerPage& page, QWidget* parent)
 
 PowerPageWindow::~PowerPageWindow() {
     page_.energy().onChanged = nullptr;
+}
+
+void PowerPageWindow::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    if (e->size().width() != e->oldSize().width()) keepTextWhole();
+}
+
+void PowerPageWindow::keepTextWhole() {
+    // The wrapped lines (the power analysis, the idle spells) take more rows on a
+    // narrower window; a window's least height does not follow them by itself, and
+    // the rows below would be squeezed under their text.
+    QLayout* l = layout();
+    if (!l) return;
+    l->activate();
+    int least = l->totalMinimumSize().height();
+    if (l->hasHeightForWidth()) least = std::max(least, l->totalMinimumHeightForWidth(width()));
+    if (least != minimumHeight()) setMinimumHeight(least);
 }
 
 void PowerPageWindow::closeEvent(QCloseEvent* e) {
@@ -542,6 +561,7 @@ void PowerPageWindow::showFigures() {
     }
     comment_->setReadOnly(page_.comment == "Help File Analysis");
     showStudyIndicator();
+    keepTextWhole();
     emit resultsShown();
 }
 

@@ -73,9 +73,12 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 
 private:
     class Observer;
+    // The window's least height follows the wrapped lines at its present width.
+    void keepTextWhole();
     void buildGeneratorBlock(QGridLayout* grid);
     void buildResultBlock(QGridLayout* grid);
     void buildAnalysisBlock(QGridLayout* grid);

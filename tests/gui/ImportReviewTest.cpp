@@ -44,6 +44,7 @@ struct SeenDuringReview {
     bool dockShown = false;
     bool beginEnabled = true;
     bool graphsWhole = false;  // no graph squeezed under its least height, Graph 2 in view
+    QString cutLabel;  // a label too small for its text, if any
     QString stext, reason, graph2Caption, siteLabel, nsi, ndi, nsd, ndd;
     int soundingBeforeKey = -1, soundingAfterKey = -1;
 };
@@ -89,6 +90,7 @@ void answerReview(gui::MainWindow& w, SeenDuringReview& seen, QPushButton* (gui:
                 QWidget* g2 = w.analysisPanel()->graph2();
                 seen.graphsWhole = g1->height() >= g1->minimumHeight() && g2->height() >= g2->minimumHeight() &&
                                    g2->visibleRegion().boundingRect().height() == g2->height();
+                seen.cutLabel = test::cutLabel(w);
             }
             seen.nsi = frame->countText("Nsi");
             seen.ndi = frame->countText("Ndi");
@@ -176,6 +178,7 @@ private slots:
         QVERIFY(seen.buttonsShown);
         QVERIFY(seen.dockShown);
         QVERIFY(seen.graphsWhole);
+        QVERIFY2(seen.cutLabel.isEmpty(), qPrintable(seen.cutLabel));
         QVERIFY(!seen.beginEnabled);
         QVERIFY2(seen.stext.startsWith("    254      0      4      JAN    2019\n"), qPrintable(seen.stext));
         QCOMPARE(seen.stext.count('\n'), 11);   // header, three station and check lines, seven data lines

@@ -5,12 +5,31 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QString>
 
 #include "gui/AnalysisPanel.h"
 #include "gui/MainWindow.h"
 
 namespace skyloom::test {
+
+// The first shown label under top whose text does not fit it, across (one-line
+// labels) or down (all), described for the failure message; empty when all fit.
+inline QString cutLabel(const QWidget& top) {
+    for (QLabel* l : top.findChildren<QLabel*>()) {
+        if (!l->isVisible() || l->text().isEmpty()) continue;
+        const int tall = l->wordWrap() ? l->heightForWidth(l->width()) : l->sizeHint().height();
+        const int wide = l->wordWrap() ? 0 : l->fontMetrics().horizontalAdvance(l->text());
+        if (tall > l->height() || wide > l->contentsRect().width())
+            return QStringLiteral("%1 \"%2\" needs %3 x %4 px, has %5 x %6")
+                .arg(l->objectName(), l->text())
+                .arg(wide)
+                .arg(tall)
+                .arg(l->contentsRect().width())
+                .arg(l->height());
+    }
+    return {};
+}
 
 // Where the window tests leave pictures and files to look at:
 // $SKYLOOM_SCREENSHOT_DIR (made when missing), else the temporary folder.
