@@ -109,7 +109,7 @@ void answerReview(gui::MainWindow& w, SeenDuringReview& seen, QPushButton* (gui:
             QTest::keyClick(&w, Qt::Key_Left);
             seen.soundingAfterKey = w.viewer().currentSounding();
             if (!screenshot.isEmpty()) {
-                w.grab().save(test::screenshotPath(screenshot));
+                test::saveScreenshot(w, screenshot);
             }
             if (button) QTest::mouseClick((frame->*button)(), Qt::LeftButton);
             else w.close();

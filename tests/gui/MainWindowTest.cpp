@@ -244,7 +244,7 @@ private slots:
             auto* years = qobject_cast<QDialog*>(QApplication::activeModalWidget());
             if (!years) return;
             shown = years->objectName();
-            QVERIFY(years->grab().save(test::screenshotPath("years-window.png")));
+            QVERIFY(test::saveScreenshot(*years, "years-window.png"));
             for (auto* b : years->findChildren<QPushButton*>())
                 if (b->text() == "Continue") b->click();
         });
@@ -299,12 +299,12 @@ private slots:
         gui::MapWidget* map = w.mapWidget();
         const auto& st = f.s->stations().stations()[f.s->stations().stations().size() / 3];
         move(map, pixelOf(map, st.lat, st.lon));
-        QVERIFY(w.grab().save(test::screenshotPath("main-analysis-page.png")));
+        QVERIFY(test::saveScreenshot(w, "main-analysis-page.png"));
         w.showPage(true);
         f.prompter.answer("51.5").answer("0.1");
         QTest::mouseClick(w.findChild<QPushButton*>("closest"), Qt::LeftButton);
         w.orderPanel()->addToOrder(gui::SiteListWidget::lineOf(w.orderPanel()->nearList()->item(0)));
-        QVERIFY(w.grab().save(test::screenshotPath("main-order-page.png")));
+        QVERIFY(test::saveScreenshot(w, "main-order-page.png"));
     }
 };
 

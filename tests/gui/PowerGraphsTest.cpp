@@ -108,7 +108,7 @@ private slots:
         QCOMPARE(stored.group, 4);
         QCOMPARE(stored.bars.size(), (e.times().size() + 3) / 4);
         QVERIFY(bought.bars.back().value > 0);
-        QVERIFY(panel.grab().save(test::screenshotPath("power-graphs-albany-1990.png")));
+        QVERIFY(test::saveScreenshot(panel, "power-graphs-albany-1990.png"));
 
         // The extra curves of the Tools menu and, in black, the generator nearest in size.
         power::GeneratorStore store(f.s->mainDb().db());
@@ -129,7 +129,7 @@ private slots:
         panel.setCurveExtras(false, false);
         QVERIFY(panel.curveGraph()->model().powerBand.empty());
         panel.setCurveExtras(true, true);
-        QVERIFY(panel.grab().save(test::screenshotPath("power-graphs-albany-1990-extras.png")));
+        QVERIFY(test::saveScreenshot(panel, "power-graphs-albany-1990-extras.png"));
     }
 
     void groupingAndTheAlternativeModeChangeTheEnergyGraphs() {
@@ -163,7 +163,7 @@ private slots:
         QVERIFY(panel.purchaseGraph()->model().rates);
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
-        QVERIFY(panel.grab().save(test::screenshotPath("power-graphs-rates.png")));
+        QVERIFY(test::saveScreenshot(panel, "power-graphs-rates.png"));
     }
 
     void hoverOverAnEnergyGraphNamesTheSoundingUnderThePointer() {
@@ -207,7 +207,7 @@ private slots:
         QVERIFY(!w.analysisPanel()->graph1()->model().powerCurve.empty());
         QVERIFY(QString::fromStdString(w.analysisPanel()->graph1()->model().powerCurveLabel)
                     .startsWith(QString::fromStdString("Power Curve of " + g.name)));
-        QVERIFY(w.grab().save(test::screenshotPath("main-page-power-curve.png")));
+        QVERIFY(test::saveScreenshot(w, "main-page-power-curve.png"));
 
         QTest::mouseClick(but, Qt::LeftButton);
         QCOMPARE(but->text(), QStringLiteral("Show Power Curve"));
@@ -261,7 +261,7 @@ private slots:
         QCOMPARE(w.powerPage().generator()->name, current);
         QVERIFY(graphs->curveGraph()->model().comparison.has_value());
         QCOMPARE(graphs->curveGraph()->model().comparison->name, other);
-        QVERIFY(p->grab().save(test::screenshotPath("power-page-with-graphs.png")));
+        QVERIFY(test::saveScreenshot(*p, "power-page-with-graphs.png"));
     }
 
     void theToolsEntriesSwitchTheExtraCurves() {

@@ -138,7 +138,7 @@ private slots:
         gui::SettingsDialog dlg(*f.s);
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        QVERIFY(dlg.grab().save(test::screenshotPath("settings-dialog.png")));
+        QVERIFY(test::saveScreenshot(dlg, "settings-dialog.png"));
     }
 };
 

@@ -4,6 +4,7 @@
 // tests that share the support library need no Qt.
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
 #include <QString>
@@ -37,6 +38,17 @@ inline QString screenshotPath(const QString& file) {
     const QString dir = qEnvironmentVariable("SKYLOOM_SCREENSHOT_DIR", QDir::tempPath());
     QDir().mkpath(dir);
     return dir + "/" + file;
+}
+
+// Saves a picture of a shown window or widget for people to look at, once its
+// layout has followed its latest texts; fails when a shown label is too small
+// for its text, which the message names.
+inline bool saveScreenshot(QWidget& shown, const QString& file, QString* cut = nullptr) {
+    QCoreApplication::processEvents();
+    const QString tooSmall = cutLabel(shown);
+    if (cut) *cut = tooSmall;
+    if (!tooSmall.isEmpty()) qWarning("%s: %s", qPrintable(file), qPrintable(tooSmall));
+    return shown.grab().save(screenshotPath(file)) && tooSmall.isEmpty();
 }
 
 // Picks the station in the Analysis page's drop-down, as a user does; true when
