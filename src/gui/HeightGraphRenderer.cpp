@@ -159,7 +159,7 @@ void HeightGraphRenderer::paint(QPainter& p, const QRectF& rect, const display::
         const QString label = q(g.powerCurveLabel);
         const double room = f.plot.width() - 12;
         QStringList lines{label};
-        const qsizetype cut = label.indexOf(QStringLiteral(": "));
+        const qsizetype cut = label.lastIndexOf(QStringLiteral(": "));  // names may hold ": " too
         if (fm.horizontalAdvance(label) > room && cut > 0) lines = {label.left(cut + 1), label.mid(cut + 2)};
         p.setPen(QColor(190, 95, 0));
         double top = f.plot.top() + 3;

@@ -280,6 +280,8 @@ void MainWindow::buildPages() {
     graphsScroll_->setFrameShape(QFrame::NoFrame);
     graphsScroll_->setWidgetResizable(true);
     graphsScroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The arrow keys belong to the sounding viewer: the column scrolls by its bar and the wheel.
+    graphsScroll_->setFocusPolicy(Qt::NoFocus);
     graphsScroll_->setWidget(analysisPanel_->graphsArea());
     right_->addWidget(graphsScroll_);
     right_->addWidget(orderPanel_->orderArea());
@@ -572,6 +574,7 @@ long long MainWindow::shownAnalysisId() {
 bool MainWindow::outputMainPage(int code) {
     CapturedPage page;
     page.window = this;
+    page.unrolled = graphsScroll_;
     if (auto* buttons = findChild<QWidget*>("ButtonsF")) page.editButtons.push_back(buttons);
     page.capturing = [this](bool on) { map_->setCapturing(on); };
     page.bitmapBase = "Main Page Analysis ";
@@ -612,7 +615,10 @@ void MainWindow::buildImportControl() {
             [this](const sounding::SoundingRecord& record) {
                 if (orderPage_) showPage(false);
                 analysisPanel_->showSingleSounding(record);
-                graphsScroll_->ensureWidgetVisible(analysisPanel_->graph2(), 0, 0);
+                // Once the import frame has taken its room, the column's range is known.
+                QTimer::singleShot(0, this, [this] {
+                    graphsScroll_->ensureWidgetVisible(analysisPanel_->graph2(), 0, 0);
+                });
             });
     connect(importControl_, &ImportControlFrame::reviewEnded, analysisPanel_, &AnalysisPanel::endSingleSounding);
     connect(importControl_, &ImportControlFrame::importsFinished, this, [this](bool anyImported) {
@@ -684,6 +690,16 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             lastKeyCode_ = key->key();
             lastKeyReceiver_ = receiver;
             if (!climbing) forwardKey(form, static_cast<QKeyEvent*>(event), press);
+        }
+        // Keys a graph or button left alone would scroll the graph column under the viewer.
+        if (press && watched == graphsScroll_) {
+            switch (static_cast<QKeyEvent*>(event)->key()) {
+            case Qt::Key_Up: case Qt::Key_Down: case Qt::Key_Left: case Qt::Key_Right:
+            case Qt::Key_PageUp: case Qt::Key_PageDown: case Qt::Key_Home: case Qt::Key_End:
+                return true;
+            default:
+                break;
+            }
         }
     }
     return QMainWindow::eventFilter(watched, event);

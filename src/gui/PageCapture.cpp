@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QScrollArea>
 #include <QWidget>
 
 #include "core/Prompter.h"
@@ -59,7 +60,32 @@ bool printToPdf() {
 
 QPixmap capturePage(const CapturedPage& page) {
     CaptureScope scope(page);
-    return page.window->grab();
+    const QPixmap shot = page.window->grab();
+    QScrollArea* area = page.unrolled;
+    QWidget* column = area ? area->widget() : nullptr;
+    if (!column || !area->isVisible()) return shot;
+    const int hidden = column->height() - area->viewport()->height();
+    if (hidden <= 0) return shot;
+    // The column is drawn whole where the scroll area stands; what lies below the
+    // scroll area moves down by the part that was out of view.
+    const qreal ratio = shot.devicePixelRatio();
+    const QRect view(area->mapTo(page.window, QPoint(0, 0)), area->size());
+    const int cut = view.bottom() + 1;
+    const int width = shot.width() / ratio;
+    const int height = shot.height() / ratio;
+    QPixmap whole(QSize(width, height + hidden) * ratio);
+    whole.setDevicePixelRatio(ratio);
+    whole.fill(page.window->palette().window().color());
+    QPainter p(&whole);
+    auto piece = [&](int top, int rows, int at) {
+        p.drawPixmap(QRectF(0, at, width, rows), shot, QRectF(0, top * ratio, width * ratio, rows * ratio));
+    };
+    piece(0, cut, 0);
+    piece(cut, height - cut, cut + hidden);
+    p.fillRect(QRect(view.left(), view.top(), view.width(), view.height() + hidden), page.window->palette().window());
+    p.drawPixmap(view.topLeft(), column->grab());
+    p.end();
+    return whole;
 }
 
 QString printPicture(const QPixmap& picture, bool landscape, const QString& pdfPath, bool* ok) {

@@ -7,19 +7,23 @@
 #include <QPixmap>
 #include <QString>
 
+class QScrollArea;
 class QWidget;
 
 namespace skyloom::core { class Prompter; }
 namespace skyloom::session { class AnalysisCommands; }
 
+
 namespace skyloom::gui {
 
 // What one page gives its outputs: the window, the edit buttons that never show
-// in a capture, a switch for the map's white dot and site tip, and the start of
-// the proposed bitmap name ("Main Page Analysis ", "Power Page Analysis ").
+// in a capture, a scrolled column shown whole (the picture grows by what is out
+// of view), a switch for the map's white dot and site tip, and the start of the
+// proposed bitmap name ("Main Page Analysis ", "Power Page Analysis ").
 struct CapturedPage {
     QWidget* window = nullptr;
     QList<QWidget*> editButtons;
+    QScrollArea* unrolled = nullptr;
     std::function<void(bool capturing)> capturing;
     std::string bitmapBase;
 };

@@ -17,6 +17,8 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScreen>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 #include <SQLiteCpp/SQLiteCpp.h>
@@ -166,12 +168,20 @@ void PowerPageWindow::keepTextWhole() {
     // The wrapped lines (the power analysis, the idle spells) take more rows on a
     // narrower window; a window's least height does not follow them by itself, and
     // the rows below would be squeezed under their text.
+    // Before the window is shown its width is not yet the one it will have.
     QLayout* l = layout();
-    if (!l) return;
+    if (!l || !isVisible()) return;
     l->activate();
     int least = l->totalMinimumSize().height();
     if (l->hasHeightForWidth()) least = std::max(least, l->totalMinimumHeightForWidth(width()));
+    // Never taller than the screen can show, frame included.
+    if (QScreen* s = screen()) least = std::min(least, s->availableGeometry().height() - (frameGeometry().height() - height()));
     if (least != minimumHeight()) setMinimumHeight(least);
+}
+
+void PowerPageWindow::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    keepTextWhole();
 }
 
 void PowerPageWindow::closeEvent(QCloseEvent* e) {

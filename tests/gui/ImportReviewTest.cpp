@@ -220,11 +220,14 @@ private slots:
         gui::MainWindow w(*f.s);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
+        // A window at its least height: the graph column is scrolled to Graph 2.
+        w.resize(w.width(), 100);
         f.prompter.file(f.write("87576 Ezeiza.txt", good(2) + needsReview(4) + good(5)));
         SeenDuringReview seen;
         answerReview(w, seen, &gui::ImportControlFrame::deleteButton);
         QVERIFY(w.importControl()->beginImport());
         QVERIFY(seen.reviewing);
+        QVERIFY(seen.graphsWhole);
         QCOMPARE(f.rows("SELECT count(*) FROM soundings"), 2);
         QCOMPARE(f.rows("SELECT count(*) FROM soundings WHERE Date = '2019-01-04'"), 0);
         QCOMPARE(f.rows("SELECT count(*) FROM deleted WHERE Date = '2019-01-04'"), 1);

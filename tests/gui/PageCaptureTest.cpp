@@ -10,6 +10,8 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QtTest>
 
 #include <SQLiteCpp/SQLiteCpp.h>
@@ -192,6 +194,38 @@ private slots:
         QVERIFY(main.copy(r) != mainCaptured.copy(r));
         QCOMPARE(buttons->mapTo(&o.w, QPoint(0, 0)), r.topLeft());
         QVERIFY(buttons->isVisible());
+    }
+
+    void aShortWindowCapturesItsWholeGraphColumnAndItsKeysNeverScrollIt() {
+        Fixture f;
+        gui::MainWindow w(*f.s);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(test::pickStation(w, kAlbany));
+        w.resize(w.width(), 560);   // held at the window's least height
+        QCoreApplication::processEvents();
+        auto* scroll = w.findChild<QScrollArea*>("GraphScroll");
+        QVERIFY(scroll);
+        QWidget* column = w.analysisPanel()->graphsArea();
+        const int hidden = column->height() - scroll->viewport()->height();
+        QVERIFY2(hidden > 0, qPrintable(QString::number(hidden)));
+
+        // A key a button leaves alone climbs to the column and is dropped there.
+        scroll->verticalScrollBar()->setValue(0);
+        for (Qt::Key k : {Qt::Key_Down, Qt::Key_PageDown, Qt::Key_End})
+            QTest::keyClick(w.findChild<QPushButton*>("PowerBut"), k);
+        QCOMPARE(scroll->verticalScrollBar()->value(), 0);
+
+        // The picture is the window with the column whole: taller by what was out of view.
+        QVERIFY(w.outputMainPage(3));
+        const QImage picture = QApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(picture.size(), QSize(w.width(), w.height() + hidden));
+        const QRect place(scroll->mapTo(&w, QPoint(0, 0)), column->size());
+        QCOMPARE(picture.copy(place), column->grab().toImage().convertToFormat(QImage::Format_RGB32));
+        // Above the column the window is as shown (the map beside it loses its white dot).
+        const QImage shown = w.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QRect top(place.left(), 0, place.width(), place.top());
+        QCOMPARE(picture.copy(top), shown.copy(top));
     }
 };
 

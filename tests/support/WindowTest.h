@@ -20,7 +20,7 @@ inline QString cutLabel(const QWidget& top) {
     for (QLabel* l : top.findChildren<QLabel*>()) {
         if (!l->isVisible() || l->text().isEmpty()) continue;
         const int tall = l->wordWrap() ? l->heightForWidth(l->width()) : l->sizeHint().height();
-        const int wide = l->wordWrap() ? 0 : l->fontMetrics().horizontalAdvance(l->text());
+        const int wide = l->wordWrap() ? 0 : l->fontMetrics().boundingRect(QRect(), 0, l->text()).width();
         if (tall > l->height() || wide > l->contentsRect().width())
             return QStringLiteral("%1 \"%2\" needs %3 x %4 px, has %5 x %6")
                 .arg(l->objectName(), l->text())
