@@ -36,7 +36,7 @@ using namespace skyloom;
 
 namespace {
 
-constexpr long kAlbany = 99901;
+constexpr long kAlbany = test::kTestAlbany;
 constexpr long kPlains = 99902;
 
 QPoint pixelOf(gui::MapWidget* map, double lat, double lon) {
@@ -56,11 +56,8 @@ class AnalysisPageTest : public QObject {
     Q_OBJECT
 
     // A program folder with two stations that have two years of soundings each.
-    struct Fixture : test::StartedFolder {
-        Fixture() {
-            addStation(kAlbany, "ALBANY", 42.75, -73.8, 40);
-            addStation(kPlains, "PLAINS", 40.0, -100.0, 90);
-        }
+    struct Fixture : test::AlbanyFolder {
+        Fixture() { addStation(kPlains, "PLAINS", 40.0, -100.0, 90); }
     };
 
     static bool analysed(gui::MainWindow& w) {

@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include "StartedFolder.h"
+#include "WindowTest.h"
 #include "display/HeightGraphModel.h"
 #include "gui/AnalysisPanel.h"
 #include "gui/AnimationPlayer.h"
@@ -20,7 +21,7 @@ using namespace skyloom;
 
 namespace {
 
-constexpr long kAlbany = 99901;
+constexpr long kAlbany = test::kTestAlbany;
 
 std::vector<double> profileOf(const gui::MainWindow& w) {
     std::vector<double> xs;
@@ -39,10 +40,7 @@ std::vector<double> bandsOf(const gui::MainWindow& w) {
 class AnimationTest : public QObject {
     Q_OBJECT
 
-    // A program folder with two years of Albany soundings.
-    struct Fixture : test::StartedFolder {
-        Fixture() { addStation(kAlbany, "ALBANY", 42.75, -73.8, 40); }
-    };
+    using Fixture = test::AlbanyFolder;
 
     // Shows the main window with Albany analysed.
     static bool showAnalysed(gui::MainWindow& w) {

@@ -31,7 +31,7 @@ using test::FslLine;
 
 namespace {
 
-constexpr long kAlbany = 99901;
+constexpr long kAlbany = test::kTestAlbany;
 constexpr long kEzeiza = 87576;
 
 std::string good(int day) { return test::goodSounding(day, kEzeiza); }
@@ -49,25 +49,8 @@ struct SeenDuringReview {
     int soundingBeforeKey = -1, soundingAfterKey = -1;
 };
 
-class Fixture : public test::StartedFolder {
-public:
-    Fixture() {
-        addStation(kAlbany, "ALBANY", 42.75, -73.8, 40);
-        std::filesystem::create_directories(tmp / "Text Data Files");
-    }
-    std::string write(const std::string& name, const std::string& text) {
-        std::string path = (tmp / "Text Data Files" / name).string();
-        std::ofstream(path, std::ios::binary) << text;
-        return path;
-    }
-    std::int64_t rows(const std::string& sql) {
-        auto db = core::openGuardedDatabase(tmp.dir() + "data/" + std::to_string(kEzeiza) + ".dat", false);
-        return db.execAndGet(sql).getInt64();
-    }
-    std::string text(const std::string& sql) {
-        auto db = core::openGuardedDatabase(tmp.dir() + "data/" + std::to_string(kEzeiza) + ".dat", false);
-        return db.execAndGet(sql).getString();
-    }
+struct Fixture : test::AlbanyFolder {
+    Fixture() { std::filesystem::create_directories(tmp / "Text Data Files"); }
 };
 
 // When the review comes up: remember what is shown, optionally try to start other
@@ -169,7 +152,7 @@ private slots:
         QVERIFY(analyseAlbany(w));
         const QString albanyCaption = QString::fromStdString(w.analysisPanel()->graph2()->model().caption);
         const QString albanyLabel = w.analysisPanel()->siteLabel()->text();
-        f.prompter.file(f.write("87576 Ezeiza.txt", good(2) + needsReview(4) + good(5)));
+        f.prompter.file(f.writeTextFile("87576 Ezeiza.txt", good(2) + needsReview(4) + good(5)));
         SeenDuringReview seen;
         answerReview(w, seen, &gui::ImportControlFrame::acceptButton, "import-control-review.png");
         QVERIFY(w.importControl()->beginImport());
@@ -190,9 +173,9 @@ private slots:
         QCOMPARE(seen.ndi, QStringLiteral("7"));
         QCOMPARE(seen.nsd, QStringLiteral("0"));
 
-        QCOMPARE(f.rows("SELECT count(*) FROM soundings"), 3);
-        QCOMPARE(f.rows("SELECT count(*) FROM soundings WHERE Date = '2019-01-04'"), 1);
-        QCOMPARE(f.rows("SELECT count(*) FROM deleted"), 0);
+        QCOMPARE(f.numberOf(kEzeiza, "SELECT count(*) FROM soundings"), 3);
+        QCOMPARE(f.numberOf(kEzeiza, "SELECT count(*) FROM soundings WHERE Date = '2019-01-04'"), 1);
+        QCOMPARE(f.numberOf(kEzeiza, "SELECT count(*) FROM deleted"), 0);
         gui::ImportControlFrame* frame = w.importControl();
         QCOMPARE(frame->countText("Nsi"), QStringLiteral("3"));
         QCOMPARE(frame->countText("Ndi"), QStringLiteral("21"));
@@ -222,19 +205,19 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         // A window at its least height: the graph column is scrolled to Graph 2.
         w.resize(w.width(), 100);
-        f.prompter.file(f.write("87576 Ezeiza.txt", good(2) + needsReview(4) + good(5)));
+        f.prompter.file(f.writeTextFile("87576 Ezeiza.txt", good(2) + needsReview(4) + good(5)));
         SeenDuringReview seen;
         answerReview(w, seen, &gui::ImportControlFrame::deleteButton);
         QVERIFY(w.importControl()->beginImport());
         QVERIFY(seen.reviewing);
         QVERIFY(seen.graphsWhole);
-        QCOMPARE(f.rows("SELECT count(*) FROM soundings"), 2);
-        QCOMPARE(f.rows("SELECT count(*) FROM soundings WHERE Date = '2019-01-04'"), 0);
-        QCOMPARE(f.rows("SELECT count(*) FROM deleted WHERE Date = '2019-01-04'"), 1);
+        QCOMPARE(f.numberOf(kEzeiza, "SELECT count(*) FROM soundings"), 2);
+        QCOMPARE(f.numberOf(kEzeiza, "SELECT count(*) FROM soundings WHERE Date = '2019-01-04'"), 0);
+        QCOMPARE(f.numberOf(kEzeiza, "SELECT count(*) FROM deleted WHERE Date = '2019-01-04'"), 1);
         // No finding of the checks: the first wind lay between Lalt and Malt.
-        QCOMPARE(f.text("SELECT Reason FROM deleted"), std::string(" User reviewed and deleted it."));
-        QCOMPARE(QString::fromStdString(f.text("SELECT sounding FROM deleted")).replace("\r\n", "\n"), seen.stext);
-        QCOMPARE(f.rows("SELECT numdpdeleted FROM deleted"), 7);
+        QCOMPARE(f.textOf(kEzeiza, "SELECT Reason FROM deleted"), std::string(" User reviewed and deleted it."));
+        QCOMPARE(QString::fromStdString(f.textOf(kEzeiza, "SELECT sounding FROM deleted")).replace("\r\n", "\n"), seen.stext);
+        QCOMPARE(f.numberOf(kEzeiza, "SELECT numdpdeleted FROM deleted"), 7);
         gui::ImportControlFrame* frame = w.importControl();
         QCOMPARE(frame->countText("Nsi"), QStringLiteral("2"));
         QCOMPARE(frame->countText("Ndi"), QStringLiteral("14"));
@@ -247,14 +230,14 @@ private slots:
         gui::MainWindow w(*f.s);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        f.prompter.file(f.write("87576 Ezeiza.txt", good(2) + needsReview(4)));
+        f.prompter.file(f.writeTextFile("87576 Ezeiza.txt", good(2) + needsReview(4)));
         SeenDuringReview seen;
         answerReview(w, seen, nullptr);
         QVERIFY(!w.importControl()->beginImport());
         QVERIFY(seen.reviewing);
         QCOMPARE(seen.nsi, QStringLiteral("1"));
-        QCOMPARE(f.rows("SELECT count(*) FROM soundings"), 0);
-        QCOMPARE(f.rows("SELECT count(*) FROM deleted"), 0);
+        QCOMPARE(f.numberOf(kEzeiza, "SELECT count(*) FROM soundings"), 0);
+        QCOMPARE(f.numberOf(kEzeiza, "SELECT count(*) FROM deleted"), 0);
         QCOMPARE(w.importControl()->countText("Nsi"), QStringLiteral("0"));
         QVERIFY(f.prompter.messages.empty());
         QVERIFY(!w.progress().running());
@@ -266,7 +249,7 @@ private slots:
         gui::MainWindow w(*f.s);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        f.prompter.file(f.write("Ezeiza 87576.txt", good(2)));
+        f.prompter.file(f.writeTextFile("Ezeiza 87576.txt", good(2)));
         QTest::mouseClick(w.importControl()->beginButton(), Qt::LeftButton);
         QCOMPARE(f.prompter.messages, std::vector<std::string>{"Need WMO at start with space after it, rename it."});
         QVERIFY(!std::filesystem::exists(f.tmp / "data" / "87576.dat"));
@@ -285,7 +268,7 @@ private slots:
             QTimer::singleShot(0, &w, [&w] { w.importControl()->acceptButton()->click(); });
         });
         w.importControl()->maltField()->setText(QStringLiteral("200"));
-        f.prompter.file(f.write("87576 Ezeiza.txt", needsReview(4)));
+        f.prompter.file(f.writeTextFile("87576 Ezeiza.txt", needsReview(4)));
         QTest::mouseClick(w.importControl()->beginButton(), Qt::LeftButton);
         QCOMPARE(reviews, 0);
         QCOMPARE(w.importControl()->countText("Nsd"), QStringLiteral("1"));
@@ -299,8 +282,8 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         w.showPage(true);
-        f.write("87576 a.txt", good(2) + needsReview(4));
-        f.write("87576 b.txt", good(5));
+        f.writeTextFile("87576 a.txt", good(2) + needsReview(4));
+        f.writeTextFile("87576 b.txt", good(5));
         f.prompter.yes().no();
         SeenDuringReview seen;
         answerReview(w, seen, &gui::ImportControlFrame::acceptButton);
@@ -309,7 +292,7 @@ private slots:
         QVERIFY(!w.orderPageShown());   // the review is drawn on the Analysis page's graphs
         QCOMPARE(f.prompter.questions,
                  (std::vector<std::string>{"Import this file? : 87576 a.txt", "Import this file? : 87576 b.txt"}));
-        QCOMPARE(f.rows("SELECT count(*) FROM soundings"), 2);
+        QCOMPARE(f.numberOf(kEzeiza, "SELECT count(*) FROM soundings"), 2);
         QCOMPARE(f.s->units, 1);
         QCOMPARE(w.analysisPanel()->graph1()->model().speedCaption, std::string("Wind Speed (knots)"));
         QCOMPARE(w.importControl()->countText("Nsi"), QStringLiteral("2"));

@@ -29,7 +29,7 @@
 using namespace skyloom;
 
 namespace {
-constexpr long kAlbany = 99901;
+constexpr long kAlbany = test::kTestAlbany;
 
 // "Page size:      842 x 595 pts (A4)" from pdfinfo: true when wider than high.
 std::optional<bool> pdfLandscape(const QString& pdf) {
@@ -47,20 +47,11 @@ std::optional<bool> pdfLandscape(const QString& pdf) {
 class PageCaptureTest : public QObject {
     Q_OBJECT
 
-    struct Fixture : test::StartedFolder {
-        Fixture() { addStation(kAlbany, "ALBANY", 42.75, -73.8, 40); }
-    };
+    using Fixture = test::AlbanyFolder;
 
     // The main window with the station analysed and the Power Page open.
-    struct Open {
-        Fixture f;
-        gui::MainWindow w{*f.s};
-        gui::PowerPageWindow* p = nullptr;
-        Open() {
-            w.show();
-            test::pickStation(w, kAlbany);
-            p = w.openPowerPage();
-        }
+    struct Open : test::PowerPageShown {
+        Open() { open(); }
         long long key() { return w.powerPage().lastSavedKey(); }
         int printCode() {
             SQLite::Statement q(f.s->mainDb().db(), "SELECT Print FROM datapoints WHERE key = ?");

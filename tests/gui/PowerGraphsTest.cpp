@@ -63,20 +63,28 @@ class PowerGraphsTest : public QObject {
         QVERIFY(page.energy().computed());
     }
 
+    // Albany 1990 analysed with that use and store, and the graphs panel drawn for it.
+    struct Balanced {
+        Fixture f;
+        gui::MainWindow w{*f.s};
+        session::PowerPage& page = w.powerPage();
+        gui::PowerGraphsPanel panel;
+        explicit Balanced(QSize size = {1000, 700}) {
+            analyse(w);
+            useAndStore(f, page);
+            panel.resize(size);
+            panel.refresh(page);
+        }
+    };
+
 private slots:
     void theGraphsShowTheAnalysedStation() {
-        Fixture f;
-        gui::MainWindow w(*f.s);
-        analyse(w);
-        session::PowerPage& page = w.powerPage();
-        useAndStore(f, page);
+        Balanced b({1180, 820});
+        auto& [f, w, page, panel] = b;
         const power::PowerPageEnergy& e = page.energy().energy();
         QVERIFY(e.times().size() > 600);
         QCOMPARE(e.speedKnots().size(), e.times().size());
 
-        gui::PowerGraphsPanel panel;
-        panel.resize(1180, 820);
-        panel.refresh(page);
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
 
@@ -133,14 +141,8 @@ private slots:
     }
 
     void groupingAndTheAlternativeModeChangeTheEnergyGraphs() {
-        Fixture f;
-        gui::MainWindow w(*f.s);
-        analyse(w);
-        session::PowerPage& page = w.powerPage();
-        useAndStore(f, page);
-        gui::PowerGraphsPanel panel;
-        panel.resize(1000, 700);
-        panel.refresh(page);
+        Balanced b;
+        auto& [f, w, page, panel] = b;
         const std::size_t n = page.energy().energy().times().size();
 
         panel.setGrouping(panel.grouping() + 1);
@@ -167,14 +169,8 @@ private slots:
     }
 
     void hoverOverAnEnergyGraphNamesTheSoundingUnderThePointer() {
-        Fixture f;
-        gui::MainWindow w(*f.s);
-        analyse(w);
-        session::PowerPage& page = w.powerPage();
-        useAndStore(f, page);
-        gui::PowerGraphsPanel panel;
-        panel.resize(1000, 700);
-        panel.refresh(page);
+        Balanced b;
+        auto& [f, w, page, panel] = b;
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
         gui::EnergyGraph* graph = panel.purchaseGraph();

@@ -37,16 +37,13 @@
 using namespace skyloom;
 
 namespace {
-constexpr long kAlbany = 99901;
+constexpr long kAlbany = test::kTestAlbany;
 }
 
 class PowerPageWindowTest : public QObject {
     Q_OBJECT
 
-    // A program folder with one station of two years of soundings.
-    struct Fixture : test::StartedFolder {
-        Fixture() { addStation(kAlbany, "ALBANY", 42.75, -73.8, 40); }
-    };
+    using Fixture = test::AlbanyFolder;
 
     static void analyse(gui::MainWindow& w) { QVERIFY(test::pickStation(w, kAlbany)); }
 
@@ -94,13 +91,9 @@ private slots:
     }
 
     void choosingAGeneratorRerunsAndShowsTheSavedAnalysis() {
-        Fixture f;
-        gui::MainWindow w(*f.s);
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        analyse(w);
-        gui::PowerPageWindow* p = w.openPowerPage();
-        QVERIFY(QTest::qWaitForWindowExposed(p));
+        test::PowerPageShown o;
+        QVERIFY(o.open());
+        auto& [f, w, p] = o;
         session::PowerPage& page = w.powerPage();
 
         QComboBox* dd = p->generatorsDD();
@@ -229,13 +222,9 @@ private slots:
     }
 
     void theCommentAndTheStudyIndicatorBelongToTheAnalysisShown() {
-        Fixture f;
-        gui::MainWindow w(*f.s);
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        analyse(w);
-        gui::PowerPageWindow* p = w.openPowerPage();
-        QVERIFY(QTest::qWaitForWindowExposed(p));
+        test::PowerPageShown o;
+        QVERIFY(o.open());
+        auto& [f, w, p] = o;
         session::PowerPage& page = w.powerPage();
         const long long key = page.lastSavedKey();
         QVERIFY(key != 0);
@@ -371,13 +360,9 @@ private slots:
     }
 
     void changingTheUsageRecomputesTheFiguresShown() {
-        Fixture f;
-        gui::MainWindow w(*f.s);
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        analyse(w);
-        gui::PowerPageWindow* p = w.openPowerPage();
-        QVERIFY(QTest::qWaitForWindowExposed(p));
+        test::PowerPageShown o;
+        QVERIFY(o.open());
+        auto& [f, w, p] = o;
         session::PowerPage& page = w.powerPage();
         QVERIFY(page.energy().computed());
         compareFigures(p, page);

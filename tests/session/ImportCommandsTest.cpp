@@ -54,15 +54,6 @@ struct Folder : test::StartedFolder {
         std::filesystem::create_directories(tmp / "Text Data Files");
         cmd.countsChanged = [this](const session::ImportCounts& c) { shown = c; };
     }
-    std::string write(const std::string& name, const std::string& text) {
-        std::string path = (tmp / "Text Data Files" / name).string();
-        std::ofstream(path, std::ios::binary) << text;
-        return path;
-    }
-    std::int64_t rows(const std::string& sql) {
-        auto db = core::openGuardedDatabase(tmp.dir() + "data/" + std::to_string(kEzeiza) + ".dat", false);
-        return db.execAndGet(sql).getInt64();
-    }
     bool haveData() {
         return s->mainDb().db().execAndGet("SELECT count(*) FROM havedata WHERE wmo = 87576").getInt64() == 1;
     }
@@ -73,7 +64,7 @@ struct Folder : test::StartedFolder {
 TEST(ImportCommands, beginRefusesAFileNameWithoutTheStationNumberAndABlank) {
     for (const char* name : {"Ezeiza 87576.txt", "87576_Ezeiza.txt", "123456789 long.txt", " 87576.txt"}) {
         Folder f;
-        f.prompter.file(f.write(name, good(2)));
+        f.prompter.file(f.writeTextFile(name, good(2)));
         EXPECT_FALSE(f.cmd.begin()) << name;
         EXPECT_EQ(f.prompter.messages, std::vector<std::string>{"Need WMO at start with space after it, rename it."})
             << name;
@@ -85,34 +76,34 @@ TEST(ImportCommands, beginRefusesAFileNameWithoutTheStationNumberAndABlank) {
 
 TEST(ImportCommands, beginImportsTheChosenFileAndStartImportsItAgain) {
     Folder f;
-    f.prompter.file(f.write("87576 Ezeiza.txt", good(3) + good(2)));
+    f.prompter.file(f.writeTextFile("87576 Ezeiza.txt", good(3) + good(2)));
     ASSERT_TRUE(f.cmd.begin());
     EXPECT_EQ(f.prompter.lastMessage(),
               " Added 2 unique soundings from Wednesday Jan-02-2019 to Thursday Jan-03-2019 with 14 data points.");
     EXPECT_EQ(f.prompter.statuses.back(), "Start Import of '87576 Ezeiza.txt'");
     EXPECT_EQ(f.shown, (session::ImportCounts{2, 14, 0, 0}));
     EXPECT_TRUE(f.haveData());
-    EXPECT_EQ(f.rows("SELECT count(*) FROM soundings"), 2);
+    EXPECT_EQ(f.numberOf(kEzeiza, "SELECT count(*) FROM soundings"), 2);
 
     // Start: the same file again; the counts start from nothing.
     ASSERT_TRUE(f.cmd.start());
     EXPECT_EQ(f.prompter.lastMessage(), "No unique soundings that we have not got in the database were found.");
     EXPECT_EQ(f.shown, (session::ImportCounts{}));
-    EXPECT_EQ(f.rows("SELECT count(*) FROM soundings"), 2);
+    EXPECT_EQ(f.numberOf(kEzeiza, "SELECT count(*) FROM soundings"), 2);
 }
 
 TEST(ImportCommands, countsRunWhileTheImportWaitsForReview) {
     Folder f;
     CountingDecider deleteIt(false, f.shown);
     f.cmd.decider = &deleteIt;
-    f.prompter.file(f.write("87576 mixed.txt", good(2) + thin(3) + needsReview(4) + good(5)));
+    f.prompter.file(f.writeTextFile("87576 mixed.txt", good(2) + thin(3) + needsReview(4) + good(5)));
     ASSERT_TRUE(f.cmd.begin());
     // When the review came up, the first two soundings had been counted.
     ASSERT_EQ(deleteIt.seen.size(), 1u);
     EXPECT_EQ(deleteIt.seen[0], (session::ImportCounts{1, 7, 1, 3}));
     EXPECT_EQ(f.shown, (session::ImportCounts{2, 14, 2, 10}));
     EXPECT_EQ(f.cmd.counts(), f.shown);
-    EXPECT_EQ(f.rows("SELECT count(*) FROM deleted WHERE Reason LIKE '% User reviewed and deleted it.'"), 1);
+    EXPECT_EQ(f.numberOf(kEzeiza, "SELECT count(*) FROM deleted WHERE Reason LIKE '% User reviewed and deleted it.'"), 1);
 }
 
 TEST(ImportCommands, reviewCriteriaComeFromTheTypedFields) {
@@ -121,11 +112,10 @@ TEST(ImportCommands, reviewCriteriaComeFromTheTypedFields) {
     f.cmd.criteria = session::criteriaFromTexts("250", " 200 ft", "30", "20");
     EXPECT_EQ(f.cmd.criteria.malt, 200);
     EXPECT_EQ(f.cmd.criteria.maltText, "200 ft");
-    f.prompter.file(f.write("87576 high.txt", needsReview(4)));
+    f.prompter.file(f.writeTextFile("87576 high.txt", needsReview(4)));
     ASSERT_TRUE(f.cmd.begin());
     EXPECT_EQ(f.shown, (session::ImportCounts{0, 0, 1, 7}));
-    auto db = core::openGuardedDatabase(f.tmp.dir() + "data/87576.dat", false);
-    const std::string reason = db.execAndGet("SELECT Reason FROM deleted").getString();
+    const std::string reason = f.textOf(kEzeiza, "SELECT Reason FROM deleted");
     EXPECT_NE(reason.find(" First wind altitude was above 200 ft feet AGL."), std::string::npos) << reason;
 
     auto c = session::criteriaFromTexts("x", "", "12.5knts", "-3");
@@ -139,26 +129,26 @@ TEST(ImportCommands, anAbandonedReviewUndoesThatFileAndItsCounts) {
     Folder f;
     CountingDecider closed(std::nullopt, f.shown);
     f.cmd.decider = &closed;
-    f.prompter.file(f.write("87576 Ezeiza.txt", good(2) + needsReview(4)));
+    f.prompter.file(f.writeTextFile("87576 Ezeiza.txt", good(2) + needsReview(4)));
     EXPECT_THROW(f.cmd.begin(), std::runtime_error);
     EXPECT_EQ(f.shown, (session::ImportCounts{}));
-    EXPECT_EQ(f.rows("SELECT count(*) FROM soundings"), 0);
-    EXPECT_EQ(f.rows("SELECT count(*) FROM deleted"), 0);
+    EXPECT_EQ(f.numberOf(kEzeiza, "SELECT count(*) FROM soundings"), 0);
+    EXPECT_EQ(f.numberOf(kEzeiza, "SELECT count(*) FROM deleted"), 0);
     // Imported again with a reviewer that answers, the file completes.
     CountingDecider keep(true, f.shown);
     f.cmd.decider = &keep;
     ASSERT_TRUE(f.cmd.start());
-    EXPECT_EQ(f.rows("SELECT count(*) FROM soundings"), 2);
+    EXPECT_EQ(f.numberOf(kEzeiza, "SELECT count(*) FROM soundings"), 2);
 }
 
 TEST(ImportCommands, stationTextFilesAreTheStationsTxtFilesInNameOrder) {
     Folder f;
-    f.write("87576 b.txt", "");
-    f.write("87576 a.TXT", "");
-    f.write("875760 other station.txt", "");
-    f.write("87576 notes.doc", "");
-    f.write("x87576.txt", "");
-    f.write("87576.txt", "");
+    f.writeTextFile("87576 b.txt", "");
+    f.writeTextFile("87576 a.TXT", "");
+    f.writeTextFile("875760 other station.txt", "");
+    f.writeTextFile("87576 notes.doc", "");
+    f.writeTextFile("x87576.txt", "");
+    f.writeTextFile("87576.txt", "");
     std::vector<std::string> names;
     for (const auto& p : session::stationTextFiles(f.tmp.dir(), kEzeiza))
         names.push_back(std::filesystem::path(p).filename().string());
@@ -169,9 +159,9 @@ TEST(ImportCommands, stationTextFilesAreTheStationsTxtFilesInNameOrder) {
 TEST(ImportCommands, siteListImportAsksForEachFileAndEndsInKnots) {
     Folder f;
     f.s->units = 0;
-    f.write("87576 a.txt", good(2));
-    f.write("87576 b.txt", good(3));
-    f.write("87576 c.txt", good(4));
+    f.writeTextFile("87576 a.txt", good(2));
+    f.writeTextFile("87576 b.txt", good(3));
+    f.writeTextFile("87576 c.txt", good(4));
     f.prompter.yes().no().yes();
     ASSERT_TRUE(f.cmd.importStationTextFiles(kEzeiza));
     EXPECT_EQ(f.prompter.questions, (std::vector<std::string>{"Import this file? : 87576 a.txt",
@@ -179,7 +169,7 @@ TEST(ImportCommands, siteListImportAsksForEachFileAndEndsInKnots) {
                                                                 "Import this file? : 87576 c.txt"}));
     EXPECT_EQ(f.prompter.statuses,
               (std::vector<std::string>{"Start Import of '87576 a.txt'", "Start Import of '87576 c.txt'"}));
-    EXPECT_EQ(f.rows("SELECT count(*) FROM soundings WHERE Date = '2019-01-03'"), 0);
+    EXPECT_EQ(f.numberOf(kEzeiza, "SELECT count(*) FROM soundings WHERE Date = '2019-01-03'"), 0);
     EXPECT_EQ(f.shown, (session::ImportCounts{2, 14, 0, 0}));   // over both files
     EXPECT_EQ(f.s->units, 1);
     EXPECT_EQ(f.s->settings().get("Units"), "1");
@@ -188,8 +178,8 @@ TEST(ImportCommands, siteListImportAsksForEachFileAndEndsInKnots) {
 
 TEST(ImportCommands, cancelStopsTheSiteListImportAndNoFilesIsSaid) {
     Folder f;
-    f.write("87576 a.txt", good(2));
-    f.write("87576 b.txt", good(3));
+    f.writeTextFile("87576 a.txt", good(2));
+    f.writeTextFile("87576 b.txt", good(3));
     f.prompter.cancelQuestion();
     EXPECT_FALSE(f.cmd.importStationTextFiles(kEzeiza));
     EXPECT_EQ(f.prompter.questions.size(), 1u);

@@ -1,8 +1,11 @@
 #include "StartedFolder.h"
 
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
 
 #include "StationFileBuilder.h"
+#include "core/DatabaseFile.h"
 #include "core/Progress.h"
 #include "session/ProgramFolder.h"
 
@@ -22,6 +25,23 @@ void StartedFolder::addStation(long wmo, const char* name, double lat, double lo
                     [base](int n) { return base + (n * 37) % 120; });
     registerStation(s->mainDb(), b.write(), name, "US", lat, lon);
     s->reloadStationIndex();
+}
+
+std::string StartedFolder::writeTextFile(const std::string& name, const std::string& text) {
+    std::filesystem::create_directories(tmp / "Text Data Files");
+    const std::string path = (tmp / "Text Data Files" / name).string();
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+}
+
+std::int64_t StartedFolder::numberOf(long wmo, const std::string& sql) {
+    auto db = core::openGuardedDatabase(tmp.dir() + "data/" + std::to_string(wmo) + ".dat", false);
+    return db.execAndGet(sql).getInt64();
+}
+
+std::string StartedFolder::textOf(long wmo, const std::string& sql) {
+    auto db = core::openGuardedDatabase(tmp.dir() + "data/" + std::to_string(wmo) + ".dat", false);
+    return db.execAndGet(sql).getString();
 }
 
 }  // namespace skyloom::test

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <string>
 
 #include "ScriptedPrompter.h"
 #include "TempFolder.h"
@@ -18,6 +20,11 @@ struct StartedFolder {
     // A station data file of two years of twice-daily soundings (2018-2019),
     // ground speeds from base upwards, registered in the station list.
     void addStation(long wmo, const char* name, double lat, double lon, int base);
+    // Writes a sounding text file into the folder "Text Data Files"; its path.
+    std::string writeTextFile(const std::string& name, const std::string& text);
+    // The first column of the first row a query gives on a station's data file.
+    std::int64_t numberOf(long wmo, const std::string& sql);
+    std::string textOf(long wmo, const std::string& sql);
 };
 
 }  // namespace skyloom::test

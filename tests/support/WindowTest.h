@@ -8,9 +8,12 @@
 #include <QDir>
 #include <QLabel>
 #include <QString>
+#include <QtTest>
 
+#include "StartedFolder.h"
 #include "gui/AnalysisPanel.h"
 #include "gui/MainWindow.h"
+#include "gui/PowerPageWindow.h"
 
 namespace skyloom::test {
 
@@ -43,10 +46,9 @@ inline QString screenshotPath(const QString& file) {
 // Saves a picture of a shown window or widget for people to look at, once its
 // layout has followed its latest texts; fails when a shown label is too small
 // for its text, which the message names.
-inline bool saveScreenshot(QWidget& shown, const QString& file, QString* cut = nullptr) {
+inline bool saveScreenshot(QWidget& shown, const QString& file) {
     QCoreApplication::processEvents();
     const QString tooSmall = cutLabel(shown);
-    if (cut) *cut = tooSmall;
     if (!tooSmall.isEmpty()) qWarning("%s: %s", qPrintable(file), qPrintable(tooSmall));
     return shown.grab().save(screenshotPath(file)) && tooSmall.isEmpty();
 }
@@ -60,5 +62,26 @@ inline bool pickStation(gui::MainWindow& w, long wmo) {
     emit combo->activated(i);
     return w.analysisPanel()->lastOutcome() == session::AnalysisOutcome::Analysed;
 }
+
+// The station most window tests analyse: two years of twice-daily soundings.
+inline constexpr long kTestAlbany = 99901;
+
+struct AlbanyFolder : StartedFolder {
+    AlbanyFolder() { addStation(kTestAlbany, "ALBANY", 42.75, -73.8, 40); }
+};
+
+// The Main Page with Albany analysed, and the Power Page open beside it.
+struct PowerPageShown {
+    AlbanyFolder f;
+    gui::MainWindow w{*f.s};
+    gui::PowerPageWindow* p = nullptr;
+    // True when both windows are shown and Albany was analysed.
+    bool open() {
+        w.show();
+        if (!QTest::qWaitForWindowExposed(&w) || !pickStation(w, kTestAlbany)) return false;
+        p = w.openPowerPage();
+        return QTest::qWaitForWindowExposed(p);
+    }
+};
 
 }  // namespace skyloom::test
