@@ -119,21 +119,22 @@ Graph1Model buildGraph1(const GraphUnits& u, const Graph1Inputs& in) {
                               unit);
     }
 
-    std::string elevation = units.metric() ? core::formatNumber(in.stationElevationMetres, "#0") + " meters"
-                                           : core::formatNumber(in.stationElevationMetres * sounding::kFeetPerMetre, "#0") +
-                                                 " feet";
-    double groundShare = 0;
+    // The station's ground and its share of windy ground readings; before any site
+    // is analysed there is no ground to speak of.
     if (in.stats) {
+        const std::string elevation =
+            units.metric() ? core::formatNumber(in.stationElevationMetres, "#0") + " meters"
+                           : core::formatNumber(in.stationElevationMetres * sounding::kFeetPerMetre, "#0") + " feet";
         const auto& ground = in.stats->histogram[0];
         double all = 0, windy = 0;
         for (int b = 0; b < sounding::kHistogramBins; ++b) {
             all += ground[b];
             if (b > 0) windy += ground[b];
         }
-        groundShare = all > 0 ? windy / all : 0;
+        const double groundShare = all > 0 ? windy / all : 0;
+        g.groundLine = "Ground level is " + elevation + " above sea level." + "  Ground winds account for " +
+                       core::formatNumber(groundShare, "#0%") + " of the data points.";
     }
-    g.groundLine = "Ground level is " + elevation + " above sea level." + "  Ground winds account for " +
-                   core::formatNumber(groundShare, "#0%") + " of the data points.";
 
     // Power-factor axis: 0 to the next whole number above the largest factor (at least 2).
     if (!in.stats || in.stats->soundingCount <= 0) {

@@ -65,6 +65,7 @@ TEST(HeightGraphModel, captionsFollowTheUnitMode) {
     EXPECT_EQ(metric.heightCaption, "Height Above Ground (meters)");
     EXPECT_EQ(metric.powerFactorCaption, "Power Factor   vs  75m");
     EXPECT_TRUE(metric.empty);
+    EXPECT_EQ(metric.groundLine, "");   // no site analysed: no ground line
 }
 
 TEST_F(Graph1WithStatistics, blueLineFollowsTheChosenStatistic) {
