@@ -14,7 +14,7 @@ namespace {
 // The IGRA station list (about 2900 stations with WMO numbers), mobile stations
 // left out: a station set the size of the whole world's.
 std::vector<Station> worldStations() {
-    const std::string text = skyloom::test::readFile(skyloom::test::sharedData("stations/igra2-station-list.txt"));
+    const std::string text = skyloom::test::readFile(skyloom::test::projectData("stations-sources/igra2-station-list.txt"));
     std::vector<Station> out;
     for (const auto& e : skyloom::core::parseStationList(text)) {
         if (e.lat < -90 || e.lat > 90 || e.lon < -180 || e.lon > 180) continue;

@@ -28,7 +28,7 @@ QApplication& app() {
 
 // The world's radiosonde stations from the IGRA list, topped up to 3000.
 std::vector<display::Station> stations3000() {
-    const std::string text = test::readFile(test::sharedData("stations/igra2-station-list.txt"));
+    const std::string text = test::readFile(test::projectData("stations-sources/igra2-station-list.txt"));
     std::vector<display::Station> out;
     for (const auto& e : core::parseStationList(text)) {
         if (e.lat < -90 || e.lat > 90 || e.lon < -180 || e.lon > 180) continue;

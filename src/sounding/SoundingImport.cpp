@@ -15,6 +15,7 @@
 #include "core/Progress.h"
 #include "core/Prompter.h"
 #include "core/Text.h"
+#include "core/TextFile.h"
 #include "sounding/HaveDataIndex.h"
 #include "sounding/Igra2Reader.h"
 #include "sounding/LevelBuilder.h"
@@ -364,15 +365,13 @@ ImportResult importFile(const std::string& appDir, const std::string& path, cons
                         core::Prompter& prompter, std::optional<long> wmo) {
     ImportResult failed;
     failed.failed = true;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    const std::optional<std::string> read = core::readPlainOrGzip(path);
+    if (!read) {
         failed.report = "Unable to read the file '" + path + "'.";
         prompter.message(failed.report);
         return failed;
     }
-    std::stringstream ss;
-    ss << in.rdbuf();
-    const std::string text = ss.str();
+    const std::string& text = *read;
     const SourceFormat format = detectFormat(text);
     long station = wmo.value_or(0);
     if (station <= 0 && format == SourceFormat::RawText) station = wmoFromFileName(path);

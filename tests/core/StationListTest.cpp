@@ -43,7 +43,7 @@ TEST(StationList, namesWithQuotesAndNonAsciiLettersAreKept) {
 }
 
 TEST(StationList, igraListKeepsOnlyStationsWithAWmoNumber) {
-    std::ifstream in(test::sharedData("stations/igra2-station-list.txt"));
+    std::ifstream in(test::projectData("stations-sources/igra2-station-list.txt"));
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     ASSERT_FALSE(text.empty());
     auto list = core::parseStationList(text);

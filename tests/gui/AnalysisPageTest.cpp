@@ -98,7 +98,7 @@ private slots:
         session::Session s(tmp.dir(), prompter);
         QCOMPARE(s.startUp(), session::Session::StartResult::Ready);
         // The import reads the station from the file name: its wmo and a blank.
-        std::filesystem::copy_file(test::sharedData("fsl/ncdc-cdrom_ALB_72518_1990_ms_32767.fsl"), tmp / "72518 alb.txt");
+        std::filesystem::copy_file(test::sample("fsl/ncdc-cdrom_ALB_72518_1990_ms_32767.fsl"), tmp / "72518 alb.txt");
         sounding::ImportOptions options;
         options.mainDb = &s.mainDb();
         auto result = sounding::importFile(tmp.dir(), (tmp / "72518 alb.txt").string(), options, quiet);

@@ -40,7 +40,7 @@ class PowerGraphsTest : public QObject {
     // A program folder holding Albany's soundings of 1990 as imported from the real sample.
     struct Fixture : test::StartedFolder {
         Fixture() {
-            std::filesystem::copy_file(test::sharedData("fsl/ncdc-cdrom_ALB_72518_1990_ms_32767.fsl"),
+            std::filesystem::copy_file(test::sample("fsl/ncdc-cdrom_ALB_72518_1990_ms_32767.fsl"),
                                        tmp / "72518 alb.txt");
             core::SilentPrompter quiet;
             sounding::ImportOptions options;

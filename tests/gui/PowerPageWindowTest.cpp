@@ -330,7 +330,7 @@ private slots:
 
     void aRealStationReadsWholeOnThePage() {
         test::StartedFolder f;
-        std::filesystem::copy_file(test::sharedData("fsl/esrl_87576_SAEZ_2019_kt_99999.fsl"), f.tmp / "87576 saez.txt");
+        std::filesystem::copy_file(test::sample("fsl/esrl_87576_SAEZ_2019_kt_99999.fsl"), f.tmp / "87576 saez.txt");
         sounding::ImportOptions options;
         options.mainDb = &f.s->mainDb();
         core::SilentPrompter quiet;

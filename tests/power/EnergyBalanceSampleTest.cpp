@@ -20,7 +20,7 @@ TEST(EnergyBalanceSample, yearlyPotentialIsTheHourWeightedMeanPowerOverAYear) {
     sounding::ImportOptions options;
     options.mainDb = &s.mainDb();
     const auto imported = sounding::importFile(folder.tmp.dir(),
-        test::sharedData("fsl/esrl_87576_SAEZ_2019_kt_99999.fsl").string(), options, prompter, 87576L);
+        test::sample("fsl/esrl_87576_SAEZ_2019_kt_99999.fsl").string(), options, prompter, 87576L);
     ASSERT_FALSE(imported.failed);
     ASSERT_GT(imported.added, 250);
     s.reloadStationIndex();

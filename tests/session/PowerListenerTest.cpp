@@ -74,7 +74,7 @@ protected:
 TEST_F(PowerOnSoundings, albanyNineteenNinetyGivesSaneRepeatableFigures) {
     sounding::ImportOptions options;
     const auto imported = sounding::importFile(
-        folder.dir(), test::sharedData("fsl/ncdc-cdrom_ALB_72518_1990_ms_32767.fsl").string(), options, silent, kWmo);
+        folder.dir(), test::sample("fsl/ncdc-cdrom_ALB_72518_1990_ms_32767.fsl").string(), options, silent, kWmo);
     ASSERT_GT(imported.added, 700);
     {
         auto file = sounding::StationDataFile::open(test::StationFileBuilder::pathFor(folder.dir(), kWmo), true, silent);

@@ -44,7 +44,7 @@ void expectSame(const LevelStatistics& a, const LevelStatistics& b, bool periodF
 SoundingSet albany1990() {
     SoundingSet set;
     int n = 0;
-    for (const ParsedSounding& p : rawtext::read(test::readFile(test::sharedData("fsl/ncdc-cdrom_ALB_72518_1990_ms_32767.fsl")))) {
+    for (const ParsedSounding& p : rawtext::read(test::readSample("fsl/ncdc-cdrom_ALB_72518_1990_ms_32767.fsl"))) {
         if (!p.readProblem.empty() || !p.date) continue;
         const LevelBuild b = levels::build(p);
         set.ensureCapacity(++n);

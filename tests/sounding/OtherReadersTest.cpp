@@ -55,25 +55,33 @@ TEST(Igra2Reader, stationIdsOutsideTheWmoNetworkAreRefused) {
 }
 
 TEST(WyomingReader, blanksAreMissingAndHeightsMayBeNegative) {
-    const std::string page = test::readFile(test::sharedData("wyoming/uwyo_72357_OUN_1999050400.html"));
+    const std::string page = test::readFile(test::testData("wyoming/72357 norman own listing.html"));
     EXPECT_EQ(detectFormat(page), SourceFormat::Wyoming);
     auto v = wyoming::read(page);
     ASSERT_EQ(v.size(), 1u);
     const auto& s = v[0];
     EXPECT_EQ(std::tie(s.wmo, s.hour, *s.date, s.staid), std::make_tuple(72357, 0, core::makeDate(1999, 5, 4), "OUN"));
     EXPECT_DOUBLE_EQ(*s.elevationM, 345);
-    ASSERT_FALSE(s.points.empty());
+    EXPECT_DOUBLE_EQ(s.lon, -97.44);
+    ASSERT_EQ(s.points.size(), 9u);
     EXPECT_DOUBLE_EQ(*s.points[0].heightM, -7);             // "1000.0     -7"
     EXPECT_FALSE(s.points[0].temperatureC.has_value());
     EXPECT_FALSE(s.points[0].speedKnots.has_value());
-    EXPECT_DOUBLE_EQ(*s.points[1].speedKnots, 18);
-    EXPECT_DOUBLE_EQ(*s.points[1].directionDeg, 160);
+    EXPECT_DOUBLE_EQ(*s.points[1].speedKnots, 16);
+    EXPECT_DOUBLE_EQ(*s.points[1].directionDeg, 150);
+    EXPECT_DOUBLE_EQ(*s.points[8].temperatureC, -15.1);     // the top row has no wind
+    EXPECT_FALSE(s.points[8].speedKnots.has_value());
+    EXPECT_FALSE(s.points[8].directionDeg.has_value());
+    EXPECT_EQ(levels::build(s).badPressureData, 0);
 }
 
 TEST(WyomingReader, everyRealPageReadsAndBuilds) {
-    for (const char* name : {"uwyo_72357_OUN_2018122212.html", "uwyo_72357_OUN_2023052212.html",
-                             "uwyo_72672_RIW_2019052812.html", "uwyo_72681_BOI_2010120912.html"}) {
-        auto v = wyoming::read(test::readFile(test::sharedData(std::string("wyoming/") + name)));
+    for (const char* name : {"uwyo_72357_OUN_1999050400.html", "uwyo_72357_OUN_2018122212.html",
+                             "uwyo_72357_OUN_2023052212.html", "uwyo_72672_RIW_2019052812.html",
+                             "uwyo_72681_BOI_2010120912.html"}) {
+        auto page = test::wyomingPage(name);
+        if (!page) GTEST_SKIP() << test::kNoWyomingPages;
+        auto v = wyoming::read(test::readFile(*page));
         ASSERT_EQ(v.size(), 1u) << name;
         EXPECT_TRUE(v[0].readProblem.empty()) << name;
         EXPECT_EQ(levels::build(v[0]).badPressureData, 0) << name;
@@ -90,12 +98,17 @@ TEST(WyomingReader, pageWithoutStationBlockOrTitleIsAProblemNotACrash) {
 }
 
 TEST(WyomingReader, pageWithTwoSoundingsGivesBoth) {
-    std::string one = test::readFile(test::sharedData("wyoming/uwyo_72672_RIW_2019052800.html"));
-    std::string two = test::readFile(test::sharedData("wyoming/uwyo_72672_RIW_2019052812.html"));
-    auto v = wyoming::read(one + two);
+    auto v = wyoming::read(test::readFile(test::testData("wyoming/72672 riverton two soundings own listing.html")));
     ASSERT_EQ(v.size(), 2u);
     EXPECT_EQ(v[0].hour, 0);
     EXPECT_EQ(v[1].hour, 12);
-    EXPECT_TRUE(v[1].readProblem.empty());
-    EXPECT_DOUBLE_EQ(*v[1].elevationM, 1703);
+    for (const auto& s : v) {
+        EXPECT_TRUE(s.readProblem.empty());
+        EXPECT_DOUBLE_EQ(*s.elevationM, 1703);
+        // The rows below the station carry a height only.
+        ASSERT_EQ(s.points.size(), 8u);
+        for (int i = 0; i < 3; ++i) EXPECT_FALSE(s.points[i].speedKnots.has_value()) << i;
+    }
+    EXPECT_DOUBLE_EQ(*v[0].points[3].speedKnots, 8);
+    EXPECT_DOUBLE_EQ(*v[1].points[3].speedKnots, 10);
 }

@@ -236,7 +236,7 @@ TEST(SoundingImport, rawTextFileNameMustBeginWithTheWmo) {
 TEST(SoundingImport, realSamplesOfEveryFormatImport) {
     ImportFolder f;
     auto sample = [&](const char* file, std::optional<long> wmo = std::nullopt) {
-        return importFile(f.dir(), test::sharedData(file).string(), {}, f.prompter, wmo);
+        return importFile(f.dir(), test::sample(file).string(), {}, f.prompter, wmo);
     };
     auto esrl = sample("fsl/esrl_87576_SAEZ_2019_kt_99999.fsl", kEzeiza);
     // Every sounding of every sample is read: none unreadable or of another station.
@@ -255,10 +255,11 @@ TEST(SoundingImport, realSamplesOfEveryFormatImport) {
     EXPECT_EQ(igra.added + igra.rejected + igra.duplicates, 242);
     EXPECT_EQ(igra.unreadable + igra.otherStation, 0);
     EXPECT_GT(igra.added, 230);
-    auto wy = sample("wyoming/uwyo_72672_RIW_2019052800.html");
+    auto wy = importFile(f.dir(), test::testData("wyoming/72672 riverton two soundings own listing.html").string(), {},
+                         f.prompter);
     EXPECT_EQ(wy.wmo, 72672);
-    EXPECT_EQ(wy.added, 1);
-    EXPECT_EQ(wy.report, " Added 1 unique soundings from Tuesday May-28-2019 to Tuesday May-28-2019 with 45 data points.");
+    EXPECT_EQ(wy.added, 2);
+    EXPECT_EQ(wy.report, " Added 2 unique soundings from Tuesday May-28-2019 to Tuesday May-28-2019 with 16 data points.");
 }
 
 TEST(SoundingImport, cancelledImportKeepsWhatWasDoneAndARepeatCompletesIt) {

@@ -160,7 +160,7 @@ TEST_F(Retrieval, realStationReadsAlikeEveryWay) {
     test::ScriptedPrompter prompter;
     std::filesystem::create_directories(folder / "data");
     StationDataFile::createEmpty((folder / "empty.dat").string());
-    auto imported = importFile(folder.dir(), test::sharedData("fsl/ncdc-cdrom_ALB_72518_1990_ms_32767.fsl").string(),
+    auto imported = importFile(folder.dir(), test::sample("fsl/ncdc-cdrom_ALB_72518_1990_ms_32767.fsl").string(),
                                {}, prompter, kAlbany);
     ASSERT_GT(imported.added, 700);
     // The sample's year with a few soundings on either side of it.

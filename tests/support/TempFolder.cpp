@@ -4,7 +4,10 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <stdexcept>
 #include <unistd.h>
+
+#include "core/TextFile.h"
 
 namespace skyloom::test {
 
@@ -34,8 +37,24 @@ void writeFile(const std::filesystem::path& p, const std::string& bytes) {
     out << bytes;
 }
 
-std::filesystem::path sharedData(const std::string& relative) {
-    return std::filesystem::path(SKYLOOM_SHARED_DATA) / relative;
+std::filesystem::path projectData(const std::string& relative) {
+    return std::filesystem::path(SKYLOOM_PROJECT_DIR) / "data" / relative;
+}
+
+std::filesystem::path sample(const std::string& relative) { return projectData("samples/" + relative + ".gz"); }
+
+std::string readSample(const std::string& relative) {
+    auto text = core::readPlainOrGzip(sample(relative).string());
+    if (!text) throw std::runtime_error("cannot read the sample " + relative);
+    return *text;
+}
+
+std::optional<std::filesystem::path> wyomingPage(const std::string& name) {
+    // The pages sit in the collection of observation files beside the repository.
+    auto p = std::filesystem::path(SKYLOOM_PROJECT_DIR) / ".." / "shared" / "data" / "wyoming" / name;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(p, ec)) return std::nullopt;
+    return p;
 }
 
 std::filesystem::path testData(const std::string& relative) {
