@@ -24,10 +24,10 @@ set(CPACK_PACKAGE_NAME skyloom)
 set(CPACK_PACKAGE_VENDOR "Skyloom")
 set(CPACK_PACKAGE_CONTACT "Skyloom developers <skyloom@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Judge wind-energy sites from radiosonde soundings")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Wind statistics at eleven heights from radiosonde soundings, a wind generator's power at a hub height, "
-    "an hour-by-hour energy balance with batteries and a grid, and the money; with a world map of the "
-    "upper-air network and real observations of five stations.")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+       "Wind statistics at eleven heights from radiosonde soundings, a wind generator's power at a hub height, "
+       "an hour-by-hour energy balance with batteries and a grid, and the money; with a world map of the "
+       "upper-air network and real observations of five stations.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
