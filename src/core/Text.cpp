@@ -147,6 +147,10 @@ bool parseInteger(std::string_view s, long long& out) {
 }
 
 bool isLegalName(std::string_view name) {
+    for (char c : name) {
+        const auto code = static_cast<unsigned char>(c);
+        if (code < 0x20 || code == 0x7F) return false;
+    }
     return name.find_first_of("/?<>\\:*|\"") == std::string_view::npos;
 }
 
