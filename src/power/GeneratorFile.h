@@ -39,7 +39,9 @@ struct GeneratorFileLines {
     std::array<int, kCurvePoints> points{};
     int count = 0;   // lines in the file
 };
-enum GeneratorFileHeader : int { HeaderCutIn, HeaderTemperature, HeaderPressure, HeaderCost, HeaderMaxToGrid, HeaderCutOut };
+enum GeneratorFileHeader : int {
+    HeaderCutIn, HeaderTemperature, HeaderPressure, HeaderCost, HeaderMaxToGrid, HeaderCutOut
+};
 
 // Reads generator columns from file text: name, height, the six numeric header
 // values and the ten points. Lines may end in CR LF or LF. Missing lines leave

@@ -208,7 +208,8 @@ AnalysisCommands::Recalculation AnalysisCommands::recalculateAllAnalyses(core::P
     }
     Recalculation run = recalculateAll(progress);
     if (!run.cancelled && !run.failed.empty())
-        prompter().message(recalculationFailureMessage(static_cast<long long>(run.failed.size()), run.count, run.failed));
+        prompter().message(
+            recalculationFailureMessage(static_cast<long long>(run.failed.size()), run.count, run.failed));
     return run;
 }
 

@@ -100,8 +100,8 @@ int importStationListFrom(core::MainDatabase& db, const std::string& address, co
     const std::string text = withCrLfLineBreaks(*read);
     const auto entries = core::parseStationList(text);
     if (entries.empty()) {
-        prompter.message("The station list '" + address + "' " + stationListProblem(text).value_or("holds no stations") +
-                         kLeftAsItWas);
+        const std::string problem = stationListProblem(text).value_or("holds no stations");
+        prompter.message("The station list '" + address + "' " + problem + kLeftAsItWas);
         return -1;
     }
     if (!core::writeFileWhole(db.appDir() + "Stations.txt", text)) {

@@ -214,7 +214,8 @@ TEST(CommandLine, everyCommandTakesTheFolderAfterItsSubcommand) {
         bool inList = false;
         for (std::string line; std::getline(help, line);) {
             if (line.rfind("Subcommands:", 0) == 0) inList = true;
-            else if (inList && line.size() > 2 && line[0] == ' ') names.push_back(line.substr(2, line.find(' ', 2) - 2));
+            else if (inList && line.size() > 2 && line[0] == ' ')
+                names.push_back(line.substr(2, line.find(' ', 2) - 2));
         }
         return names;
     };
