@@ -79,6 +79,8 @@ MainWindow::MainWindow(session::Session& session, QWidget* parent) : QMainWindow
     settings_ = new SettingsDialog(session_, this);
     connect(settings_, &SettingsDialog::dotSizeChanged, this, &MainWindow::refreshMapStations);
     connect(settings_, &SettingsDialog::displayChanged, analysisPanel_, &AnalysisPanel::refreshGraphs);
+    // A new unit mode, from the settings or an import, redraws the Analysis page at once.
+    unitsListener_ = session_.addUnitsListener([this] { analysisPanel_->refreshGraphs(); });
     connect(settings_, &SettingsDialog::dataColorChanged, analysisPanel_, &AnalysisPanel::setBandColor);
     connect(settings_, &SettingsDialog::ignoreZeroChanged, analysisPanel_, &AnalysisPanel::setIgnoreZero);
     connect(settings_, &SettingsDialog::analysisInputsChanged, this, [this] {
@@ -97,6 +99,7 @@ MainWindow::MainWindow(session::Session& session, QWidget* parent) : QMainWindow
 
 // The Power Page works on page_, so it goes before page_ does.
 MainWindow::~MainWindow() {
+    session_.removeUnitsListener(unitsListener_);
     // Hiding the dock while the window goes would fit the map of a half-destroyed window.
     if (importDock_) importDock_->disconnect(this);
     qApp->removeEventFilter(this);
@@ -123,6 +126,7 @@ PowerPageWindow* MainWindow::openPowerPage() {
             powerGraphs_->setCurrentSounding(shownSoundingTime());
         });
         connect(this, &MainWindow::powerCurveExtrasChanged, powerGraphs_, &PowerGraphsPanel::setCurveExtras);
+        connect(powerWindow_, &PowerPageWindow::studyChanged, studyPanel_, &StudyPanel::refresh);
     }
     powerWindow_->refresh();
     powerWindow_->show();
@@ -226,6 +230,14 @@ void MainWindow::buildPages() {
     viewer_ = std::make_unique<session::SoundingViewer>(session_, page_->site());
     analysisPanel_->setViewer(viewer_.get());
     player_ = new AnimationPlayer(*viewer_, page_->site(), *analysisPanel_, wait_, this);
+    // The work's wait label stands in the middle; the animation's banner stands over
+    // the top rows of the left column, where it hides neither the map nor a graph.
+    progress_->place = [this] { placeWaitLabel(); };
+    player_->setBannerPlacer([this](QLabel* banner) {
+        const int top = pageHelp_->geometry().bottom();
+        const int width = std::max(banner->sizeHint().width(), right_->geometry().left() - 8);
+        banner->setGeometry(4, 2, std::min(width, centralWidget()->width() - 8), std::max(top - 2, banner->sizeHint().height()));
+    });
     page_->runner = [this](const std::function<session::AnalysisOutcome()>& work) {
         if (progress_->running()) return work();   // inside a running analysis (the save's recall)
         analysisPanel_->run(work);
@@ -358,7 +370,15 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 void MainWindow::fitMap(QSize window) {
     // The lists and controls below the map keep their room; the study list needs more.
     const bool study = !orderPage_ && studyPanel_ && studyPanel_->isVisibleTo(this);
-    const int below = study ? kBelowMapHeightWithStudy : kBelowMapHeight;
+    int below = study ? kBelowMapHeightWithStudy : kBelowMapHeight;
+    // The page below the map keeps the room its wrapped help lines, lists and
+    // buttons need at the column's width, so nothing is drawn over the map.
+    if (QWidget* page = pages_ ? pages_->currentWidget() : nullptr) {
+        const int column = std::max(200, window.width() - kRightColumnWidth - 24);
+        int need = page->minimumSizeHint().height();
+        if (QLayout* l = page->layout(); l && l->hasHeightForWidth()) need = std::max(need, l->totalMinimumHeightForWidth(column));
+        below = std::max(below, need + 8);
+    }
     const int byWidth = (window.width() - kRightColumnWidth - 24) * 178 / 360;
     const int dock = importDock_ && importDock_->isVisibleTo(this) ? importDock_->sizeHint().height() : 0;
     const int byHeight = window.height() - menuBar()->height() - statusBar()->height() - 70 - below - dock;
@@ -659,6 +679,7 @@ int viewerKeyCode(int qtKey) {
     case Qt::Key_Right: return session::viewerkey::Right;
     case Qt::Key_Down: return session::viewerkey::Down;
     case Qt::Key_F1: return session::viewerkey::F1;
+    case Qt::Key_F3: return session::viewerkey::F3;
     default: break;
     }
     if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) return qtKey;   // the letters share their codes
