@@ -18,6 +18,7 @@
 #include "ordering/Inventory.h"
 #include "power/GeneratorStore.h"
 #include "power/SuppliedGenerators.h"
+#include "session/DataSupplier.h"
 #include "sounding/StationDataFile.h"
 
 namespace fs = std::filesystem;
@@ -138,6 +139,10 @@ bool initProgramFolder(const std::string& dir, core::Prompter& prompter, core::P
         prompter.message("Cannot create the program folder '" + appDir + "': " + ec.message());
         return false;
     }
+    // The data supplier's folders (DataSupplier): a request for quotation has
+    // somewhere to go, and purchased data somewhere to arrive, from the start.
+    for (const char* sub : {DataSupplier::kUsageFolder, DataSupplier::kInboxFolder, DataSupplier::kUpdatesFolder})
+        fs::create_directories(appDir + DataSupplier::kDefaultLocation + sub, ec);
     const std::string data = programDataFolder();
     // Built under a temporary name so that an interrupted set-up never looks finished.
     const std::string building = mainPath + ".new";

@@ -195,9 +195,10 @@ TEST_F(QuoteTest, requestIsWrittenUploadedIntoUsageAndDeletedLocally) {
               (std::vector<std::string>{"Please input here any information you wish to add, including your name.",
                                         "What is your e-mail address?", "What is your e-mail address?"}));
     EXPECT_EQ(prompter.messages[0], "Invalid email address please try again");
+    // The fixed text, then where the request went.
     EXPECT_EQ(prompter.lastMessage(),
               "You will soon receive a quote by email to jo@example.org\n\nYour Request for Quotation file was just "
-              "uploaded to the site at Skyloom.");
+              "uploaded to the site at Skyloom.\n\nIt is in the folder " + tmp.dir() + "supplier/USAGE/");
     EXPECT_EQ(s->settings().get("Email"), "jo@example.org");
     const auto uploaded = quoteFilesIn(tmp / "supplier" / "USAGE");
     ASSERT_EQ(uploaded.size(), 1u);
