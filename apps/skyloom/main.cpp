@@ -31,14 +31,18 @@ int main(int argc, char** argv) {
     skyloom::session::Session session(dir, prompter);
     if (session.startUp() != skyloom::session::Session::StartResult::Ready) return 1;
 
-    skyloom::gui::MainWindow window(session);
-    prompter.setParent(&window);
-    QObject::connect(&window, &skyloom::gui::MainWindow::endRequested, &app, &QApplication::quit,
-                     Qt::QueuedConnection);
-    window.show();
-    if (args.isSet(shots))
-        skyloom::gui::ScreenshotRun{args.value(shots), args.value(station).toLong(), args.value(generator)}.start(window);
-    int rc = app.exec();
+    int rc = 0;
+    {
+        // The windows (and the statements they hold on the main database) go before the database closes.
+        skyloom::gui::MainWindow window(session);
+        prompter.setParent(&window);
+        QObject::connect(&window, &skyloom::gui::MainWindow::endRequested, &app, &QApplication::quit,
+                         Qt::QueuedConnection);
+        window.show();
+        if (args.isSet(shots))
+            skyloom::gui::ScreenshotRun{args.value(shots), args.value(station).toLong(), args.value(generator)}.start(window);
+        rc = app.exec();
+    }
     session.shutDown();
     return rc;
 }

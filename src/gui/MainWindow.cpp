@@ -381,7 +381,11 @@ void MainWindow::fitMap(QSize window) {
     }
     const int byWidth = (window.width() - kRightColumnWidth - 24) * 178 / 360;
     const int dock = importDock_ && importDock_->isVisibleTo(this) ? importDock_->sizeHint().height() : 0;
-    const int byHeight = window.height() - menuBar()->height() - statusBar()->height() - 70 - below - dock;
+    // The rows above the map: the button bar and the page's help line, wrapped at the window's width.
+    const int helpWidth = std::max(100, window.width() - 12);
+    const int above = orderBut_->sizeHint().height() + pageHelp_->heightForWidth(helpWidth) + 3 * 4 + 8;
+    const int byHeight = window.height() - menuBar()->sizeHint().height() - statusBar()->sizeHint().height() - above -
+                         below - dock - 8;
     const int h = std::max(178, std::min(byWidth, byHeight));
     map_->setFixedSize(h * 360 / 178, h);
     mapHolder_->setFixedHeight(h);
