@@ -371,24 +371,39 @@ void MainWindow::fitMap(QSize window) {
     // The lists and controls below the map keep their room; the study list needs more.
     const bool study = !orderPage_ && studyPanel_ && studyPanel_->isVisibleTo(this);
     int below = study ? kBelowMapHeightWithStudy : kBelowMapHeight;
-    // The page below the map keeps the room its wrapped help lines, lists and
-    // buttons need at the column's width, so nothing is drawn over the map.
-    if (QWidget* page = pages_ ? pages_->currentWidget() : nullptr) {
-        const int column = std::max(200, window.width() - kRightColumnWidth - 24);
-        int need = page->minimumSizeHint().height();
-        if (QLayout* l = page->layout(); l && l->hasHeightForWidth()) need = std::max(need, l->totalMinimumHeightForWidth(column));
-        below = std::max(below, need + 8);
+    // The pages below the map keep the room their wrapped help lines, lists and
+    // buttons need at the column's width, so that nothing stands over the map.
+    if (pages_) {
+        below = std::max(below, pages_->minimumSizeHint().height());
+        if (QWidget* page = pages_->currentWidget(); page && page->layout() && page->layout()->hasHeightForWidth())
+            below = std::max(below, page->layout()->totalMinimumHeightForWidth(std::max(200, window.width() - kRightColumnWidth - 24)));
     }
     const int byWidth = (window.width() - kRightColumnWidth - 24) * 178 / 360;
     const int dock = importDock_ && importDock_->isVisibleTo(this) ? importDock_->sizeHint().height() : 0;
-    // The rows above the map: the button bar and the page's help line, wrapped at the window's width.
-    const int helpWidth = std::max(100, window.width() - 12);
-    const int above = orderBut_->sizeHint().height() + pageHelp_->heightForWidth(helpWidth) + 3 * 4 + 8;
-    const int byHeight = window.height() - menuBar()->sizeHint().height() - statusBar()->sizeHint().height() - above -
-                         below - dock - 8;
+    // The central area less its rows above the map (the button bar and the page's
+    // help line, wrapped at the window's width), the layout's margins and spacings.
+    auto* rows = static_cast<QBoxLayout*>(centralWidget()->layout());
+    const int central = window == size() && centralWidget()->height() > 0
+                            ? centralWidget()->height()
+                            : window.height() - menuBar()->sizeHint().height() - statusBar()->sizeHint().height();
+    const int above = rows->itemAt(0)->sizeHint().height() + pageHelp_->heightForWidth(std::max(100, window.width() - 12));
+    const int byHeight = central - above - below - dock - 4 * rows->spacing() - 8 - 4;
     const int h = std::max(178, std::min(byWidth, byHeight));
     map_->setFixedSize(h * 360 / 178, h);
     mapHolder_->setFixedHeight(h);
+    // Once the layout has placed the rows, a map that still leaves the pages below
+    // less than their least height gives up the difference.
+    QTimer::singleShot(0, this, [this] {
+        auto* left = mapHolder_->parentWidget()->layout();
+        const int gap = left ? left->spacing() : 4;
+        const int squeezed = std::max(pages_->minimumSizeHint().height() - pages_->height(),
+                                      mapHolder_->geometry().bottom() + 1 + gap - pages_->geometry().top());
+        if (squeezed > 0 && mapHolder_->height() > 178 && pages_->isVisible()) {
+            const int h = std::max(178, mapHolder_->height() - squeezed);
+            map_->setFixedSize(h * 360 / 178, h);
+            mapHolder_->setFixedHeight(h);
+        }
+    });
 }
 
 void MainWindow::placeWaitLabel() {

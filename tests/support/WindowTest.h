@@ -38,6 +38,10 @@ inline QString cutLabel(const QWidget& top) {
     return {};
 }
 
+inline QString rectText(const QRect& r) {
+    return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
 // True when a layout of w's parent (or one nested in it) places w: overlays that
 // stand over the page on purpose (wait labels, tips) are placed by hand.
 inline bool placedByLayout(QWidget* w) {
@@ -83,9 +87,10 @@ inline QString layoutProblem(QWidget& top) {
         for (int i = 0; i < kids.size(); ++i)
             for (int j = i + 1; j < kids.size(); ++j)
                 if (kids[i]->geometry().intersects(kids[j]->geometry()))
-                    return QStringLiteral("%1 (%2) and %3 (%4) overlap")
+                    return QStringLiteral("%1 (%2) at %5 and %3 (%4) at %6 overlap")
                         .arg(kids[i]->objectName(), kids[i]->metaObject()->className(), kids[j]->objectName(),
-                             kids[j]->metaObject()->className());
+                             kids[j]->metaObject()->className())
+                        .arg(rectText(kids[i]->geometry()), rectText(kids[j]->geometry()));
     }
     return {};
 }
