@@ -64,6 +64,11 @@ namespace {
 constexpr int kRightColumnWidth = 440;
 constexpr int kBelowMapHeight = 300;
 constexpr int kBelowMapHeightWithStudy = 380;
+// The wait label of long work, and the flatter banner of the animation.
+const char* const kWaitStyle =
+    "QLabel { background: #fff8c0; border: 2px solid #806000; padding: 14px; font-weight: bold; }";
+const char* const kBannerStyle =
+    "QLabel { background: #fff8c0; border: 1px solid #806000; padding: 2px; font-weight: bold; }";
 }
 
 QString MainWindow::pageCaption(bool orderPage) {
@@ -216,8 +221,7 @@ void MainWindow::buildPages() {
     wait_ = new QLabel(central);
     wait_->setObjectName("PW");
     wait_->setAlignment(Qt::AlignCenter);
-    wait_->setStyleSheet("QLabel { background: #fff8c0; border: 2px solid #806000; padding: 14px; "
-                         "font-weight: bold; }");
+    wait_->setStyleSheet(kWaitStyle);
     wait_->hide();
     progress_ = new GuiProgress(wait_, this);
 
@@ -234,9 +238,10 @@ void MainWindow::buildPages() {
     // the top rows of the left column, where it hides neither the map nor a graph.
     progress_->place = [this] { placeWaitLabel(); };
     player_->setBannerPlacer([this](QLabel* banner) {
-        const int top = pageHelp_->geometry().bottom();
-        const int width = std::max(banner->sizeHint().width(), right_->geometry().left() - 8);
-        banner->setGeometry(4, 2, std::min(width, centralWidget()->width() - 8), std::max(top - 2, banner->sizeHint().height()));
+        banner->setStyleSheet(kBannerStyle);
+        const int width = std::max(200, right_->geometry().left() - 8);
+        const int tall = std::max(pageHelp_->geometry().bottom() - 2, banner->sizeHint().height());
+        banner->setGeometry(4, 2, width, std::min(tall, mapHolder_->geometry().top() - 4));
     });
     page_->runner = [this](const std::function<session::AnalysisOutcome()>& work) {
         if (progress_->running()) return work();   // inside a running analysis (the save's recall)
@@ -408,6 +413,7 @@ void MainWindow::fitMap(QSize window) {
 
 void MainWindow::placeWaitLabel() {
     if (!wait_) return;
+    if (wait_->styleSheet() != QLatin1String(kWaitStyle)) wait_->setStyleSheet(kWaitStyle);
     wait_->adjustSize();
     QWidget* c = centralWidget();
     wait_->move((c->width() - wait_->width()) / 2, (c->height() - wait_->height()) / 3);

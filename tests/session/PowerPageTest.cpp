@@ -93,7 +93,9 @@ TEST_F(PowerPageTest, theHeightAnalysedIsTheHeightRecalledAfterARestart) {
     // Heights that used to drift through a tenth of a metre: 45 -> 44.9, 121 -> 121.1, 262 -> 262.2.
     for (double feet : {45.0, 121.0, 262.0, 328.1, 262.5}) {
         page->setHeightFeet(feet);
-        ASSERT_EQ(page->site().reanalyseSite(true), session::AnalysisOutcome::Analysed);
+        const auto outcome = page->site().reanalyseSite(true);
+        ASSERT_TRUE(outcome == session::AnalysisOutcome::Analysed || outcome == session::AnalysisOutcome::EnergyOnly ||
+                    outcome == session::AnalysisOutcome::GeneratorRerun);
         const long long key = page->lastSavedKey();
         const auto before = analysis::AnalysisStore(s->mainDb().db()).load(key);
         ASSERT_TRUE(before);
