@@ -26,9 +26,15 @@ std::optional<double> typedNumber(std::string_view text) {
         while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i]))) ++i, ++exponent;
         if (exponent == 0) return std::nullopt;
     }
-    if (i != t.size()) return std::nullopt;
+    // A unit word may follow the number ("2.50 MWh", "12kW", "80 %"), nothing else.
+    const std::size_t end = i;
+    while (i < t.size() && t[i] == ' ') ++i;
+    for (; i < t.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(t[i]);
+        if (!(std::isalpha(c) || c == '/' || c == '%' || c == '$' || c == '.' || c == ' ')) return std::nullopt;
+    }
     double v = 0;
-    if (!parseNumber(t, v) || !std::isfinite(v)) return std::nullopt;
+    if (!parseNumber(t.substr(0, end), v) || !std::isfinite(v)) return std::nullopt;
     return v;
 }
 

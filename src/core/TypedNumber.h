@@ -7,9 +7,9 @@
 namespace skyloom::core {
 
 // What a user types into a number box. A number is blanks, an optional sign,
-// digits with at most one decimal point, an optional exponent, blanks; anything
-// else ("abc", "12kw", "1e400", which no double holds) is no number at all and
-// must never be read as 0.
+// digits with at most one decimal point, an optional exponent, and perhaps a
+// unit word ("2.50 MWh", "12kW"); anything else ("abc", "1,000", "1e400", which
+// no double holds) is no number at all and must never be read as 0.
 std::optional<double> typedNumber(std::string_view text);
 
 // The sensible values of a box whose fixed rules leave its top (or all of it) open,

@@ -172,7 +172,9 @@ bool PowerPage::recompute(const analysis::AnalysisRecord& stored) {
     in.buyPrice = stored.shortCost;
     in.sellPrice = stored.sellPrice;
     in.generatorCost = stored.generatorCost;
-    setHeightFeet(core::roundHalfAwayFromZero(stored.lookHeight * kFeetPerMetre, 1));
+    // Back to feet without a new rounding: the record found again is the record recalled,
+    // whether its metres were kept to the nanometre or, in older records, to the tenth.
+    setHeightFeet(core::roundHalfAwayFromZero(stored.lookHeight * kFeetPerMetre, 6));
     const AnalysisOutcome outcome = runner([this] {
         return site_.retrieveAndAnalyse(site_.siteString(), site_.fromPicker().text(), site_.toPicker().text());
     });
