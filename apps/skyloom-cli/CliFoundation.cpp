@@ -11,6 +11,7 @@
 #include "core/Text.h"
 #include "session/ProgramFolder.h"
 #include "session/ShippedSamples.h"
+#include "session/StationListImport.h"
 #include "session/StationSummary.h"
 
 namespace skyloom::cli {
@@ -113,9 +114,8 @@ void addFoundationCommands(CLI::App& app, CliContext& ctx) {
     importStations->add_option("FILE", listFile, "Station list: <OPTION> lines or an IGRA v2 station list")->required();
     importStations->callback([&ctx] {
         auto& s = ctx.session();
-        int n = session::importStationListFrom(s.mainDb(), listFile, ctx.prompter);
-        if (n < 0) throw CliError("the station list could not be read");
-        if (n == 0) throw CliError("no stations found in '" + listFile + "'");
+        const int n = session::importStationListFrom(s.mainDb(), listFile, ctx.prompter);
+        if (n <= 0) throw CliError("nothing was imported; the station list was left as it was");
         s.reloadStationIndex();
         std::cout << n << " stations read" << std::endl;
     });
