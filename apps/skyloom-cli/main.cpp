@@ -21,6 +21,7 @@ int main(int argc, char** argv) {
     addGeneratorCommands(app, ctx);
     addEnergyOptions(ctx);
     addAnalysisCommands(app, ctx);
+    addResourceCommands(app, ctx);
 
     try {
         app.parse(argc, argv);

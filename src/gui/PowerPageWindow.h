@@ -70,6 +70,8 @@ public:
 signals:
     // Figures or the curve changed: the graphs are drawn again.
     void resultsShown();
+    // `WindResourceBut`: the "Wind Resource" window at the height of interest.
+    void windResourceRequested();
 
 protected:
     void closeEvent(QCloseEvent* e) override;

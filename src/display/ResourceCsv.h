@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+#include "display/ResourceReport.h"
+#include "power/WindResource.h"
+
+namespace skyloom::display {
+
+// The figures of a wind resource as spreadsheet text: a block of named figures,
+// then one table per figure group (histogram, rose, shear, months, launch
+// hours, years), separated by empty lines. Texts are in double quotes (a quote
+// inside doubled), numbers plain, a missing figure is an empty text (""); lines
+// end in CR LF.
+std::string resourceCsvText(const power::WindResource& r, const ResourceHeading& h);
+
+// Writes text to path whole: into a temporary file beside it, then renamed over
+// it, so that a failed write never leaves half a file under the name. Throws
+// std::runtime_error with a one-line reason when it cannot.
+void writeFileWhole(const std::string& path, const std::string& text);
+
+}  // namespace skyloom::display
