@@ -240,6 +240,10 @@ TEST(WindResource, heightsAboveTheTopWindAndIgnoredSoundingsTakeNoPart) {
     for (const auto& s : c.rose) roseSoundings += s.soundings;
     EXPECT_EQ(roseSoundings, calm.count() - 100);
     EXPECT_GE(c.histogram[0].share, c.calmShare);
+    // but they do in the means: the first 50 days are calm, so January's mean is 0.
+    ASSERT_TRUE(c.monthly[0]);
+    EXPECT_EQ(*c.monthly[0], 0.0);
+    EXPECT_LT(*c.monthly[1], 0.7 * *c.monthly[2]);
 }
 
 TEST(WindResource, gumbelClassAndExceedanceFormulas) {
