@@ -69,6 +69,7 @@ double shearHeightShown(double feet, const sounding::Units& units) {
 }
 
 std::string resourceTitle(const power::WindResource& r, const ResourceHeading& h) {
+    if (h.siteName.empty()) return "Wind resource at " + resourceHeightText(r.heightFeet, r.units);
     return "Wind resource of " + h.siteName + " at " + resourceHeightText(r.heightFeet, r.units) + ", " +
            core::formatDate(h.from, "mmm d, yyyy") + " to " + core::formatDate(h.to, "mmm d, yyyy");
 }

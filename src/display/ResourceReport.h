@@ -24,7 +24,8 @@ double groundReportShown(const sounding::Units& units);
 // A height of a shear pair in the display length unit (the ground as groundReportShown).
 double shearHeightShown(double feet, const sounding::Units& units);
 
-// "Wind resource of ALBANY at 1000 feet, Jan 1, 1990 to Jan 2, 1991".
+// "Wind resource of ALBANY at 1000 feet, Jan 1, 1990 to Jan 2, 1991"; without a
+// site (nothing analysed yet) "Wind resource at 1000 feet".
 std::string resourceTitle(const power::WindResource& r, const ResourceHeading& h);
 // The figures a reader looks at first: soundings, calms, mean, both Weibull fits,
 // power density, extreme, class. Every missing figure says why.

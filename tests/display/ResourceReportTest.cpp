@@ -81,6 +81,7 @@ TEST(ResourceReport, aHeightWithoutWindGivesOnlyItsMessage) {
                         "this height.");
     const auto g = display::buildResourceGraphs(r, heading());
     EXPECT_FALSE(g.computed);
+    EXPECT_EQ(display::resourceTitle(r, {}), "Wind resource at 914.4 meters");
     EXPECT_EQ(g.keyLines, std::vector<std::string>{lines[1]});
     const std::string csv = display::resourceCsvText(r, heading());
     EXPECT_NE(csv.find("\"Message\",\"No sounding of this period"), std::string::npos);

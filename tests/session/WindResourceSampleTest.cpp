@@ -82,6 +82,8 @@ struct Sample {
     const char* name;
 };
 
+void PrintTo(const Sample& s, std::ostream* os) { *os << s.name; }
+
 class WindResourceOnSamples : public ::testing::TestWithParam<Sample> {};
 
 }  // namespace
