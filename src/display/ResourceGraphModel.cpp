@@ -102,7 +102,10 @@ void buildMonths(const power::WindResource& r, ResourceGraphs& g) {
         if (r.monthly[m]) top = std::max(top, *r.monthly[m]);
     }
     g.monthlyMax = niceCeiling(top);
-    g.monthlyTitle = "Mean speed by month (" + unitOf(r) + ")";
+    g.monthlyTitle = "Mean speed by month (" + unitOf(r) + "); by launch hour:";
+    for (int h = 0; h < power::kLaunchHourGroups; ++h)
+        if (const auto& v = r.launchMeanSpeed[static_cast<std::size_t>(h)])
+            g.monthlyTitle += std::string(h ? "," : "") + " " + launchHourName(h) + " " + core::formatNumber(*v, "0.0");
     g.monthlyNote = launchHourNote();
 }
 

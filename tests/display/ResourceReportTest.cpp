@@ -70,6 +70,8 @@ TEST(ResourceReport, everyMissingFigureSaysWhyAndNothingIsNan) {
     EXPECT_EQ(g.rose.size(), 12u);
     EXPECT_EQ(g.profile.size(), 5u);   // the levels up to the top wind
     EXPECT_NE(g.monthlyNote.find("two times of day"), std::string::npos);
+    EXPECT_EQ(g.monthlyTitle.rfind("Mean speed by month (knots); by launch hour: 00 UTC ", 0), 0u) << g.monthlyTitle;
+    EXPECT_EQ(g.monthlyTitle.find("other hours"), std::string::npos);   // none launched then
 }
 
 TEST(ResourceReport, aHeightWithoutWindGivesOnlyItsMessage) {
