@@ -22,6 +22,9 @@ int main(int argc, char** argv) {
     addEnergyOptions(ctx);
     addAnalysisCommands(app, ctx);
     addResourceCommands(app, ctx);
+    // Every command takes --folder wherever it stands on the line, also after a
+    // sub-command (`order add 72518 --folder DIR`).
+    ctx.addFolderOptionEverywhere(app);
 
     try {
         app.parse(argc, argv);

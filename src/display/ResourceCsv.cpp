@@ -1,14 +1,7 @@
 #include "display/ResourceCsv.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <stdexcept>
 #include <variant>
 #include <vector>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "core/Formats.h"
 #include "core/Rounding.h"
@@ -160,33 +153,6 @@ std::string resourceCsvText(const power::WindResource& r, const ResourceHeading&
         csv.row({number(y.year, 0), number(y.soundings, 0), number(100 * y.coverage, 2), text(y.complete ? "yes" : "no"),
                  number(y.meanSpeed, 3), number(y.maxSpeed, 3), number(y.energy, 1)});
     return csv.take();
-}
-
-void writeFileWhole(const std::string& path, const std::string& text) {
-    const std::string temporary = path + ".part";
-    auto fail = [&](const char* what) {
-        const std::string reason = std::strerror(errno);
-        std::remove(temporary.c_str());
-        throw std::runtime_error(std::string("Could not ") + what + " " + path + ": " + reason);
-    };
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) fail("write");
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            ::close(fd);
-            fail("write");
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    if (::fsync(fd) != 0) {
-        ::close(fd);
-        fail("write");
-    }
-    if (::close(fd) != 0) fail("write");
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) fail("replace");
 }
 
 }  // namespace skyloom::display

@@ -14,9 +14,4 @@ namespace skyloom::display {
 // end in CR LF.
 std::string resourceCsvText(const power::WindResource& r, const ResourceHeading& h);
 
-// Writes text to path whole: into a temporary file beside it, then renamed over
-// it, so that a failed write never leaves half a file under the name. Throws
-// std::runtime_error with a one-line reason when it cannot.
-void writeFileWhole(const std::string& path, const std::string& text);
-
 }  // namespace skyloom::display

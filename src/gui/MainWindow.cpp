@@ -15,10 +15,12 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QShowEvent>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "analysis/AnalysisStore.h"
 #include "core/Constants.h"
 #include "core/Formats.h"
 #include "core/Prompter.h"
@@ -94,6 +96,38 @@ MainWindow::MainWindow(session::Session& session, QWidget* parent) : QMainWindow
     showPage(session_.onPage == "Order");
     showStudyPanel(session_.studyVisible);
     resize(1280, 820);
+    // Analyses stored at another calculation level are offered for recalculation
+    // once the window is up; with none stored the level is simply this program's.
+    if (analyses().recalculationDue()) {
+        if (analyses().store().countPresent() == 0)
+            analyses().recalculateAll(nullptr);
+        else
+            recalculationPending_ = true;
+    }
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!recalculationPending_) return;
+    recalculationPending_ = false;
+    QTimer::singleShot(0, this, [this] { offerRecalculation(); });
+}
+
+bool MainWindow::offerRecalculation() {
+    session::AnalysisCommands& commands = analyses();
+    if (!commands.recalculationDue()) return true;
+    if (!commands.confirmRecalculation()) return false;
+    progress_->begin(QStringLiteral("Recalculating the stored analyses"));
+    const session::AnalysisCommands::Recalculation run = commands.recalculateAll(progress_);
+    progress_->end();
+    // The last analysis recalculated is the one the pages show now.
+    analysisPanel_->showAnalysed();
+    studyPanel_->refresh();
+    if (powerWindow_) powerWindow_->refresh();
+    if (!run.cancelled && !run.failed.empty())
+        session_.prompter().message(session::recalculationFailureMessage(static_cast<long long>(run.failed.size()),
+                                                                         run.count, run.failed));
+    return run.levelStored;
 }
 
 // The Power Page works on page_, so it goes before page_ does.

@@ -101,6 +101,14 @@ public:
         w_.page_.setHeightFeet(feet);
         w_.rerunAnalysis();
     }
+    // A new or copied curve: the page takes it without running, so no saved
+    // analysis names it (and locks it) before the user recalculates.
+    void generatorAwaitsRun(std::optional<double> heightFeet) override {
+        if (w_.quiet_) return;
+        if (const auto& g = w_.commands_->current()) w_.page_.setGenerator(g);
+        if (heightFeet) w_.page_.setHeightFeet(*heightFeet);
+        w_.refresh();
+    }
 
 private:
     // The page computes with the record the commands hold as current.
@@ -134,9 +142,6 @@ PowerPageWindow::PowerPageWindow(session::PowerPage& page, QWidget* parent)
     graphsLayout_->setContentsMargins(0, 0, 0, 0);
     grid->addWidget(graphs, 0, 2, 3, 1);
     grid->setColumnStretch(2, 1);
-
-    // The analysis the page shows follows the curve it runs with; older ones lock it.
-    commands_->openAnalysisKey = [this] { return page_.lastSavedKey(); };
 
     // The commands start on the page's generator; the page already computed with it.
     commands_->setUnits(page_.site().units());

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "core/Prompter.h"
+#include "core/WholeFile.h"
 #include "display/ResourceCsv.h"
 #include "gui/PageCapture.h"
 #include "gui/PageOutput.h"
@@ -163,10 +164,8 @@ bool WindResourceWindow::saveCsv() {
     const auto path = prompter.saveFile("Save the wind resource figures", "CSV Files|*.csv",
                                         page_.session().appDir() + proposedName(".csv"));
     if (!path) return false;
-    try {
-        display::writeFileWhole(*path, display::resourceCsvText(run_.resource, run_.heading));
-    } catch (const std::exception& e) {
-        prompter.message(e.what());
+    if (!core::writeFileWhole(*path, display::resourceCsvText(run_.resource, run_.heading))) {
+        prompter.message("Could not write " + *path);
         return false;
     }
     prompter.message("The wind resource figures were saved in " + *path);

@@ -41,12 +41,10 @@ void GeneratorCommands::fillList() { list_ = store_.namesTallestFirst(); }
 
 void GeneratorCommands::setCurrent(std::optional<power::GeneratorRecord> g) {
     current_ = std::move(g);
-    curveUsed_ = current_ ? usedInOtherAnalyses() : 0;
+    curveUsed_ = current_ ? usedInAnalyses() : 0;
 }
 
-int GeneratorCommands::usedInOtherAnalyses() const {
-    return store_.curveUsedInAnalysis(current_->name, *current_, openAnalysisKey ? openAnalysisKey() : 0);
-}
+int GeneratorCommands::usedInAnalyses() const { return store_.curveUsedInAnalysis(current_->name, *current_); }
 
 void GeneratorCommands::refresh() {
     fillList();
@@ -74,7 +72,7 @@ bool GeneratorCommands::nameListed(const std::string& upperName) const {
 
 bool GeneratorCommands::curveLocked() {
     if (!current_) return true;
-    curveUsed_ = usedInOtherAnalyses();
+    curveUsed_ = usedInAnalyses();
     std::string reason;
     if (current_->orgData != 0) reason = "This is data originally supplied with Skyloom";
     if (curveUsed_ != 0)
@@ -148,6 +146,8 @@ bool GeneratorCommands::choose(const std::string& name, bool overlay) {
         return false;
     }
     setCurrent(std::move(g));
+    // The whole computation runs with the chosen generator: nothing is stale.
+    stale_ = false;
     observer_->generatorChanged();
     return true;
 }
@@ -185,6 +185,7 @@ bool GeneratorCommands::rename() {
     setCurrent(store_.findById(current_->id));
     fillList();
     observer_->listChanged();
+    stale_ = false;
     observer_->generatorChanged();
     return true;
 }
@@ -214,7 +215,8 @@ bool GeneratorCommands::newCurve() {
     setCurrent(g);
     fillList();
     observer_->listChanged();
-    observer_->generatorChanged();
+    markStale();
+    observer_->generatorAwaitsRun(std::nullopt);
     return true;
 }
 
@@ -229,8 +231,8 @@ bool GeneratorCommands::copyCurve() {
     setCurrent(g);
     fillList();
     observer_->listChanged();
-    observer_->generatorChanged();
-    observer_->analysisHeightSet(g.height);
+    markStale();
+    observer_->generatorAwaitsRun(g.height);
     return true;
 }
 
@@ -248,6 +250,7 @@ bool GeneratorCommands::removeCurve() {
         std::filesystem::remove(file, ec);
     fillList();
     observer_->listChanged();
+    stale_ = false;
     observer_->generatorChanged();
     return true;
 }
@@ -418,7 +421,23 @@ std::optional<std::string> GeneratorCommands::exportCurrent(std::optional<std::s
 bool GeneratorCommands::importFile(std::optional<std::string> path, std::optional<std::string> newName) {
     if (!path) path = prompter_.openFile("Import", "Text Files|*.txt", folder_);
     if (!path) return false;
-    power::GeneratorRecord g = power::readGeneratorFile(*path);
+    std::error_code ec;
+    if (std::filesystem::is_directory(*path, ec)) {
+        prompter_.message("'" + *path + "' is a folder, not a generator text file.");
+        return false;
+    }
+    const std::optional<std::string> text = power::readGeneratorText(*path);
+    if (!text) {
+        prompter_.message("The file '" + *path + "' could not be read.");
+        return false;
+    }
+    // Nothing is imported that the page's own fields would have refused.
+    if (const auto problem = power::generatorFileProblem(*text)) {
+        prompter_.message("The generator in '" + *path + "' was not imported: " + *problem);
+        return false;
+    }
+    power::GeneratorFileLines lines;
+    power::GeneratorRecord g = power::parseGeneratorFile(*text, &lines);
     std::string name = core::trim(newName.value_or(g.name));
     const auto legal = [](const std::string& n) { return !n.empty() && power::isLegalGeneratorName(n); };
     if (!legal(name)) {
@@ -442,6 +461,9 @@ bool GeneratorCommands::importFile(std::optional<std::string> path, std::optiona
     g.name = name;
     g.orgData = 0;
     g.recomputeMaxKW();
+    // A file without its "Max to Grid" line: the generator's size, so that its
+    // shortfalls count (at 0 every sounding would pass everything to the grid).
+    if (lines.header[power::HeaderMaxToGrid] == 0) g.maxToGrid = power::roundMaxToGrid(g.maxKW);
     const int used = store_.curveUsedInAnalysis(name, g);
     if (used == -1) {
         prompter_.message("You are importing a curve that has previously been used in an analysis and the curve "
@@ -457,6 +479,7 @@ bool GeneratorCommands::importFile(std::optional<std::string> path, std::optiona
     setCurrent(g);
     fillList();
     observer_->listChanged();
+    stale_ = false;
     observer_->generatorChanged();
     observer_->recomputeAll();
     return true;

@@ -4,11 +4,11 @@
 #include <exception>
 
 #include <SQLiteCpp/Statement.h>
-#include <SQLiteCpp/Transaction.h>
 
 #include "core/DatabaseFile.h"
 #include "core/Formats.h"
 #include "core/MainDatabase.h"
+#include "core/NestedTransaction.h"
 #include "core/Progress.h"
 #include "core/Prompter.h"
 #include "core/Rounding.h"
@@ -302,10 +302,11 @@ void SiteAnalysis::recordResults(long wmo, core::Days from, core::Days to) {
     }
     summary_ = sounding::summaryLine(stats_, {from, to}, wholeRange_, sounding::ignoredShare(points, deletedPoints));
 
-    // The last range and the counts are written together: one commit.
+    // The last range and the counts are written together: one commit, or part of
+    // the caller's when the analysis runs inside one (the bulk recalculation).
     bool haveRow = false;
     {
-        SQLite::Transaction tx(db_.db());
+        core::NestedTransaction tx(db_.db(), "record_results");
         SQLite::Statement last(db_.db(), "UPDATE stations SET lastfromdate = ?, lasttodate = ? WHERE wmo = ?");
         last.bind(1, core::isoDate(from));
         last.bind(2, core::isoDate(to));

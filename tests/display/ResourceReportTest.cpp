@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
-#include "TempFolder.h"
 #include "core/Dates.h"
 #include "sounding/LevelStatistics.h"
 
@@ -101,21 +98,4 @@ TEST(ResourceReport, csvQuotesTextsWritesNumbersPlainAndMissingFiguresEmpty) {
     EXPECT_FALSE(hasNan(csv));
     EXPECT_EQ(csv.find('\n'), csv.find("\r\n") + 1);
     EXPECT_EQ(csv.substr(csv.size() - 2), "\r\n");
-}
-
-TEST(ResourceReport, filesAreWrittenWholeOrNotAtAll) {
-    test::TempFolder tmp;
-    const std::string path = (tmp / "figures.csv").string();
-    display::writeFileWhole(path, "first\r\n");
-    display::writeFileWhole(path, "second\r\n");
-    EXPECT_EQ(test::readFile(path), "second\r\n");
-    EXPECT_FALSE(std::filesystem::exists(path + ".part"));
-    const std::string nowhere = (tmp / "no such folder" / "figures.csv").string();
-    try {
-        display::writeFileWhole(nowhere, "x");
-        FAIL() << "written into a missing folder";
-    } catch (const std::runtime_error& e) {
-        EXPECT_EQ(std::string(e.what()).rfind("Could not write " + nowhere + ": ", 0), 0u) << e.what();
-    }
-    EXPECT_EQ(test::readFile(path), "second\r\n");
 }

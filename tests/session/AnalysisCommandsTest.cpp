@@ -263,7 +263,7 @@ TEST_F(AnalysisCommandsFixture, recalculationShowsItsProgressAndReportsNothing) 
     live.recalculation = [](AnalysisRecord& r) { r.result(analysis::PotkW) = 99; };
     RecordingProgress progress;
     prompter.yes();
-    EXPECT_TRUE(commands->recalculateAllAnalyses(&progress));
+    EXPECT_TRUE(commands->recalculateAllAnalyses(&progress).levelStored);
     EXPECT_EQ(progress.texts, (std::vector<std::string>{"Recalculating Analysis ID " + std::to_string(k1) + " => 1 of 2",
                                                         "Recalculating Analysis ID " + std::to_string(k2) + " => 2 of 2"}));
     EXPECT_TRUE(prompter.messages.empty());
@@ -297,7 +297,7 @@ TEST_F(AnalysisCommandsFixture, aCancelledRecalculationDoesNotStoreTheLevel) {
     store().insert(test::sampleRecord(1));
     store().insert(test::sampleRecord(2));
     prompter.yes();
-    EXPECT_FALSE(commands->recalculateAllAnalyses(&progress));
+    EXPECT_TRUE(commands->recalculateAllAnalyses(&progress).cancelled);
     EXPECT_EQ(live.recomputed.size(), 1u);
     EXPECT_EQ(session->settings().get("ReCalcLevel"), "6");
     EXPECT_FALSE(commands->recalculating);
