@@ -149,6 +149,7 @@ private:
     void offerTextImport(SiteListWidget* list, const QPoint& at);
 
     session::Session& session_;
+    int unitsListener_ = 0;
     bool orderPage_ = false;
     display::MapModel mapModel_;
     MapWidget* map_ = nullptr;

@@ -69,7 +69,13 @@ WindResourceWindow::WindResourceWindow(session::PowerPage& page, QWidget* parent
     canvas_ = new WindResourceCanvas(this);
     layout->addWidget(canvas_, 1);
     heightFeet_ = page_.heightFeet();
+    // A change of the unit mode shows the figures in the new units at once.
+    unitsListener_ = page_.session().addUnitsListener([this] {
+        if (isVisible()) refresh();
+    });
 }
+
+WindResourceWindow::~WindResourceWindow() { page_.session().removeUnitsListener(unitsListener_); }
 
 QPushButton* WindResourceWindow::addButton(const char* name, const QString& caption) {
     auto* b = new QPushButton(caption, buttons_);
@@ -78,9 +84,7 @@ QPushButton* WindResourceWindow::addButton(const char* name, const QString& capt
     return b;
 }
 
-sounding::Units WindResourceWindow::shownUnits() const {
-    return sounding::Units::fromSetting(std::to_string(page_.session().units));
-}
+sounding::Units WindResourceWindow::shownUnits() const { return page_.session().displayUnits(); }
 
 QPushButton* WindResourceWindow::button(const QString& name) const { return findChild<QPushButton*>(name); }
 

@@ -40,6 +40,7 @@ class WindResourceWindow : public QWidget {
     Q_OBJECT
 public:
     explicit WindResourceWindow(session::PowerPage& page, QWidget* parent = nullptr);
+    ~WindResourceWindow() override;
 
     // Shows the resource at a height in feet.
     void showAt(double heightFeet);
@@ -67,7 +68,7 @@ public:
 private:
     QPushButton* addButton(const char* name, const QString& caption);
     std::string proposedName(const std::string& extension) const;
-    // The display units of the program (the setting, as the pages show them).
+    // The display units of the program, as the pages show them.
     sounding::Units shownUnits() const;
 
     session::PowerPage& page_;
@@ -78,6 +79,7 @@ private:
     QPushButton* height_ = nullptr;
     QWidget* buttons_ = nullptr;
     WindResourceCanvas* canvas_ = nullptr;
+    int unitsListener_ = 0;
 };
 
 }  // namespace skyloom::gui

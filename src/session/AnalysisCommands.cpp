@@ -13,6 +13,7 @@
 #include "core/Progress.h"
 #include "core/Prompter.h"
 #include "core/Text.h"
+#include "core/TypedNumber.h"
 #include "session/Session.h"
 #include "session/StudyCommands.h"
 
@@ -138,7 +139,13 @@ bool AnalysisCommands::recallAnalysisByNumber() {
     for (;;) {
         auto answer = ui.input("What Analysis Number would you like to recall?");
         if (!answer) return false;
-        const double number = core::leadingNumber(*answer);
+        if (core::trim(*answer).empty()) return false;
+        const std::optional<double> typed = core::typedNumber(*answer);
+        if (!typed) {
+            ui.message(core::expectedNumberText({1, 999999999, "", true}));
+            continue;
+        }
+        const double number = *typed;
         if (!(number > 0)) return false;
         const bool whole = number == std::floor(number) && number < 9.2e18;
         if (!whole || !store().isPresent(static_cast<long long>(number))) {

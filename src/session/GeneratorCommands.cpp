@@ -8,6 +8,7 @@
 #include "core/Prompter.h"
 #include "core/Rounding.h"
 #include "core/Text.h"
+#include "core/TypedNumber.h"
 #include "power/GeneratorFile.h"
 #include "power/GeneratorStore.h"
 
@@ -21,6 +22,12 @@ const std::string kIllegalName = "This is not a legal file name, please try agai
 const std::string kNameInUse =
     "This filename in currently being used in the power curve selection list, please enter another name.";
 const std::string kNotNegative = "Must be greater than or equal to 0";
+
+// What a generator field can sensibly hold: speeds up to 200 knots, power up to
+// 100,000,000 kW, hubs up to the top of the sounding levels.
+constexpr double kMaxSpeedKnots = 200;
+constexpr double kMaxKW = 100000000;
+constexpr double kMaxHubFeet = 5000;
 
 double round2(double v) { return core::roundHalfAwayFromZero(v, 2); }
 
@@ -104,7 +111,7 @@ double GeneratorCommands::shownTemperature() const {
 
 double GeneratorCommands::shownCutOut() const {
     if (!current_) return 0;
-    return core::roundHalfAwayFromZero(current_->cutOut * units_.speedFactor(), 0);
+    return units_.shownSpeed(current_->cutOut);
 }
 
 std::string GeneratorCommands::shownCostPerYear() const {
@@ -112,12 +119,23 @@ std::string GeneratorCommands::shownCostPerYear() const {
 }
 
 std::optional<double> GeneratorCommands::askChanged(const std::string& prompt, double shown,
+                                                    const core::SensibleRange& sensible, bool ownLowRule,
                                                     const std::string& defaultText) {
     const auto answer = prompter_.input(prompt, defaultText.empty() ? core::formatPlain(shown) : defaultText);
     if (!answer || core::trim(*answer).empty()) return std::nullopt;
-    const double v = core::leadingNumber(*answer);
-    if (v == shown) return std::nullopt;
+    // Letters are no number; a number past what a generator can have is refused
+    // before the field's own rules, in one line that says what is expected.
+    const std::optional<double> v = core::typedNumber(*answer);
+    if (!v || ((*v >= sensible.lo || !ownLowRule) && !sensible.contains(*v))) {
+        prompter_.message(core::expectedNumberText(sensible));
+        return std::nullopt;
+    }
+    if (*v == shown) return std::nullopt;
     return v;
+}
+
+core::SensibleRange GeneratorCommands::speedRange() const {
+    return {0, std::round(kMaxSpeedKnots * units_.speedFactor()), units_.speedUnit()};
 }
 
 std::optional<std::string> GeneratorCommands::askNewName(const std::string& prompt, const std::string& defaultValue) {
@@ -258,7 +276,7 @@ bool GeneratorCommands::removeCurve() {
 bool GeneratorCommands::editSpeed(int i) {
     if (i < 11 || i > 21 || curveLocked()) return false;
     const int stored = i - 11;
-    const auto v = askChanged("New Speed?", shownSpeed(stored));
+    const auto v = askChanged("New Speed?", shownSpeed(stored), speedRange(), true);
     if (!v) return false;
     if (i > 11 && !(*v > shownSpeed(stored - 1))) {
         prompter_.message("You must enter a speed that is greater than the speed below it.");
@@ -282,7 +300,7 @@ bool GeneratorCommands::editKW(int i) {
     if (i < 1 || i > power::kCurvePoints || curveLocked()) return false;
     auto& pts = current_->points;
     const auto at = [&](int k) { return pts[static_cast<std::size_t>(k - 1)].kw; };
-    const auto v = askChanged("New KiloWatts?", at(i));
+    const auto v = askChanged("New KiloWatts?", at(i), {0, kMaxKW, "kW"}, true);
     if (!v) return false;
     if (i > 1 && !(*v > at(i - 1))) {
         prompter_.message("You must enter a kW that is greater than the kW below it.");
@@ -303,7 +321,7 @@ bool GeneratorCommands::editHubHeight() {
     const std::string unit(units_.lengthUnit());
     const auto v = askChanged("The Height at which you wish this wind generator analysed when it is first selected. (" +
                                   unit + ")",
-                              shownHubHeight());
+                              shownHubHeight(), {0, std::round(units_.lengthFromFeet(kMaxHubFeet)), units_.lengthUnit()}, true);
     if (!v) return false;
     if (*v < 0) {
         prompter_.message(kNotNegative);
@@ -322,7 +340,9 @@ bool GeneratorCommands::editTemperature() {
     const auto v = askChanged(std::string("The Temperature at which the power curve was obtained (at the hub height).  "
                                           "This should not be changed once it is originally input. (") +
                                   std::string(units_.temperatureUnit()) + ")",
-                              shownTemperature());
+                              shownTemperature(),
+                              units_.metric() ? core::SensibleRange{-90, 60, "degC"} : core::SensibleRange{-130, 140, "degF"},
+                              false);
     if (!v) return false;
     const double celsius = !units_.metric() ? (*v - 32) * 5 / 9 : *v;
     current_->temperature = std::round(core::roundHalfAwayFromZero(celsius, 1) * 10);
@@ -337,7 +357,7 @@ bool GeneratorCommands::editPressure() {
     const auto v = askChanged("The Pressure at which the power curve was obtained (at the hub height).  This should not "
                               "be changed once it is originally input. (mb) (Note: The Standard Sea Level pressure in "
                               "millibars is 1013.25)?",
-                              shown, shown == 0 ? "1013.25" : "");
+                              shown, {0, 1100, "mb"}, false, shown == 0 ? "1013.25" : "");
     if (!v) return false;
     current_->pressure = *v;
     saveCurrent();
@@ -349,7 +369,7 @@ bool GeneratorCommands::editCostPerYear() {
     if (curveLocked()) return false;
     const auto v = askChanged(
         "Cost of Wind Generator amortized to a yearly cost for Capital and Maintenance (Dollars/year)",
-        current_->costPerYear);
+        current_->costPerYear, {0, 1000000000, "dollars per year"}, true);
     if (!v) return false;
     if (*v < 0) {
         prompter_.message(kNotNegative);
@@ -364,7 +384,8 @@ bool GeneratorCommands::editCostPerYear() {
 bool GeneratorCommands::editCutOut() {
     if (curveLocked()) return false;
     for (;;) {
-        const auto v = askChanged("What is the wind speed that the mill shuts down due to too high winds", shownCutOut());
+        const auto v = askChanged("What is the wind speed that the mill shuts down due to too high winds",
+                                  shownCutOut(), speedRange(), true);
         if (!v) return false;
         const double whole = core::roundHalfAwayFromZero(*v, 0);
         const double knots = round2(whole / units_.speedFactor());
@@ -386,7 +407,7 @@ bool GeneratorCommands::editMaxToGrid() {
     if (curveLocked()) return false;
     const auto v = askChanged("What is the generator size (power above this will be stored if there is a storage "
                               "system). (kW)",
-                              current_->maxToGrid);
+                              current_->maxToGrid, {0, kMaxKW, "kW"}, true);
     if (!v) return false;
     if (*v < 0) {
         prompter_.message(kNotNegative);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/TypedNumber.h"
 #include "power/GeneratorRecord.h"
 #include "sounding/Units.h"
 
@@ -111,7 +112,11 @@ private:
     // Asks for a generator name until it is legal and not listed; nullopt on cancel.
     std::optional<std::string> askNewName(const std::string& prompt, const std::string& defaultValue);
     // Asks for a number; nullopt on cancel or when the value equals `shown`.
-    std::optional<double> askChanged(const std::string& prompt, double shown, const std::string& defaultText = {});
+    // ownLowRule: the field's own rules speak for values below the sensible range.
+    std::optional<double> askChanged(const std::string& prompt, double shown, const core::SensibleRange& sensible,
+                                     bool ownLowRule, const std::string& defaultText = {});
+    // Speeds a curve point or the cut-out can sensibly have, in the display unit.
+    core::SensibleRange speedRange() const;
 
     power::GeneratorStore& store_;
     core::Prompter& prompter_;

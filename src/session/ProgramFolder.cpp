@@ -17,6 +17,7 @@
 #include "ordering/Inventory.h"
 #include "power/GeneratorStore.h"
 #include "power/SuppliedGenerators.h"
+#include "session/DataSupplier.h"
 #include "session/StationListImport.h"
 #include "sounding/StationDataFile.h"
 
@@ -96,6 +97,10 @@ bool initProgramFolder(const std::string& dir, core::Prompter& prompter, core::P
         prompter.message("Cannot create the program folder '" + appDir + "': " + ec.message());
         return false;
     }
+    // The data supplier's folders (DataSupplier): a request for quotation has
+    // somewhere to go, and purchased data somewhere to arrive, from the start.
+    for (const char* sub : {DataSupplier::kUsageFolder, DataSupplier::kInboxFolder, DataSupplier::kUpdatesFolder})
+        fs::create_directories(appDir + DataSupplier::kDefaultLocation + sub, ec);
     const std::string data = programDataFolder();
     // Built under a temporary name so that an interrupted set-up never looks finished.
     const std::string building = mainPath + ".new";

@@ -1,6 +1,7 @@
 #include "session/SiteAnalysis.h"
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
 
 #include <SQLiteCpp/Statement.h>
@@ -15,6 +16,7 @@
 #include "core/Settings.h"
 #include "core/StationIndex.h"
 #include "core/Text.h"
+#include "core/TypedNumber.h"
 #include "sounding/AnalysisSummary.h"
 #include "sounding/HaveDataIndex.h"
 #include "sounding/HeightInterpolation.h"
@@ -380,9 +382,15 @@ void SiteAnalysis::refreshSiteEntry() {
 bool SiteAnalysis::setHeightOfInterest() {
     const double shown = core::roundHalfEven(units_.lengthFromFeet(heightFeet_), 1);
     const auto answer = prompter_.input(sounding::heightOfInterestPrompt(units_), core::formatPlain(shown));
-    if (!answer) return false;
-    const auto feet = sounding::parseHeightOfInterest(*answer, units_);
-    if (!feet || *feet == heightFeet_) return false;
+    if (!answer || core::trim(*answer).empty()) return false;
+    // Letters are no height: the user hears what the box takes and the height stays.
+    const auto feet = sounding::parseHeightOfInterest(*answer, units_, true);
+    if (!feet) {
+        prompter_.message(core::expectedNumberText(
+            {0, std::round(units_.lengthFromFeet(5000)), units_.lengthUnit()}));
+        return false;
+    }
+    if (*feet == heightFeet_) return false;
     heightFeet_ = *feet;
     if (listener_) listener_->heightOfInterestChanged(heightFeet_);
     reanalyseSite(false);

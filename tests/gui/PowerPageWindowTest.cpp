@@ -25,6 +25,7 @@
 #include "gui/AnalysisPanel.h"
 #include "gui/MainWindow.h"
 #include "gui/PowerPageWindow.h"
+#include "gui/StudyPanel.h"
 #include "power/PowerPageEnergy.h"
 #include "session/GeneratorCommands.h"
 #include "session/PowerPage.h"
@@ -246,8 +247,14 @@ private slots:
         QCOMPARE(text(p, "CSlab"), QStringLiteral("Current Study is:"));
         QCOMPARE(text(p, "CurStLab"), QStringLiteral(" Hill sites"));
         QVERIFY(!p->button("AddThisAnalysisToStudy")->isHidden());
+        auto* inList = w.findChild<QLabel*>("NinLab");
+        QVERIFY(inList);
+        w.studyPanel()->refresh();
+        QCOMPARE(inList->text(), QStringLiteral("0 in list"));
         p->button("AddThisAnalysisToStudy")->click();
         QCOMPARE(text(p, "CSlab"), QStringLiteral("This analysis is already in the Current Study:"));
+        // The Main Page's study grid counts it at once.
+        QCOMPARE(inList->text(), QStringLiteral("1 in list"));
         QVERIFY(p->button("AddThisAnalysisToStudy")->isHidden());
 
         // The help text's own analysis cannot have its comment changed.

@@ -14,7 +14,6 @@
 #include "core/Prompter.h"
 #include "gui/MainWindow.h"
 #include "gui/PowerPageWindow.h"
-#include "gui/SettingsDialog.h"
 #include "gui/WindResourceRenderer.h"
 #include "gui/WindResourceWindow.h"
 #include "session/PowerPage.h"
@@ -100,8 +99,7 @@ private slots:
         QCOMPARE(s.window->heightFeet(), 2500.0);
 
         // The units of the program are followed.
-        s.f.s->units = 1;
-        emit s.w.settingsDialog()->displayChanged();
+        s.f.s->setUnits(1);
         QCOMPARE(s.window->run().resource.units.speedUnit(), std::string_view("knots"));
         // The Power Page's button opens it at the height of interest.
         p->button("WindResourceBut")->click();

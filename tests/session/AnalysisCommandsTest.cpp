@@ -191,9 +191,12 @@ TEST_F(AnalysisCommandsFixture, recallByNumberAsksAgainUntilFoundOrNotAboveZero)
     EXPECT_FALSE(commands->recallAnalysisByNumber());
     // A deleted analysis is not among the present rows.
     store().markDeleted(key);
-    prompter.answer(std::to_string(key)).answer("abc");
+    // Letters are no ID: the user hears what the box takes and is asked again.
+    prompter.answer(std::to_string(key)).answer("abc").cancel();
     EXPECT_FALSE(commands->recallAnalysisByNumber());
-    EXPECT_EQ(prompter.lastMessage(), "The is no analysis with an ID of " + std::to_string(key));
+    ASSERT_GE(prompter.messages.size(), 2u);
+    EXPECT_EQ(prompter.messages[prompter.messages.size() - 2], "The is no analysis with an ID of " + std::to_string(key));
+    EXPECT_EQ(prompter.lastMessage(), "Please enter a whole number from 1 to 999,999,999.");
     EXPECT_EQ(live.recomputed.size(), 1u);
     EXPECT_TRUE(prompter.allAnswersUsed());
 }

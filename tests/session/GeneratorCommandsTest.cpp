@@ -401,10 +401,15 @@ TEST_F(GeneratorCommandsTest, cutOutBelowTopPowerSpeedIsAskedAgainAndStoredInKno
     EXPECT_EQ(stored("Cut").cutOut, 30);
 
     commands.setUnits(sounding::Units(sounding::UnitMode::SI));
-    EXPECT_EQ(commands.shownCutOut(), 15);   // 30 kn x 0.5144 = 15.4
+    // The figure the field and the curve's mark both show: 30 kn x 0.5144 = 15.43, one decimal.
+    EXPECT_EQ(commands.shownCutOut(), 15.4);
     EXPECT_TRUE(typed("25").editCutOut());
     EXPECT_EQ(stored("Cut").cutOut, 48.6);   // 25 / 0.5144
-    EXPECT_EQ(commands.shownCutOut(), 25);
+    EXPECT_EQ(commands.shownCutOut(), 25);   // 48.6 kn x 0.5144 = 24.9998
+    // Letters are no speed: nothing changes, and the user hears what the box takes.
+    EXPECT_FALSE(typed("fast").editCutOut());
+    EXPECT_EQ(prompter.lastMessage(), "Please enter a number from 0 to 103 m/sec.");
+    EXPECT_EQ(stored("Cut").cutOut, 48.6);
     prompter.cancel();
     EXPECT_FALSE(commands.editCutOut());
 }
