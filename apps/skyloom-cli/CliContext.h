@@ -74,5 +74,6 @@ int installShippedSamples(CliContext& ctx);
 void installDemoData(CliContext& ctx, bool importToo);
 void addGeneratorCommands(CLI::App& app, CliContext& ctx);
 void addAnalysisCommands(CLI::App& app, CliContext& ctx);
+void addResourceCommands(CLI::App& app, CliContext& ctx);
 
 }  // namespace skyloom::cli
