@@ -12,7 +12,7 @@ using namespace skyloom::power;
 
 namespace {
 
-std::string suppliedCurves() { return skyloom::test::readFile(std::string(SKYLOOM_SOURCE_DIR) + "/data/generators.csv"); }
+std::string suppliedCurves() { return skyloom::test::readFile(skyloom::test::projectData("generators.csv")); }
 
 GeneratorRecord curve(const std::string& name, double height = 100) {
     GeneratorRecord g;

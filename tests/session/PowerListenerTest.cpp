@@ -18,7 +18,7 @@ using namespace skyloom;
 
 namespace {
 
-std::string suppliedCurves() { return test::readFile(std::string(SKYLOOM_SOURCE_DIR) + "/data/generators.csv"); }
+std::string suppliedCurves() { return test::readFile(test::projectData("generators.csv")); }
 
 // A main database with the supplied generators, and station 72518 analysed with
 // them at 80 m.
