@@ -30,11 +30,10 @@ struct Sample {
 
 // The points carrying one quantity, in height order.
 template <class Get>
-std::vector<Sample> samplesOf(const std::vector<CollectedPoint>& pts, Get get) {
-    std::vector<Sample> out;
+void samplesOf(const std::vector<CollectedPoint>& pts, Get get, std::vector<Sample>& out) {
+    out.clear();
     for (const auto& p : pts)
         if (auto v = get(p)) out.push_back({p.feet, *v});
-    return out;
 }
 
 // The samples bracketing h (indices, -1 when none). A sample exactly at h is
@@ -99,10 +98,18 @@ double interpolateDirection(double d1, double d2, double fraction) {
 }
 
 std::vector<CollectedPoint> collect(const ParsedSounding& s) {
-    std::vector<RawPoint> raw = s.points;
-    heightsFromPressure(raw);
+    // Heights are filled from pressures only in a copy, and only when some point lacks one.
+    std::vector<RawPoint> filled;
+    const bool fill = std::any_of(s.points.begin(), s.points.end(),
+                                  [](const RawPoint& p) { return !p.heightM && p.pressureMb; });
+    if (fill) {
+        filled = s.points;
+        heightsFromPressure(filled);
+    }
+    const std::vector<RawPoint>& raw = fill ? filled : s.points;
     const double elev = s.elevationM.value_or(0.0);
     std::vector<CollectedPoint> out;
+    out.reserve(raw.size());
     for (const auto& r : raw) {
         if (!r.heightM) continue;
         double feet = (*r.heightM - elev) * kFeetPerMetre;
@@ -130,10 +137,12 @@ LevelBuild build(const ParsedSounding& s) {
     r.points = collect(s);
     r.bands = bands(r.points);
 
-    auto winds = samplesOf(r.points, [](const CollectedPoint& p) { return p.speedKnots; });
-    auto dirs = samplesOf(r.points, [](const CollectedPoint& p) { return p.directionDeg; });
-    auto temps = samplesOf(r.points, [](const CollectedPoint& p) { return p.temperatureC; });
-    auto press = samplesOf(r.points, [](const CollectedPoint& p) { return p.pressureMb; });
+    // Kept from one sounding to the next: no allocation per sounding.
+    thread_local std::vector<Sample> winds, dirs, temps, press;
+    samplesOf(r.points, [](const CollectedPoint& p) { return p.speedKnots; }, winds);
+    samplesOf(r.points, [](const CollectedPoint& p) { return p.directionDeg; }, dirs);
+    samplesOf(r.points, [](const CollectedPoint& p) { return p.temperatureC; }, temps);
+    samplesOf(r.points, [](const CollectedPoint& p) { return p.pressureMb; }, press);
     if (!winds.empty()) r.firstWindFeet = winds.front().feet;
     r.groundWindExtrapolated = winds.empty() || winds.front().feet > 0;
 
