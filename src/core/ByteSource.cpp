@@ -125,7 +125,12 @@ std::vector<SourceName> zipMembers(const std::string& path) {
     for (zip_int64_t i = 0; i < n; ++i) {
         const char* name = zip_get_name(z, static_cast<zip_uint64_t>(i), 0);
         if (!name || !*name || name[std::strlen(name) - 1] == '/') continue;
-        out.push_back({path, name, i});
+        zip_stat_t st;
+        zip_stat_init(&st);
+        std::uint64_t packed = 0;
+        if (zip_stat_index(z, static_cast<zip_uint64_t>(i), 0, &st) == 0 && (st.valid & ZIP_STAT_COMP_SIZE))
+            packed = st.comp_size;
+        out.push_back({path, name, i, packed});
     }
     zip_discard(z);
     return out;

@@ -46,6 +46,7 @@ struct SourceName {
     std::string path;            // the file on the disk
     std::string member;          // the zip member's name; empty for a plain or gzip file
     std::int64_t memberIndex = -1;
+    std::uint64_t storedSize = 0;  // bytes it takes in the file on the disk (a member's compressed size)
     // "file" or "archive.zip:member", as messages name it.
     std::string display() const;
     // Just the file's own name (with the member's for a zip).

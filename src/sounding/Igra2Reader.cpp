@@ -22,9 +22,19 @@ std::string columns(std::string_view line, std::size_t first, std::size_t last) 
 
 std::optional<double> value(std::string_view line, std::size_t first, std::size_t last) {
     if (line.size() < first) return std::nullopt;
+    const std::string_view f = line.substr(first - 1, last - first + 1);
+    // Blanks, a sign and digits, read in one pass; anything else the general way.
+    std::size_t i = 0;
+    while (i < f.size() && f[i] == ' ') ++i;
+    const bool negative = i < f.size() && f[i] == '-';
+    if (i < f.size() && (f[i] == '-' || f[i] == '+')) ++i;
+    const std::size_t digits = i;
     long long v = 0;
-    if (!textfields::toInteger(line.substr(first - 1, last - first + 1), v) || v == -9999 || v == -8888)
-        return std::nullopt;
+    while (i < f.size() && f[i] >= '0' && f[i] <= '9') v = v * 10 + (f[i++] - '0');
+    const bool simple = i > digits && f.find_first_not_of(' ', i) == std::string_view::npos;
+    if (simple) v = negative ? -v : v;
+    else if (!textfields::toInteger(f, v)) return std::nullopt;
+    if (v == -9999 || v == -8888) return std::nullopt;
     return static_cast<double>(v);
 }
 
