@@ -103,7 +103,7 @@ ImportResult importSource(const std::string& appDir, const core::SourceName& sou
                           core::Prompter& prompter, std::optional<long> wmo = std::nullopt);
 
 // Soundings stored per committed batch.
-inline constexpr std::size_t kImportBatch = 4096;
+inline constexpr std::size_t kImportBatch = 8192;
 
 // The closing messages.
 inline constexpr const char* kNeedWmoInName = "Need WMO at start with space after it, rename it.";
