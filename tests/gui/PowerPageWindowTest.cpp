@@ -343,10 +343,10 @@ private slots:
         gui::PowerPageWindow* p = w.openPowerPage();
         QVERIFY(QTest::qWaitForWindowExposed(p));
         // A 100 kW generator against a 40 kW demand with a 1 MWh store.
-        const int mill = p->generatorsDD()->findText("Northern Power 100");
+        const int mill = p->generatorsDD()->findText("Northern Power NPS 100C-21 (100 kW)");
         QVERIFY(mill >= 0);
         emit p->generatorsDD()->activated(mill);
-        QCOMPARE(QString::fromStdString(w.powerPage().generator()->name), QStringLiteral("Northern Power 100"));
+        QCOMPARE(QString::fromStdString(w.powerPage().generator()->name), QStringLiteral("Northern Power NPS 100C-21 (100 kW)"));
         f.prompter.answer("40");
         QVERIFY(p->clickField("Pusage"));
         f.prompter.answer("1");
