@@ -172,6 +172,19 @@ std::string libraryTableText(const std::vector<LibraryGenerator>& generators) {
     return out;
 }
 
+std::vector<std::string> libraryTableNames(std::string_view text) {
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        const std::string_view line = text.substr(start, end - start);
+        if (!line.empty() && line[0] != '#' && line.substr(0, 5) != "name,") out.emplace_back(line.substr(0, line.find(',')));
+        start = end + 1;
+    }
+    return out;
+}
+
 std::vector<LibraryGenerator> parseLibraryTable(std::string_view text) {
     std::vector<LibraryGenerator> out;
     const auto rows = core::split(text, '\n');

@@ -82,5 +82,7 @@ std::vector<LibraryGenerator> buildLibraryGenerators(const std::filesystem::path
 std::string libraryTableText(const std::vector<LibraryGenerator>& generators);
 // Reads that table; throws std::runtime_error naming the line when one is malformed.
 std::vector<LibraryGenerator> parseLibraryTable(std::string_view text);
+// Only the names of the table's generators, a quick look for what a folder lacks.
+std::vector<std::string> libraryTableNames(std::string_view text);
 
 }  // namespace skyloom::power

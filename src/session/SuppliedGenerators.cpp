@@ -1,8 +1,10 @@
 #include "session/SuppliedGenerators.h"
 
+#include <set>
 #include <stdexcept>
 
 #include "core/Formats.h"
+#include "core/Text.h"
 #include "core/TextFile.h"
 #include "power/GeneratorInfoStore.h"
 #include "power/GeneratorStore.h"
@@ -17,6 +19,12 @@ int giveLibraryGenerators(SQLite::Database& db) {
     const std::string path = libraryTablePath();
     const auto text = core::readPlainOrGzip(path);
     if (!text || text->empty()) throw std::runtime_error("the supplied generator table '" + path + "' cannot be read");
+    // At most starts the folder has every curve already: look at the names first.
+    std::set<std::string> given;
+    for (const std::string& n : power::GeneratorInfoStore(db).names()) given.insert(core::toUpper(n));
+    bool lacking = false;
+    for (const std::string& n : power::libraryTableNames(*text)) lacking = lacking || !given.count(core::toUpper(n));
+    if (!lacking) return 0;
     std::vector<power::LibraryGenerator> library;
     try {
         library = power::parseLibraryTable(*text);
