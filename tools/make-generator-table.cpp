@@ -7,11 +7,11 @@
 //     make-generator-table [PROJECT_FOLDER]
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include <fmt/format.h>
 
+#include "core/WholeFile.h"
 #include "power/LibraryGenerators.h"
 
 namespace fs = std::filesystem;
@@ -23,14 +23,7 @@ int main(int argc, char** argv) {
     try {
         const auto generators = power::buildLibraryGenerators(project / "data");
         const std::string text = power::libraryTableText(generators);
-        const fs::path building = table.string() + ".new";
-        {
-            std::ofstream out(building, std::ios::binary | std::ios::trunc);
-            out << text;
-            out.flush();
-            if (!out) throw std::runtime_error(building.string() + ": cannot be written");
-        }
-        fs::rename(building, table);
+        if (!core::writeFileWhole(table.string(), text)) throw std::runtime_error(table.string() + ": cannot be written");
         double worst = 0;
         for (const auto& g : generators) {
             fmt::print("{:<48} {:>7.3f} %\n", g.info.name, g.info.largestError * 100);

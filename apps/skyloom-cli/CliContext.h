@@ -54,6 +54,8 @@ public:
     std::string appDir() const;
     // Adds --folder to a command.
     void addFolderOption(CLI::App* cmd);
+    // Adds --folder to every command and sub-command below app that lacks it.
+    void addFolderOptionEverywhere(CLI::App& app);
     // The session on the program folder, started on first use; a folder that is
     // not set up or a database that does not open is a CliError.
     session::Session& session();

@@ -8,6 +8,7 @@
 #include "core/SqlUtil.h"
 #include "core/Text.h"
 #include "session/ProgramFolder.h"
+#include "session/StationListImport.h"
 #include "session/StationSummary.h"
 
 namespace skyloom::cli {
@@ -100,9 +101,8 @@ void addFoundationCommands(CLI::App& app, CliContext& ctx) {
     importStations->add_option("FILE", listFile, "Station list: <OPTION> lines or an IGRA v2 station list")->required();
     importStations->callback([&ctx] {
         auto& s = ctx.session();
-        int n = session::importStationListFrom(s.mainDb(), listFile, ctx.prompter);
-        if (n < 0) throw CliError("the station list could not be read");
-        if (n == 0) throw CliError("no stations found in '" + listFile + "'");
+        const int n = session::importStationListFrom(s.mainDb(), listFile, ctx.prompter);
+        if (n <= 0) throw CliError("nothing was imported; the station list was left as it was");
         s.reloadStationIndex();
         std::cout << n << " stations read" << std::endl;
     });

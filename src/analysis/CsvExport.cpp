@@ -1,6 +1,5 @@
 #include "analysis/CsvExport.h"
 
-#include <fstream>
 #include <stdexcept>
 
 #include <SQLiteCpp/Database.h>
@@ -9,6 +8,7 @@
 #include "analysis/AnalysisRecord.h"
 #include "analysis/StudyStore.h"
 #include "core/Text.h"
+#include "core/WholeFile.h"
 
 namespace skyloom::analysis {
 
@@ -16,10 +16,14 @@ namespace {
 
 constexpr int kExported = core::kAnalsGridColumns;
 
-// Commas and line breaks would split a field or a line.
+// Commas and line breaks would split a field or a line; a double quote would open
+// a quoted section that runs over the following fields and lines, so it becomes
+// an apostrophe.
 std::string safe(std::string text) {
-    for (char& c : text)
+    for (char& c : text) {
         if (c == ',' || c == '\r' || c == '\n') c = ' ';
+        else if (c == '"') c = '\'';
+    }
     return core::trim(text);
 }
 
@@ -66,11 +70,7 @@ std::string exportStudyCsv(SQLite::Database& db, long long study, const std::str
                            const std::string& appDir) {
     const std::string name = csvFileName(studyLabel);
     const std::string text = studyCsvText(db, study);
-    std::ofstream out(appDir + name, std::ios::binary | std::ios::trunc);
-    if (!out) throw std::runtime_error("Can not write the file " + appDir + name);
-    out << text;
-    out.close();
-    if (!out) throw std::runtime_error("Can not write the file " + appDir + name);
+    if (!core::writeFileWhole(appDir + name, text)) throw std::runtime_error("Can not write the file " + appDir + name);
     return "An Excel .csv file by the name of '" + name + "' in the directory " + appDir;
 }
 

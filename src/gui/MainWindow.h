@@ -104,6 +104,12 @@ public:
     bool powerBandShown() const;
     bool energyDistributionShown() const;
 
+    // Start-up: when the stored analyses were computed at another calculation
+    // level, asks whether to recalculate them and does, with its progress in the
+    // wait label. The window runs it by itself once it is first shown. True when
+    // the level is this program's afterwards.
+    bool offerRecalculation();
+
 signals:
     // The program must end (Revert handed over to the updater).
     void endRequested();
@@ -116,6 +122,7 @@ public slots:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     // Sees the keys of the Main Page, the Power Page and the help window before
     // their controls do, and hands them to the viewer.
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -138,6 +145,7 @@ private:
     void offerTextImport(SiteListWidget* list, const QPoint& at);
 
     session::Session& session_;
+    int unitsListener_ = 0;
     bool orderPage_ = false;
     display::MapModel mapModel_;
     MapWidget* map_ = nullptr;
@@ -177,6 +185,8 @@ private:
     int lastKeyCode_ = 0;
     QEvent::Type lastKeyType_ = QEvent::None;
     QPointer<QWidget> lastKeyReceiver_;
+    // The recalculation waits for the window to be shown.
+    bool recalculationPending_ = false;
 };
 
 }  // namespace skyloom::gui

@@ -151,10 +151,7 @@ bool ImportCommands::importStationTextFiles(long wmo) {
     }
     // Imported soundings are shown in the units the text files are read in.
     const int knots = static_cast<int>(sounding::UnitMode::Knots);
-    if (session_.units != knots) {
-        session_.units = knots;
-        session_.settings().setNumber("Units", knots);
-    }
+    session_.setUnits(knots);
     return any;
 }
 

@@ -13,9 +13,10 @@
 #include "core/MainDatabase.h"
 #include "core/Progress.h"
 #include "core/Prompter.h"
-#include "core/StationIndex.h"
 #include "core/Text.h"
 #include "ordering/Inventory.h"
+#include "session/DataSupplier.h"
+#include "session/StationListImport.h"
 #include "session/SuppliedGenerators.h"
 #include "sounding/StationDataFile.h"
 
@@ -82,48 +83,6 @@ void loadCountries(SQLite::Database& db, const std::string& csvPath) {
 
 }  // namespace
 
-int importStationListText(core::MainDatabase& db, const std::string& text) {
-    auto entries = core::parseStationList(text);
-    auto& main = db.db();
-    SQLite::Transaction tx(main);
-    // Stations with data on this computer stay; every other row is replaced by the list.
-    main.exec("DELETE FROM stations WHERE nodataavailable = 0 AND HaveData = 0");
-    SQLite::Statement ins(main,
-                          "INSERT OR IGNORE INTO stations (init, wban, wmo, lat, lon, elev, stationname, province, "
-                          "country, areacode, nodataavailable, HaveData) VALUES (?,?,?,?,?,?,?,?,?,'99',0,0)");
-    for (const auto& e : entries) {
-        ins.reset();
-        ins.bind(1, e.init);
-        ins.bind(2, static_cast<std::int64_t>(e.wban));
-        ins.bind(3, static_cast<std::int64_t>(e.wmo));
-        ins.bind(4, e.lat);
-        ins.bind(5, e.lon);
-        ins.bind(6, e.elev);
-        ins.bind(7, e.name);
-        ins.bind(8, e.province);
-        ins.bind(9, e.country);
-        ins.exec();
-    }
-    tx.commit();
-    return static_cast<int>(entries.size());
-}
-
-int importStationListFrom(core::MainDatabase& db, const std::string& address, core::Prompter& prompter) {
-    std::string path = address;
-    if (core::startsWith(path, "file://")) path = path.substr(7);
-    if (path.empty() || !core::fileExists(path)) {
-        prompter.message("The station list '" + address + "' could not be read.");
-        return -1;
-    }
-    std::string text = core::replaceAll(readWholeFile(path), "\r\n", "\n");
-    text = core::replaceAll(text, "\n", "\r\n");
-    {
-        std::ofstream copy(db.appDir() + "Stations.txt", std::ios::binary | std::ios::trunc);
-        copy << text;
-    }
-    return importStationListText(db, text);
-}
-
 bool initProgramFolder(const std::string& dir, core::Prompter& prompter, core::Progress& progress) {
     const std::string appDir = ensureTrailingSlash(dir);
     const std::string mainPath = appDir + core::MainDatabase::kFileName;
@@ -137,6 +96,10 @@ bool initProgramFolder(const std::string& dir, core::Prompter& prompter, core::P
         prompter.message("Cannot create the program folder '" + appDir + "': " + ec.message());
         return false;
     }
+    // The data supplier's folders (DataSupplier): a request for quotation has
+    // somewhere to go, and purchased data somewhere to arrive, from the start.
+    for (const char* sub : {DataSupplier::kUsageFolder, DataSupplier::kInboxFolder, DataSupplier::kUpdatesFolder})
+        fs::create_directories(appDir + DataSupplier::kDefaultLocation + sub, ec);
     const std::string data = programDataFolder();
     // Built under a temporary name so that an interrupted set-up never looks finished.
     const std::string building = mainPath + ".new";

@@ -21,15 +21,4 @@ std::string programDataFolder();
 // holds a main database: nothing is changed then.
 bool initProgramFolder(const std::string& appDir, core::Prompter& prompter, core::Progress& progress);
 
-// Replaces the station table from a station list text ("<OPTION>" lines or an
-// IGRA v2 station list), keeping the stations that have data on this computer.
-// Returns the number of stations read.
-int importStationListText(core::MainDatabase& db, const std::string& text);
-
-// The station list import: reads the list at address (a local path or a
-// "file://" address), keeps a copy as "Stations.txt" in the program folder and
-// rebuilds the station table from it. Returns the number of stations read, or
-// -1 after telling the user why the list could not be read.
-int importStationListFrom(core::MainDatabase& db, const std::string& address, core::Prompter& prompter);
-
 }  // namespace skyloom::session

@@ -141,6 +141,29 @@ void Session::rewriteAnalysisDates() {
     settings_.set("DatesFixed", "-1");
 }
 
+sounding::Units Session::displayUnits() const {
+    return sounding::Units(static_cast<sounding::UnitMode>(units >= 0 && units <= 2 ? units : 0));
+}
+
+void Session::setUnits(int index) {
+    if (index < 0 || index > 2 || index == units) return;
+    units = index;
+    settings_.setNumber("Units", index);
+    // A listener may add or remove listeners while it is told: tell a copy.
+    const auto listeners = unitsListeners_;
+    for (const auto& [id, listener] : listeners)
+        if (listener) listener();
+}
+
+int Session::addUnitsListener(std::function<void()> listener) {
+    unitsListeners_.emplace_back(nextUnitsListener_, std::move(listener));
+    return nextUnitsListener_++;
+}
+
+void Session::removeUnitsListener(int id) {
+    std::erase_if(unitsListeners_, [id](const auto& l) { return l.first == id; });
+}
+
 void Session::shutDown() {
     db_.close();
 }

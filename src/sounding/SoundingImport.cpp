@@ -330,9 +330,15 @@ ImportResult importSoundings(const std::string& appDir, long wmo, const std::vec
         SoundingRecord rec = recordOf(s, built);
         bool accepted = !verdict.reject;
         if (accepted && verdict.needsReview && options.decider) {
+            try {
+                accepted = options.decider->accept(rec, s.rawText, verdict.reason);
+            } catch (const ReviewUndecided& nobody) {
+                result.cancelled = true;
+                result.undecided = nobody.what();
+                break;
+            }
             ++result.reviewed;
-            accepted = options.decider->accept(rec, s.rawText, verdict.reason);
-            if (!accepted) verdict.reason += quality::kUserDeleted;
+            if (!accepted) verdict.reason += options.decider->rejectionNote();
         }
         if (accepted) {
             w.addSounding(rec);

@@ -57,6 +57,9 @@ struct ImportResult {
     long pointsRejected = 0;
     std::optional<core::Days> firstDate, lastDate;   // of the added soundings
     bool cancelled = false;     // stopped on request; what was done is kept
+    // Non-empty: stopped before a sounding that needed review and that no one
+    // could decide (the decider's ReviewUndecided text); what was done before is kept.
+    std::string undecided;
     bool failed = false;        // nothing imported (file name, file or database problem)
     std::string report;         // the closing message
 };

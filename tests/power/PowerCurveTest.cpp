@@ -101,7 +101,12 @@ TEST(GeneratorRecord, columnsByPositionFollowTheSharedColumnList) {
 TEST(GeneratorRecord, nameCheckRefusesReservedCharacters) {
     for (const char* bad : {"a/b", "a?", "<x", "x>", "back\\slash", "c:", "st*r", "pi|pe", "say \"hi\""})
         EXPECT_FALSE(isLegalGeneratorName(bad)) << bad;
-    for (const char* good : {"", "Bergey Excel 10", "T~1", "O'Brien 5kW", "V90-2.0 (50Hz)"})
+    // Control characters: line breaks, a tab, the escape, DEL.
+    for (const char* bad : {"two\nlines", "cr\r", "tab\there", "\x1b[31mred", "del\x7f", "\x01"})
+        EXPECT_FALSE(isLegalGeneratorName(bad)) << bad;
+    EXPECT_FALSE(isLegalGeneratorName(std::string_view("nul\0x", 5)));
+    for (const char* good : {"", "Bergey Excel 10", "T~1", "O'Brien 5kW", "V90-2.0 (50Hz)", "Ålesund ~ 2",
+                             "\xe2\x80\x94 dash"})
         EXPECT_TRUE(isLegalGeneratorName(good)) << good;
 }
 

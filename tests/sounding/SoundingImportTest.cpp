@@ -147,6 +147,36 @@ TEST(SoundingImport, reviewDeciderAcceptsOrDeletes) {
     EXPECT_EQ(f.value("SELECT count(*) FROM soundings WHERE Date = '2019-01-07'"), "1");
 }
 
+TEST(SoundingImport, aReviewNobodyCanDecideStopsTheImportBeforeThatSounding) {
+    ImportFolder f;
+    DeciderFn nobody([](const SoundingRecord&, std::string_view) -> bool {
+        throw ReviewUndecided("nobody is there");
+    });
+    ImportOptions opt;
+    opt.decider = &nobody;
+    auto r = f.import(good(4) + reviewSounding(5) + good(6), opt);
+    EXPECT_EQ(r.undecided, "nobody is there");
+    EXPECT_TRUE(r.cancelled);
+    EXPECT_FALSE(r.failed);
+    EXPECT_EQ(r.added, 1);
+    EXPECT_EQ(r.reviewed, 0);
+    // Nothing was recorded for the undecided sounding, nor for the one after it.
+    EXPECT_EQ(f.value("SELECT count(*) FROM deleted"), "0");
+    EXPECT_EQ(f.value("SELECT count(*) FROM soundings"), "1");
+
+    // Run again with a decision: the stored sounding is skipped, the rest completes;
+    // a batch rejection says it was no one's review.
+    FixedReviewDecider reject(false);
+    opt.decider = &reject;
+    r = f.import(good(4) + reviewSounding(5) + good(6), opt);
+    EXPECT_TRUE(r.undecided.empty());
+    EXPECT_EQ(r.duplicates, 1);
+    EXPECT_EQ(r.added, 1);
+    EXPECT_EQ(r.rejected, 1);
+    EXPECT_EQ(f.value("SELECT Reason FROM deleted"),
+              " Deleted without review (every sounding that needed review was rejected).");
+}
+
 TEST(SoundingImport, secondStationInOneFileIsNotAdded) {
     ImportFolder f;
     auto r = f.import(good(2) + good(3, 87344));

@@ -4,7 +4,7 @@
 
 namespace SQLite { class Database; }
 
-namespace skyloom::analysis {
+namespace skyloom::core {
 
 // A transaction that may open inside another one (an SQL savepoint): the
 // outermost one commits at commit(); one left without commit() is undone,
@@ -24,4 +24,4 @@ private:
     bool done_ = false;
 };
 
-}  // namespace skyloom::analysis
+}  // namespace skyloom::core

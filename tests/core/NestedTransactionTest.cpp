@@ -1,4 +1,4 @@
-#include "analysis/NestedTransaction.h"
+#include "core/NestedTransaction.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <SQLiteCpp/Database.h>
 #include <sqlite3.h>
 
-using skyloom::analysis::NestedTransaction;
+using skyloom::core::NestedTransaction;
 
 namespace {
 long long count(SQLite::Database& db) { return db.execAndGet("SELECT count(*) FROM t").getInt64(); }

@@ -1,8 +1,8 @@
-#include "analysis/NestedTransaction.h"
+#include "core/NestedTransaction.h"
 
 #include <SQLiteCpp/Database.h>
 
-namespace skyloom::analysis {
+namespace skyloom::core {
 
 NestedTransaction::NestedTransaction(SQLite::Database& db, std::string name) : db_(db), name_(std::move(name)) {
     db_.exec("SAVEPOINT \"" + name_ + "\"");
@@ -24,4 +24,4 @@ void NestedTransaction::commit() {
     done_ = true;
 }
 
-}  // namespace skyloom::analysis
+}  // namespace skyloom::core
