@@ -72,5 +72,6 @@ void addOrderingCommands(CLI::App& app, CliContext& ctx);
 void installDemoData(CliContext& ctx, bool importToo);
 void addGeneratorCommands(CLI::App& app, CliContext& ctx);
 void addAnalysisCommands(CLI::App& app, CliContext& ctx);
+void addResourceCommands(CLI::App& app, CliContext& ctx);
 
 }  // namespace skyloom::cli

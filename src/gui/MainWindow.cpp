@@ -41,6 +41,7 @@
 #include "gui/PageOutput.h"
 #include "gui/PowerGraphWidgets.h"
 #include "gui/PowerPageWindow.h"
+#include "gui/WindResourceWindow.h"
 #include "gui/SettingsDialog.h"
 #include "core/StationIndex.h"
 #include "power/GeneratorStore.h"
@@ -142,6 +143,7 @@ MainWindow::~MainWindow() {
     // Hiding the dock while the window goes would fit the map of a half-destroyed window.
     if (importDock_) importDock_->disconnect(this);
     qApp->removeEventFilter(this);
+    delete resourceWindow_;
     delete powerWindow_;
     // The study grid may still hold an open comment editor, which stores its
     // text on closing: it goes while the study commands are still there.
@@ -165,12 +167,32 @@ PowerPageWindow* MainWindow::openPowerPage() {
             powerGraphs_->setCurrentSounding(shownSoundingTime());
         });
         connect(this, &MainWindow::powerCurveExtrasChanged, powerGraphs_, &PowerGraphsPanel::setCurveExtras);
+        connect(powerWindow_, &PowerPageWindow::windResourceRequested, this,
+                [this] { openWindResource(page_->heightFeet()); });
+        connect(powerWindow_, &PowerPageWindow::resultsShown, this, [this] {
+            if (resourceWindow_ && resourceWindow_->isVisible()) resourceWindow_->refresh();
+        });
         connect(powerWindow_, &PowerPageWindow::studyChanged, studyPanel_, &StudyPanel::refresh);
     }
     powerWindow_->refresh();
     powerWindow_->show();
     powerWindow_->raise();
     return powerWindow_;
+}
+
+WindResourceWindow* MainWindow::openWindResource(std::optional<double> heightFeet) {
+    if (!resourceWindow_) {
+        resourceWindow_ = new WindResourceWindow(*page_, this);
+        // It follows every analysis of a site (and the Power Page's results, above).
+        connect(analysisPanel_, &AnalysisPanel::siteShown, resourceWindow_, [this] {
+            if (resourceWindow_->isVisible()) resourceWindow_->refresh();
+        });
+    }
+    if (heightFeet) resourceWindow_->showAt(*heightFeet);
+    else resourceWindow_->refresh();
+    resourceWindow_->show();
+    resourceWindow_->raise();
+    return resourceWindow_;
 }
 
 QString MainWindow::summaryText() const { return analysisPanel_->summaryLabel()->text(); }
@@ -581,6 +603,8 @@ void MainWindow::buildMenus() {
                 page_->analyses().recallAnalysisByNumber();
                 studyPanel_->refresh();
             });
+    connect(addEntry(tools, "mnuWindResource", QStringLiteral("Wind Resource")), &QAction::triggered, this,
+            [this] { openWindResource(); });
     QAction* importEntry = importDock_->toggleViewAction();
     importEntry->setObjectName("mnuImportControl");
     tools->addAction(importEntry);

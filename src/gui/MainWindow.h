@@ -43,6 +43,7 @@ class PowerPageWindow;
 class HelpWindow;
 class ImportControlFrame;
 class SettingsDialog;
+class WindResourceWindow;
 
 // The Main Page: the map, the site lists, the wind graphs and the study list on
 // two pages (Analysis and Order Data), the menus and the wait label.
@@ -76,6 +77,9 @@ public:
     session::PowerPage& powerPage() { return *page_; }
     // Opens (or raises) the Power Page window.
     PowerPageWindow* openPowerPage();
+    // Opens (or raises) the "Wind Resource" window of the analysed site, at the
+    // given height in feet (none: the height it shows, at first the height of interest).
+    WindResourceWindow* openWindResource(std::optional<double> heightFeet = std::nullopt);
     // The graphs of the Power Page window; nullptr until the window was opened.
     PowerGraphsPanel* powerGraphs() const { return powerGraphs_; }
     session::AnalysisCommands& analyses();
@@ -154,6 +158,7 @@ private:
     std::unique_ptr<session::PowerPage> page_;
     PowerPageWindow* powerWindow_ = nullptr;
     PowerGraphsPanel* powerGraphs_ = nullptr;
+    WindResourceWindow* resourceWindow_ = nullptr;
     StudyPanel* studyPanel_ = nullptr;
     QPushButton* showHideStudy_ = nullptr;
     AnalysisPanel* analysisPanel_ = nullptr;

@@ -356,6 +356,11 @@ void PowerPageWindow::buildGeneratorBlock(QGridLayout* grid) {
     }, box);
     lookField->setToolTip(QStringLiteral(" Click here to change the height at which the site is analysed. "));
     g->addWidget(lookField, r, 1, 1, 2);
+    auto* resource = new QPushButton(QStringLiteral("Wind Resource at this height"), box);
+    resource->setObjectName("WindResourceBut");
+    resource->setAutoDefault(false);
+    connect(resource, &QPushButton::clicked, this, &PowerPageWindow::windResourceRequested);
+    g->addWidget(resource, ++r, 0, 1, 3);
     grid->addWidget(box, 0, 0, 2, 1);
 }
 

@@ -72,6 +72,8 @@ public:
 signals:
     // Figures or the curve changed: the graphs are drawn again.
     void resultsShown();
+    // `WindResourceBut`: the "Wind Resource" window at the height of interest.
+    void windResourceRequested();
     // An analysis was added to the current study: the study grid shows it.
     void studyChanged();
 

@@ -192,7 +192,7 @@ TEST(CommandLine, everyCommandTakesTheFolderAfterItsSubcommand) {
         {"study", "copy", "1", "N"}, {"study", "delete", "1"}, {"study", "add", "1", "2"}, {"export-csv"},
         {"order", "list"}, {"order", "add", "72518"}, {"order", "years", "72518", "1994"}, {"order", "clear"},
         {"order", "quote"}, {"install-data"}, {"check-updates"}, {"rebuild-index"}, {"repair"},
-        {"import-stations", file}, {"demo-data"}, {"default-station"},
+        {"import-stations", file}, {"demo-data"}, {"default-station"}, {"resource", "72518"},
     };
     std::set<std::string> named;
     for (auto args : commands) {
