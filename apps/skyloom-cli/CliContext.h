@@ -68,6 +68,8 @@ private:
 void addFoundationCommands(CLI::App& app, CliContext& ctx);
 void addImportCommands(CLI::App& app, CliContext& ctx);
 void addOrderingCommands(CLI::App& app, CliContext& ctx);
+// Imports the real observation samples the program carries; returns how many failed.
+int installShippedSamples(CliContext& ctx);
 // Writes the DEMO text files into "Text Data Files" and, with importToo, imports them.
 void installDemoData(CliContext& ctx, bool importToo);
 void addGeneratorCommands(CLI::App& app, CliContext& ctx);

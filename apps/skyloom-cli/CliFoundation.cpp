@@ -5,9 +5,12 @@
 #include <SQLiteCpp/Statement.h>
 
 #include "CliContext.h"
+#include "core/FileOps.h"
+#include "core/MainDatabase.h"
 #include "core/SqlUtil.h"
 #include "core/Text.h"
 #include "session/ProgramFolder.h"
+#include "session/ShippedSamples.h"
 #include "session/StationListImport.h"
 #include "session/StationSummary.h"
 
@@ -21,12 +24,15 @@ long parseWmo(const std::string& text) {
     return static_cast<long>(wmo);
 }
 
-// The station shown when the program runs without a display: the first station
-// with data, preferring a demo station so a new user sees a whole analysis.
+// The station shown when the program runs without a display: the first shipped
+// sample (Albany 1990), which every new folder holds, else the station with most
+// soundings, observations before demo stations.
 long defaultStation(session::Session& s) {
     SQLite::Statement q(s.mainDb().db(),
                         "SELECT h.wmo FROM havedata h JOIN stations s ON s.wmo = h.wmo "
-                        "ORDER BY (s.stationname LIKE '%demo%') DESC, h.NumSoundings DESC, h.wmo LIMIT 1");
+                        "ORDER BY (h.wmo = ?) DESC, (s.stationname LIKE '%(DEMO)%') ASC, h.NumSoundings DESC, "
+                        "h.wmo LIMIT 1");
+    q.bind(1, static_cast<std::int64_t>(session::shippedSamples().front().wmo));
     return q.executeStep() ? static_cast<long>(q.getColumn(0).getInt64()) : 0;
 }
 
@@ -39,8 +45,15 @@ void addFoundationCommands(CLI::App& app, CliContext& ctx) {
         const std::string dir = ctx.appDir();
         if (session::initProgramFolder(dir, ctx.prompter, ctx.progress)) {
             ctx.progress.finish();
+            const int failed = installShippedSamples(ctx);
             installDemoData(ctx, true);
+            if (failed > 0)
+                throw CliError(std::to_string(failed) + " shipped sample(s) not imported into '" + dir +
+                               "' (see above); the rest of the folder is ready");
             std::cout << "Program folder ready: " << dir << std::endl;
+        } else if (!core::fileExists(dir + core::MainDatabase::kFileName)) {
+            // Not "already set up": the reason was said above.
+            throw CliError("the program folder '" + dir + "' was not set up");
         }
     });
 
@@ -108,7 +121,7 @@ void addFoundationCommands(CLI::App& app, CliContext& ctx) {
     });
 
     auto* byDefault = app.add_subcommand(
-        "default-station", "Print the WMO number of the station shown first (the first with data, demo stations first)");
+        "default-station", "Print the WMO number of the station shown first (Albany 1990 when it has data, else real data before demo)");
     ctx.addFolderOption(byDefault);
     byDefault->callback([&ctx] {
         long wmo = defaultStation(ctx.session());

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -9,6 +10,8 @@
 
 #include "CliContext.h"
 #include "core/Text.h"
+#include "session/ProgramFolder.h"
+#include "session/ShippedSamples.h"
 #include "sounding/DemoData.h"
 #include "sounding/SoundingImport.h"
 
@@ -73,6 +76,27 @@ void markDemoStation(core::MainDatabase& db, long wmo) {
 
 }  // namespace
 
+int installShippedSamples(CliContext& ctx) {
+    auto& s = ctx.session();
+    const auto done = session::importShippedSamples(s.mainDb(), session::programDataFolder(), ctx.prompter,
+                                                    &ctx.progress);
+    ctx.progress.finish();
+    int failed = 0;
+    for (const auto& one : done) {
+        if (one.result.failed) {
+            ++failed;
+            continue;
+        }
+        std::cout << countsLine(one.file, one.result) << std::endl;
+    }
+    if (std::any_of(done.begin(), done.end(), [](const auto& one) { return one.result.reviewed > 0; }))
+        std::cout << "Soundings of the real samples that would come up for review were accepted as the checks left "
+                     "them (\"reviewed\" above): init asks no one."
+                  << std::endl;
+    s.reloadStationIndex();
+    return failed;
+}
+
 void installDemoData(CliContext& ctx, bool importToo) {
     // The files belong in a program folder: none is made by writing them.
     auto& s = ctx.session();
@@ -113,7 +137,8 @@ void addImportCommands(CLI::App& app, CliContext& ctx) {
     static long wmo = 0;
     static sounding::ReviewCriteria criteria;
     static std::string maltText;
-    imp->add_option("FILE", files, "Files to import; a raw text file's name begins with the WMO number and a blank")
+    imp->add_option("FILE", files, "Files to import (plain or .gz); the station is the WMO number and blank a name begins with, "
+                                  "else the one station the file names")
         ->required()
         ->check(CLI::ExistingFile);
     imp->add_option("--review", review,
@@ -142,14 +167,14 @@ void addImportCommands(CLI::App& app, CliContext& ctx) {
                                                                    : &ask;
         opt.progress = &ctx.progress;
         opt.mainDb = &s.mainDb();
-        int failures = 0;
+        std::vector<std::string> failures;
         for (const auto& f : files) {
             // The counts come first; the closing report is the last line of each file.
             auto r = sounding::importFile(s.appDir(), f, opt, ctx.prompter,
                                           wmo > 0 ? std::optional<long>(wmo) : std::nullopt);
             ctx.progress.finish();
             if (r.failed) {
-                ++failures;
+                failures.push_back(fs::path(f).filename().string());
                 continue;
             }
             std::cout << countsLine(fs::path(f).filename().string(), r) << std::endl;
@@ -162,7 +187,11 @@ void addImportCommands(CLI::App& app, CliContext& ctx) {
             ctx.prompter.message(r.report);
         }
         s.reloadStationIndex();
-        if (failures > 0) throw CliError(std::to_string(failures) + " file(s) not imported");
+        if (!failures.empty()) {
+            std::string names;
+            for (const auto& n : failures) names += (names.empty() ? "" : ", ") + n;
+            throw CliError(std::to_string(failures.size()) + " file(s) not imported: " + names);
+        }
     });
 
     auto* demo = app.add_subcommand("demo-data", "Write DEMO soundings (synthetic, not observations) and import them");

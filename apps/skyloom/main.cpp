@@ -1,5 +1,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
+#include <QProcess>
 #include <QTimer>
 
 #include "gui/MainWindow.h"
@@ -28,6 +30,19 @@ int main(int argc, char** argv) {
                                                : skyloom::session::defaultProgramFolder();
 
     skyloom::gui::QtPrompter prompter;
+    // Started from the desktop on a folder that is not set up yet: set it up the
+    // way `skyloom-cli init` does (stations, generators, real samples, demo data).
+    if (!QFileInfo::exists(QString::fromStdString(skyloom::session::ensureTrailingSlash(dir)) + "Skyloom.dat")) {
+        const QString cli = QCoreApplication::applicationDirPath() + "/skyloom-cli";
+        QProcess init;
+        init.start(cli, {"--quiet", "init", "--folder", QString::fromStdString(dir)});
+        if (!init.waitForFinished(10 * 60 * 1000) || init.exitStatus() != QProcess::NormalExit || init.exitCode() != 0) {
+            const QString why = QString::fromLocal8Bit(init.readAllStandardError()).trimmed();
+            prompter.message("The program folder '" + dir + "' could not be set up" +
+                             (why.isEmpty() ? std::string(".") : ": " + why.toStdString()));
+            return 1;
+        }
+    }
     skyloom::session::Session session(dir, prompter);
     if (session.startUp() != skyloom::session::Session::StartResult::Ready) return 1;
 

@@ -38,13 +38,15 @@ std::string defaultProgramFolder() {
 std::string programDataFolder() {
     if (const char* d = std::getenv("SKYLOOM_DATA_DIR"); d && *d) return ensureTrailingSlash(d);
     std::error_code ec;
-    // Installed beside the executable (share/skyloom), else the source tree.
-    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec) {
-        fs::path shared = exe.parent_path().parent_path() / "share" / "skyloom";
-        if (fs::exists(shared / "stations.txt", ec)) return ensureTrailingSlash(shared.string());
-    }
-    return ensureTrailingSlash(std::string(SKYLOOM_SOURCE_DIR) + "/data");
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (ec) return "/usr/share/skyloom/";
+    // Installed: <prefix>/bin and <prefix>/share/skyloom. A build tree links its
+    // share/skyloom to the project's data beside the programs (or one level up, for
+    // the tests and benchmarks).
+    const fs::path installed = exe.parent_path().parent_path() / "share" / "skyloom";
+    for (const fs::path& dir : {installed, exe.parent_path() / "share" / "skyloom"})
+        if (fs::exists(dir / "stations.txt", ec)) return ensureTrailingSlash(dir.string());
+    return ensureTrailingSlash(installed.string());
 }
 
 namespace {
@@ -90,6 +92,13 @@ bool initProgramFolder(const std::string& dir, core::Prompter& prompter, core::P
         prompter.message("The program folder '" + appDir + "' is already set up; nothing was changed.");
         return false;
     }
+    const std::string data = programDataFolder();
+    for (const char* needed : {"stations.txt", "countries.csv"})
+        if (!core::fileExists(data + needed)) {
+            prompter.message("The program's data file '" + data + needed + "' is missing; the program is not "
+                             "installed whole.");
+            return false;
+        }
     std::error_code ec;
     fs::create_directories(appDir + "data", ec);
     if (ec) {
@@ -100,7 +109,6 @@ bool initProgramFolder(const std::string& dir, core::Prompter& prompter, core::P
     // somewhere to go, and purchased data somewhere to arrive, from the start.
     for (const char* sub : {DataSupplier::kUsageFolder, DataSupplier::kInboxFolder, DataSupplier::kUpdatesFolder})
         fs::create_directories(appDir + DataSupplier::kDefaultLocation + sub, ec);
-    const std::string data = programDataFolder();
     // Built under a temporary name so that an interrupted set-up never looks finished.
     const std::string building = mainPath + ".new";
     fs::remove(building, ec);

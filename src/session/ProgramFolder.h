@@ -12,7 +12,9 @@ namespace skyloom::session {
 std::string ensureTrailingSlash(std::string dir);
 // $XDG_DATA_HOME/skyloom/, else ~/.local/share/skyloom/.
 std::string defaultProgramFolder();
-// Folder of the program's own data files (default station list, countries, supplied generators).
+// Folder of the program's own data files (default station list, countries, supplied
+// generators, real samples): $SKYLOOM_DATA_DIR, else ../share/skyloom beside the
+// executable (or share/skyloom in a build tree).
 std::string programDataFolder();
 
 // The installer's job: creates the folder, "Skyloom.dat" with the whole schema,

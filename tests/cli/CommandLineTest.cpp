@@ -264,3 +264,44 @@ TEST_F(CommandLineTest, fullCurveRunsTheLibrarysPublishedCurveBesideTheTenPoints
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err, "skyloom-cli: 'Mine' has no published full curve; only the supplied library curves have one\n");
 }
+
+TEST(CommandLine, initOpensOnRealStationsBesideTheDemoOnesAndTheWorldsNetwork) {
+    test::TempFolder scratch;
+    const std::string dir = (scratch / "new").string();
+    CliRun r = cli({"init", "--folder", dir}, scratch);
+    ASSERT_EQ(r.code, 0) << r.out << r.err;
+    EXPECT_TRUE(contains(r.out, "ncdc-cdrom_ALB_72518_1990_ms_32767.fsl.gz: station 72518, added ")) << r.out;
+    r = cli({"stations", "--with-data", "--folder", dir}, scratch);
+    for (const char* real : {"72518 ALB   Albany ", "72606 PWM   Portland Intl Jetport ", "74494 CHH   Chatham ",
+                             "87576 SAEZ  Ezeiza Aero ", "71701 YCX   Gagetown (Can-Mil) "})
+        EXPECT_TRUE(contains(r.out, real)) << real << "\n" << r.out;
+    std::istringstream lines(r.out);
+    int demo = 0;
+    for (std::string line; std::getline(lines, line);) demo += contains(line, "(DEMO)");
+    EXPECT_EQ(demo, 8);
+    EXPECT_TRUE(contains(r.out, "\n13 stations\n")) << r.out;
+    r = cli({"stations", "--folder", dir}, scratch);
+    const std::size_t last = r.out.rfind('\n', r.out.size() - 2);
+    EXPECT_GE(std::stoi(r.out.substr(last + 1)), 900) << r.out.substr(last + 1);
+    EXPECT_EQ(cli({"default-station", "--folder", dir}, scratch).out, "72518\n");
+}
+
+TEST_F(CommandLineTest, filesWithoutSoundingsMakeNoStationAndAreNamed) {
+    std::string junk(3000, '\0');
+    unsigned x = 12345;
+    for (auto& c : junk) c = static_cast<char>((x = x * 1103515245u + 12345u) >> 16);
+    test::writeFile(scratch / "12345 junk.txt", junk);
+    test::writeFile(scratch / "notes.txt", "Balloon launched at noon.\n");
+    test::writeFile(scratch / "87576 empty.txt", "");
+    const std::int64_t stations = count("SELECT count(*) FROM stations");
+    CliRun r = run({"import", (scratch / "12345 junk.txt").string(), (scratch / "notes.txt").string(),
+                    (scratch / "87576 empty.txt").string()});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "skyloom-cli: 3 file(s) not imported: 12345 junk.txt, notes.txt, 87576 empty.txt\n");
+    EXPECT_TRUE(contains(r.out, "No soundings were found in 'notes.txt': it is not radiosonde text")) << r.out;
+    EXPECT_TRUE(contains(r.out, "No soundings were found in '87576 empty.txt': the file is empty.")) << r.out;
+    EXPECT_FALSE(std::filesystem::exists(folder / "data/12345.dat"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "data/87576.dat"));
+    EXPECT_EQ(count("SELECT count(*) FROM stations"), stations);
+    EXPECT_EQ(count("SELECT count(*) FROM havedata"), 0);
+}
