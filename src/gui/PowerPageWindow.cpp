@@ -28,11 +28,13 @@
 #include "core/MainDatabase.h"
 #include "gui/QtPrompter.h"
 #include "core/Rounding.h"
+#include "gui/GeneratorList.h"
 #include "power/EnergyInputs.h"
 #include "power/GeneratorStore.h"
 #include "power/PowerPageEnergy.h"
 #include "session/GeneratorCommands.h"
 #include "session/PowerPage.h"
+#include "session/SuppliedGenerators.h"
 #include "session/Session.h"
 #include "session/StudyCommands.h"
 
@@ -278,6 +280,7 @@ void PowerPageWindow::buildGeneratorBlock(QGridLayout* grid) {
     generatorsDD_ = new QComboBox(box);
     generatorsDD_->setObjectName("GeneratorsDD");
     generatorsDD_->setMinimumWidth(220);
+    makeGeneratorListTable(generatorsDD_);
     connect(generatorsDD_, &QComboBox::activated, this, [this](int i) { chooseFromList(i); });
     auto* name = new ClickTarget("GenName", [this] { commands_->rename(); }, box);
     name->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -528,8 +531,7 @@ void PowerPageWindow::refresh() {
     commands_->setUnits(page_.site().units());
     commands_->refresh();
     filling_ = true;
-    generatorsDD_->clear();
-    for (const std::string& name : commands_->list()) generatorsDD_->addItem(QString::fromStdString(name));
+    fillGeneratorList(generatorsDD_, session::generatorListEntries(page_.session().mainDb().db(), commands_->list()));
     if (const auto& g = commands_->current()) generatorsDD_->setCurrentText(QString::fromStdString(g->name));
     filling_ = false;
     showGenerator();

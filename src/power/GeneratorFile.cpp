@@ -1,5 +1,6 @@
 #include "power/GeneratorFile.h"
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 #include <fstream>
@@ -185,8 +186,13 @@ std::optional<std::string> generatorFileProblem(std::string_view text) {
     if (g.costPerYear < 0) return problem(at.header[HeaderCost], kNotNegative);
     if (g.maxToGrid < 0) return problem(at.header[HeaderMaxToGrid], kNotNegative);
 
-    // The table: rising speeds from cut-in and rising kW, the points in use first.
-    bool ended = false;
+    // The table: rising speeds from cut-in and kW rising to the curve's top, the
+    // points in use first. A published curve may fall after its top (storm
+    // control) but does not rise again.
+    double top = 0;
+    for (const CurvePoint& p : g.points)
+        if (p.speed > 0) top = std::max(top, p.kw);
+    bool ended = false, pastTop = false;
     int used = 0;
     for (std::size_t i = 0; i < g.points.size(); ++i) {
         const CurvePoint& p = g.points[i];
@@ -201,8 +207,11 @@ std::optional<std::string> generatorFileProblem(std::string_view text) {
         if (!(p.speed > below))
             return problem(at.points[i], "You must enter a speed that is greater than the speed below it.");
         if (p.kw < 0) return problem(at.points[i], kNotNegative);
-        if (i > 0 && !(p.kw > g.points[i - 1].kw))
+        const double kwBelow = i > 0 ? g.points[i - 1].kw : 0;
+        pastTop = pastTop || (i > 0 && kwBelow == top);
+        if (i > 0 && !pastTop && !(p.kw > kwBelow))
             return problem(at.points[i], "You must enter a kW that is greater than the kW below it.");
+        if (pastTop && p.kw > kwBelow) return problem(at.points[i], "past the curve's top the kW does not rise again");
         ++used;
     }
     if (used == 0)

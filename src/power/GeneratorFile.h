@@ -59,8 +59,10 @@ GeneratorRecord readGeneratorFile(const std::filesystem::path& path);
 // and no NUL bytes (as UTF-16 text has); finite numbers; hub height, cost per
 // year and max to grid of 0 or more; cut-in of 0 or more and a temperature above
 // -273 degC and a pressure of 0 or more (the least the physics allows); a power
-// curve table whose speeds and kW rise from point to point, the points in use
-// first; a cut-out of 0 (none) or at least the speed at maximum power. Returns
+// curve table whose speeds rise from point to point and whose kW rise up to the
+// curve's top and do not rise after it (a published curve may fall in storms),
+// the points in use first; a cut-out of 0 (none) or at least the speed at the
+// last point. Returns
 // the first rule broken, naming the line ("line 7 ("Max to Grid (kW) = -5"):
 // Must be greater than or equal to 0"), or nullopt.
 std::optional<std::string> generatorFileProblem(std::string_view text);

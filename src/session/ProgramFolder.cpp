@@ -15,10 +15,9 @@
 #include "core/Prompter.h"
 #include "core/Text.h"
 #include "ordering/Inventory.h"
-#include "power/GeneratorStore.h"
-#include "power/SuppliedGenerators.h"
 #include "session/DataSupplier.h"
 #include "session/StationListImport.h"
+#include "session/SuppliedGenerators.h"
 #include "sounding/StationDataFile.h"
 
 namespace fs = std::filesystem;
@@ -131,10 +130,12 @@ bool initProgramFolder(const std::string& dir, core::Prompter& prompter, core::P
     if (!db.open(prompter)) return false;
     importStationListText(db, readWholeFile(data + "stations.txt"));
     ordering::fillDefaultInventory(db.db());
-    {
-        power::GeneratorStore generators(db.db());
-        power::installSuppliedGenerators(generators,
-                                         power::parseSuppliedGenerators(readWholeFile(data + "generators.csv")));
+    try {
+        giveLibraryGenerators(db.db());
+    } catch (const std::exception& e) {
+        prompter.message(std::string("The supplied generators were not added: ") + e.what() +
+                         ". They are added at the next start once it can be read.");
+        return false;
     }
     // Further contents of a new folder are added here, in order.
     (void)progress;

@@ -19,6 +19,7 @@
 #include "core/SqlUtil.h"
 #include "core/Text.h"
 #include "session/ProgramFolder.h"
+#include "session/SuppliedGenerators.h"
 #include "sounding/HaveDataIndex.h"
 
 extern char** environ;
@@ -88,6 +89,12 @@ Session::StartResult Session::startUp(core::Progress* progress) {
         if (db_.db().execAndGet("SELECT count(*) FROM havedata").getInt() == 0)
             sounding::rebuildHaveData(db_, prompter_, progress);
         stations_.load(db_);
+        // Library curves published since this folder was made; a table that cannot
+        // be read or written now is tried again at the next start.
+        try {
+            giveLibraryGenerators(db_.db());
+        } catch (const std::exception&) {
+        }
 
         long color = settings_.getInt("DataColor", core::kDataColorDefault);
         dataColor = (color > core::kDataColorMax || color < core::kDataColorMin) ? core::kDataColorDefault

@@ -234,6 +234,38 @@ TEST(CommandLine, everyCommandTakesTheFolderAfterItsSubcommand) {
     EXPECT_TRUE(std::filesystem::exists(missing + "/Skyloom.dat"));
 }
 
+TEST_F(CommandLineTest, generatorsListTheTurbineLibraryWithItsFacts) {
+    CliRun r = run({"generators"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(contains(r.out, "76 generators (speeds in knots)\n")) << r.out;
+    EXPECT_TRUE(contains(r.out, "Northern Power NPS 100C-21 (100 kW)")) << r.out;
+    EXPECT_TRUE(contains(r.out, "20.7  distributed  theoretical  supplied\n")) << r.out;
+    EXPECT_FALSE(contains(r.out, "\nNorthern Power 100 ")) << "a hand-typed curve in a new folder";
+    r = run({"generators", "--json"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(contains(r.out, "\"source\": \"data/turbines/data/Distributed/NPS100C-21_100kW_20.7.csv\"")) << r.out;
+    EXPECT_TRUE(contains(r.out, "\"rotorDiameterMetres\": 126,")) << r.out;
+}
+
+TEST_F(CommandLineTest, fullCurveRunsTheLibrarysPublishedCurveBesideTheTenPoints) {
+    ASSERT_EQ(run({"import", albanyFile, "--wmo", "72518", "--review=accept"}).code, 0);
+    const std::string nps = "Northern Power NPS 100C-21 (100 kW)";
+    CliRun r = run({"analyse", "72518", "--generator", nps, "--height", "37m", "--full-curve", "--json"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(contains(r.out, "\"PotCF\": ")) << r.out;
+    EXPECT_TRUE(contains(r.out, "\"fullCurve\": {")) << r.out;
+    EXPECT_TRUE(contains(r.out, "\"tenPointDifferencePercent\": ")) << r.out;
+    r = run({"analyse", "72518", "--full-curve"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "skyloom-cli: --full-curve needs --generator\n");
+    // The user's own curve has no published full curve to run.
+    ASSERT_EQ(run({"generator", "export", nps, (scratch / "nps.txt").string()}).code, 0);
+    ASSERT_EQ(run({"generator", "import", (scratch / "nps.txt").string(), "--name", "Mine"}).code, 0);
+    r = run({"analyse", "72518", "--generator", "Mine", "--full-curve"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "skyloom-cli: 'Mine' has no published full curve; only the supplied library curves have one\n");
+}
+
 TEST(CommandLine, initOpensOnRealStationsBesideTheDemoOnesAndTheWorldsNetwork) {
     test::TempFolder scratch;
     const std::string dir = (scratch / "new").string();

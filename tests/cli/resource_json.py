@@ -46,7 +46,7 @@ with tempfile.TemporaryDirectory() as folder:
           "import: " + imported.stdout + imported.stderr)
 
     done = run(folder, "resource", "72518", "--whole-range", "--height", "1000f", "--units", "knots",
-               "--generator", "Vestas V90-2.0", "--json")
+               "--generator", "Vestas V82 (1.65 MW)", "--json")
     check(done.returncode == 0, "resource --json: " + done.stderr)
     r = json.loads(done.stdout)
     check(r["units"] == "knots" and r["height"] == 1000 and r["soundings"] > 600, "units, height, soundings")

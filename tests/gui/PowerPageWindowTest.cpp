@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -136,6 +137,35 @@ private slots:
         QCOMPARE(f.prompter.messages.size(), messages + 1);
         QCOMPARE(*page.generator(), curve);
         QVERIFY(!p->clickField("NoSuchField"));
+    }
+
+    void theListShowsTheLibraryFactsOfEachSuppliedCurve() {
+        test::PowerPageShown o;
+        QVERIFY(o.open());
+        auto& [f, w, p] = o;
+        QComboBox* dd = p->generatorsDD();
+        QCOMPARE(dd->model()->columnCount(), 4);
+        const int row = dd->findText(QStringLiteral("Northern Power NPS 100C-21 (100 kW)"));
+        QVERIFY(row >= 0);
+        const auto cell = [dd, row](int column, int role = Qt::DisplayRole) {
+            return dd->model()->index(row, column).data(role).toString();
+        };
+        QCOMPARE(cell(1), QStringLiteral("distributed"));
+        QCOMPARE(cell(2), QStringLiteral("20.7 m"));
+        QCOMPARE(cell(3), QStringLiteral("theoretical"));
+        QVERIFY2(cell(0, Qt::ToolTipRole).contains(QStringLiteral("data/turbines/data/Distributed/NPS100C-21_100kW_20.7.csv")),
+                 qPrintable(cell(0, Qt::ToolTipRole)));
+        // A copy is the user's own curve: no library facts beside it.
+        emit dd->activated(row);
+        p->generators().copyCurve();
+        p->refresh();
+        const int copy = dd->findText(QStringLiteral("Northern Power NPS 100C-21 (100 kW)~1"));
+        QVERIFY(copy >= 0);
+        QCOMPARE(dd->model()->index(copy, 1).data().toString(), QString());
+        dd->showPopup();
+        QVERIFY(dd->view()->isVisible());
+        QVERIFY(dd->view()->window()->grab().save(test::screenshotPath(QStringLiteral("generator-list.png"))));
+        dd->hidePopup();
     }
 
     void theMainWindowButtonOpensOnePowerPage() {
@@ -347,10 +377,10 @@ private slots:
         gui::PowerPageWindow* p = w.openPowerPage();
         QVERIFY(QTest::qWaitForWindowExposed(p));
         // A 100 kW generator against a 40 kW demand with a 1 MWh store.
-        const int mill = p->generatorsDD()->findText("Northern Power 100");
+        const int mill = p->generatorsDD()->findText("Northern Power NPS 100C-21 (100 kW)");
         QVERIFY(mill >= 0);
         emit p->generatorsDD()->activated(mill);
-        QCOMPARE(QString::fromStdString(w.powerPage().generator()->name), QStringLiteral("Northern Power 100"));
+        QCOMPARE(QString::fromStdString(w.powerPage().generator()->name), QStringLiteral("Northern Power NPS 100C-21 (100 kW)"));
         f.prompter.answer("40");
         QVERIFY(p->clickField("Pusage"));
         f.prompter.answer("1");

@@ -57,7 +57,7 @@ TEST(PowerCurve, missingCutOutNeverCutsOut) {
     EXPECT_DOUBLE_EQ(generatorPower(c, 90), 50);
 }
 
-TEST(GeneratorRecord, maxKWComesFromTheLastPointWithSpeedAndPower) {
+TEST(GeneratorRecord, maxKWIsTheTopOfThePointsWithSpeedAndPower) {
     GeneratorRecord g;
     g.points[0] = {8, 2};
     g.points[1] = {12, 10};
@@ -67,6 +67,12 @@ TEST(GeneratorRecord, maxKWComesFromTheLastPointWithSpeedAndPower) {
     EXPECT_EQ(g.maxKW, 60);
     EXPECT_EQ(g.speedAtMaxPower(), 30);
     EXPECT_EQ(g.lastUsedPoint(), 5);
+    // A curve that falls after its top (storm control) keeps the top as MaxKW;
+    // the cut-out is still checked against the last point.
+    g.points[5] = {34, 45};
+    g.recomputeMaxKW();
+    EXPECT_EQ(g.maxKW, 60);
+    EXPECT_EQ(g.speedAtMaxPower(), 34);
     GeneratorRecord none;
     none.maxKW = 9;
     none.recomputeMaxKW();

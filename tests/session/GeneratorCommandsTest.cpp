@@ -567,6 +567,17 @@ TEST_F(GeneratorCommandsTest, importRefusesWhatThePageWouldRefuseNamingTheLineAn
     EXPECT_TRUE(commands.importFile(folder.dir() + "short.txt"));
     EXPECT_EQ(stored("Short").maxToGrid, 20);
     EXPECT_EQ(stored("Short").cutOut, 0);
+
+    // A published curve may fall after its top (storm control), but not rise again.
+    std::string falls = withLine(13, "25 40");
+    test::writeFile(folder / "falls.txt", falls);
+    EXPECT_TRUE(commands.importFile(folder.dir() + "falls.txt", "Falls"));
+    EXPECT_EQ(stored("Falls").maxKW, 50);
+    test::writeFile(folder / "rises.txt", falls.replace(falls.find("25 40\r\n") + 7, 3, "30 45"));
+    EXPECT_FALSE(commands.importFile(folder.dir() + "rises.txt", "Rises"));
+    EXPECT_EQ(prompter.lastMessage(), "The generator in '" + folder.dir() +
+                                          "rises.txt' was not imported: line 14 (\"30 45\"): past the curve's top "
+                                          "the kW does not rise again");
 }
 
 TEST_F(GeneratorCommandsTest, importComparesWithAnalysesOfTheSameName) {

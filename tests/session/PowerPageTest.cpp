@@ -32,7 +32,7 @@ protected:
         s = std::make_unique<session::Session>(tmp.dir(), prompter);
         ASSERT_EQ(s->startUp(), session::Session::StartResult::Ready);
         page = std::make_unique<session::PowerPage>(*s);
-        ASSERT_TRUE(page->chooseGenerator("Bergey Excel 10"));
+        ASSERT_TRUE(page->chooseGenerator("Bergey Excel 10 (8.9 kW)"));
         page->energy().inputs().aveUsed = 2;
         page->site().setSiteString(page->site().siteEntryText(kWmo));
     }
@@ -53,7 +53,7 @@ TEST_F(PowerPageTest, everyFinishedRunIsSavedOnceUnderOneId) {
     analysis::AnalysisStore store(s->mainDb().db());
     auto saved = store.load(key);
     ASSERT_TRUE(saved);
-    EXPECT_EQ(saved->generatorName(), "Bergey Excel 10");
+    EXPECT_EQ(saved->generatorName(), "Bergey Excel 10 (8.9 kW)");
     EXPECT_EQ(saved->wmo, kWmo);
     EXPECT_EQ(saved->fromDate, "2001-01-01");
     EXPECT_EQ(saved->toDate, "2002-12-31");
