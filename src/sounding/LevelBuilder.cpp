@@ -127,7 +127,9 @@ std::vector<CollectedPoint> collect(const ParsedSounding& s) {
         if (r.pressureMb && *r.pressureMb > 0 && *r.pressureMb < kMaxPressureMb) p.pressureMb = r.pressureMb;
         if (p.speedKnots || p.temperatureC || p.pressureMb) out.push_back(p);
     }
-    std::stable_sort(out.begin(), out.end(), [](const auto& a, const auto& b) { return a.feet < b.feet; });
+    // Reports usually come in height order already: sorting (and its buffer) only when they do not.
+    const auto lower = [](const CollectedPoint& a, const CollectedPoint& b) { return a.feet < b.feet; };
+    if (!std::is_sorted(out.begin(), out.end(), lower)) std::stable_sort(out.begin(), out.end(), lower);
     if (out.size() > static_cast<std::size_t>(kMaxPoints)) out.resize(kMaxPoints);
     return out;
 }

@@ -552,10 +552,14 @@ ImportResult importSource(const std::string& appDir, const core::SourceName& sou
     const std::string beginningReason = noSoundingsReason(beginning);
     if (noneReason.empty()) {
         in = openSoundingStream(lines);
-        constexpr std::size_t kFirstLook = 256;
+        constexpr std::size_t kFirstLook = 64;
         try {
             ParsedSounding s;
-            while (first.size() < kFirstLook && in->next(s)) {
+            for (;;) {
+                // Room for a long modern sounding, so its lines do not grow the buffers step by step.
+                s.points.reserve(256);
+                s.rawText.reserve(1 << 14);
+                if (first.size() >= kFirstLook || !in->next(s)) break;
                 first.push_back(std::move(s));
                 s = {};
             }
