@@ -305,7 +305,7 @@ void SiteAnalysis::recordResults(long wmo, core::Days from, core::Days to) {
     // The last range and the counts are written together: one commit.
     bool haveRow = false;
     {
-        SQLite::Transaction tx(db_.db());
+        SQLite::Transaction tx(db_.db(), SQLite::TransactionBehavior::IMMEDIATE);
         SQLite::Statement last(db_.db(), "UPDATE stations SET lastfromdate = ?, lasttodate = ? WHERE wmo = ?");
         last.bind(1, core::isoDate(from));
         last.bind(2, core::isoDate(to));

@@ -300,7 +300,7 @@ ViewerResponse SoundingViewer::ignoreCurrentSounding() {
         row.reset();
 
         // The record and the removal belong together; the file's own summary counts with them.
-        SQLite::Transaction tx(db);
+        SQLite::Transaction tx(db, SQLite::TransactionBehavior::IMMEDIATE);
         SQLite::Statement add(db,
                               "INSERT INTO deleted (stationwmo, wmo, Date, Time, sounding, deletedall, deletedline, "
                               "Reason, numdpdeleted) VALUES (?, ?, ?, ?, ?, 1, '', ?, ?)");

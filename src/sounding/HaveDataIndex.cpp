@@ -96,7 +96,7 @@ void rebuildHaveData(core::MainDatabase& db, core::Prompter& prompter, core::Pro
     auto& main = db.db();
     auto files = listDataFiles(db.appDir());
     core::SilentPrompter quiet;
-    SQLite::Transaction tx(main);
+    SQLite::Transaction tx(main, SQLite::TransactionBehavior::IMMEDIATE);
     main.exec("DELETE FROM havedata");
     main.exec("UPDATE stations SET HaveData = 0");
     std::int64_t done = 0;
@@ -125,7 +125,7 @@ void refreshHaveDataRow(core::MainDatabase& db, StationDataFile& file) {
     auto row = file.haveData();
     if (!row) return;
     auto& main = db.db();
-    SQLite::Transaction tx(main);
+    SQLite::Transaction tx(main, SQLite::TransactionBehavior::IMMEDIATE);
     SQLite::Statement del(main, "DELETE FROM havedata WHERE wmo = ?");
     del.bind(1, static_cast<std::int64_t>(row->wmo));
     del.exec();
