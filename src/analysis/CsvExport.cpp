@@ -9,6 +9,7 @@
 #include "analysis/AnalysisRecord.h"
 #include "analysis/StudyStore.h"
 #include "core/Text.h"
+#include "core/WholeFile.h"
 
 namespace skyloom::analysis {
 
@@ -66,11 +67,7 @@ std::string exportStudyCsv(SQLite::Database& db, long long study, const std::str
                            const std::string& appDir) {
     const std::string name = csvFileName(studyLabel);
     const std::string text = studyCsvText(db, study);
-    std::ofstream out(appDir + name, std::ios::binary | std::ios::trunc);
-    if (!out) throw std::runtime_error("Can not write the file " + appDir + name);
-    out << text;
-    out.close();
-    if (!out) throw std::runtime_error("Can not write the file " + appDir + name);
+    core::writeFileWhole(appDir + name, text);
     return "An Excel .csv file by the name of '" + name + "' in the directory " + appDir;
 }
 

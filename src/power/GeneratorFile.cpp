@@ -7,6 +7,7 @@
 #include "core/Formats.h"
 #include "core/Rounding.h"
 #include "core/Text.h"
+#include "core/WholeFile.h"
 
 namespace skyloom::power {
 
@@ -58,11 +59,7 @@ std::string generatorFileText(const GeneratorRecord& g) {
 }
 
 bool writeGeneratorFile(const std::filesystem::path& path, const GeneratorRecord& g) {
-    std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    if (!f) return false;
-    const std::string text = generatorFileText(g);
-    f.write(text.data(), static_cast<std::streamsize>(text.size()));
-    return static_cast<bool>(f);
+    return core::tryWriteFileWhole(path, generatorFileText(g)).empty();
 }
 
 GeneratorRecord parseGeneratorFile(std::string_view text) {
