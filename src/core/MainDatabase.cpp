@@ -30,7 +30,7 @@ bool MainDatabase::open(Prompter& prompter) {
             throw SQLite::Exception("not a Skyloom main database (tables missing)", 26);
         db_ = std::move(db);
     } catch (const std::exception& e) {
-        prompter.message(databaseErrorText(e));
+        prompter.message(databaseErrorText(e, appDir_));
         return false;
     }
     return true;

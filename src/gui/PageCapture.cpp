@@ -176,7 +176,7 @@ bool outputPage(const CapturedPage& page, PageOutputKind kind, int code, session
     try {
         analyses.saveCurrentAnalysis();
     } catch (const std::exception& e) {
-        prompter.message(core::databaseErrorText(e));
+        prompter.message(core::databaseErrorText(e, appDir));
     }
     return true;
 }

@@ -322,7 +322,7 @@ ViewerResponse SoundingViewer::ignoreCurrentSounding() {
         own.exec();
         tx.commit();
     } catch (const std::exception& e) {
-        prompter.message(core::databaseErrorText(e));
+        prompter.message(core::databaseErrorText(e, session_.appDir()));
         return r;
     }
 
@@ -341,7 +341,7 @@ ViewerResponse SoundingViewer::ignoreCurrentSounding() {
         summary.bind(2, static_cast<std::int64_t>(wmo));
         summary.exec();
     } catch (const std::exception& e) {
-        prompter.message(core::databaseErrorText(e));
+        prompter.message(core::databaseErrorText(e, session_.appDir()));
     }
     hideHint(r);
     return r;
@@ -353,7 +353,7 @@ ViewerResponse SoundingViewer::recreateDataIndex() {
     try {
         session_.rebuildDataIndex();
     } catch (const std::exception& e) {
-        session_.prompter().message(core::databaseErrorText(e));
+        session_.prompter().message(core::databaseErrorText(e, session_.appDir()));
         return r;
     }
     session_.prompter().message("Done");
