@@ -3,36 +3,18 @@
 #include <string>
 #include <vector>
 
-#include "TempFolder.h"
-#include "core/StationIndex.h"
+#include "BenchStations.h"
 #include "display/MapModel.h"
 
 using namespace skyloom::display;
 
 namespace {
 
-// The IGRA station list (about 2900 stations with WMO numbers), mobile stations
-// left out: a station set the size of the whole world's.
-std::vector<Station> worldStations() {
-    const std::string text = skyloom::test::readFile(skyloom::test::projectData("stations-sources/igra2-station-list.txt"));
-    std::vector<Station> out;
-    for (const auto& e : skyloom::core::parseStationList(text)) {
-        if (e.lat < -90 || e.lat > 90 || e.lon < -180 || e.lon > 180) continue;
-        out.push_back(Station{e.wmo, e.name, "99", e.country, "Country", "Region", e.lat, e.lon, e.elev});
-    }
-    // Topped up to 3000 with copies shifted by a fraction of a degree.
-    for (std::size_t i = 0; out.size() < 3000; ++i) {
-        Station s = out[i];
-        s.wmo += 1000000;
-        s.lat = s.lat * 0.99;
-        out.push_back(s);
-    }
-    return out;
-}
+// Arg: the station set (the default list, about 1,000, or the whole IGRA list's 2,923).
 
 // A pointer sweeping across the map, over sea and over dense station areas.
 void BM_PointerMove(benchmark::State& state) {
-    MapModel map(worldStations());
+    MapModel map(skyloom::bench::benchStations(static_cast<int>(state.range(0))));
     double x = 0.0;
     for (auto _ : state) {
         map.pointerMove(x, 40.0 + 0.1 * x / 3.6, MouseButton::None);
@@ -42,11 +24,11 @@ void BM_PointerMove(benchmark::State& state) {
     }
     state.counters["stations"] = static_cast<double>(map.stations().size());
 }
-BENCHMARK(BM_PointerMove)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PointerMove)->Arg(skyloom::bench::kDefaultList)->Arg(skyloom::bench::kWholeIgra)->Unit(benchmark::kMicrosecond);
 
 // Over eastern North America, where stations are dense and the list is never empty.
 void BM_PointerMoveDense(benchmark::State& state) {
-    MapModel map(worldStations());
+    MapModel map(skyloom::bench::benchStations(static_cast<int>(state.range(0))));
     const MapPoint p = toMap(40.0, -80.0);
     double dx = 0.0;
     for (auto _ : state) {
@@ -55,11 +37,11 @@ void BM_PointerMoveDense(benchmark::State& state) {
         dx = dx > 10.0 ? 0.0 : dx + 0.05;
     }
 }
-BENCHMARK(BM_PointerMoveDense)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PointerMoveDense)->Arg(skyloom::bench::kDefaultList)->Arg(skyloom::bench::kWholeIgra)->Unit(benchmark::kMicrosecond);
 
 // Releasing a large circle lists every station inside it.
 void BM_FreezeLargeCircle(benchmark::State& state) {
-    MapModel map(worldStations());
+    MapModel map(skyloom::bench::benchStations(static_cast<int>(state.range(0))));
     const MapPoint p = toMap(45.0, 10.0);
     for (auto _ : state) {
         map.buttonDown(p.x, p.y, MouseButton::Left);
@@ -68,6 +50,6 @@ void BM_FreezeLargeCircle(benchmark::State& state) {
         benchmark::DoNotOptimize(map.nearList().size());
     }
 }
-BENCHMARK(BM_FreezeLargeCircle)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FreezeLargeCircle)->Arg(skyloom::bench::kDefaultList)->Arg(skyloom::bench::kWholeIgra)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -8,8 +8,7 @@
 #include <QApplication>
 #include <QMouseEvent>
 
-#include "TempFolder.h"
-#include "core/StationIndex.h"
+#include "BenchStations.h"
 #include "display/MapModel.h"
 #include "gui/MapWidget.h"
 
@@ -26,29 +25,11 @@ QApplication& app() {
     return a;
 }
 
-// The world's radiosonde stations from the IGRA list, topped up to 3000.
-std::vector<display::Station> stations3000() {
-    const std::string text = test::readFile(test::projectData("stations-sources/igra2-station-list.txt"));
-    std::vector<display::Station> out;
-    for (const auto& e : core::parseStationList(text)) {
-        if (e.lat < -90 || e.lat > 90 || e.lon < -180 || e.lon > 180) continue;
-        out.push_back(display::Station{e.wmo, e.name, "99", e.country, "Country", "Region", e.lat, e.lon, e.elev});
-    }
-    for (std::size_t i = 0; out.size() < 3000; ++i) {
-        display::Station s = out[i];
-        s.wmo += 1000000;
-        s.lat *= 0.99;
-        out.push_back(s);
-    }
-    out.resize(3000);
-    return out;
-}
-
 // One pointer move as the window receives it: the model's white dot and follow
 // list, the tip label, the map's repaint request and the listeners of the move.
 void BM_MapWidgetPointerMove(benchmark::State& state) {
     app();
-    display::MapModel model(stations3000());
+    display::MapModel model(bench::benchStations(static_cast<int>(state.range(0))));
     gui::MapWidget widget(model);
     widget.resize(900, 445);
     widget.show();
@@ -60,14 +41,14 @@ void BM_MapWidgetPointerMove(benchmark::State& state) {
         QCoreApplication::sendEvent(&widget, &e);
         ++i;
     }
-    state.SetLabel("3000 stations");
+    state.SetLabel(std::to_string(model.stations().size()) + " stations");
 }
-BENCHMARK(BM_MapWidgetPointerMove)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MapWidgetPointerMove)->Arg(bench::kDefaultList)->Arg(bench::kWholeIgra)->Unit(benchmark::kMicrosecond);
 
-// A move followed by the repaint it asks for (the world picture, 3000 dots, circle and markers).
+// A move followed by the repaint it asks for (the world picture, every dot, circle and markers).
 void BM_MapWidgetMoveAndPaint(benchmark::State& state) {
     app();
-    display::MapModel model(stations3000());
+    display::MapModel model(bench::benchStations(static_cast<int>(state.range(0))));
     gui::MapWidget widget(model);
     widget.resize(900, 445);
     widget.scene().orderPage = true;
@@ -83,6 +64,6 @@ void BM_MapWidgetMoveAndPaint(benchmark::State& state) {
         ++i;
     }
 }
-BENCHMARK(BM_MapWidgetMoveAndPaint)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MapWidgetMoveAndPaint)->Arg(bench::kDefaultList)->Arg(bench::kWholeIgra)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

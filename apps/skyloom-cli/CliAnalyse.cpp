@@ -92,6 +92,75 @@ std::string Json::dump(int indent) const {
 // ---- the command ----------------------------------------------------------
 
 namespace {
+// Messages of a JSON run go to standard error so the output stays one document.
+// Ends the command with exit code 1 after the program's own message was shown.
+[[noreturn]] void refused() { throw CLI::RuntimeError(1); }
+}  // namespace
+
+long parseStation(const std::string& text) {
+    long long wmo = 0;
+    if (!core::parseInteger(text, wmo) || wmo <= 0) throw CliError("'" + text + "' is not a WMO station number");
+    return static_cast<long>(wmo);
+}
+
+core::Days parseDate(const std::string& text) {
+    const auto d = core::parseUserDate(text);
+    if (!d) throw CliError("'" + text + "' is not a date");
+    return *d;
+}
+
+void requireStationWithData(session::Session& s, session::SiteAnalysis& analysis, long wmo) {
+    if (analysis.stationRange(wmo) && s.stations().find(wmo)) return;
+    SQLite::Statement known(s.mainDb().db(), "SELECT count(*) FROM stations WHERE wmo = ?");
+    known.bind(1, static_cast<std::int64_t>(wmo));
+    known.executeStep();
+    if (known.getColumn(0).getInt() == 0) throw CliError("station " + std::to_string(wmo) + " is not in the station list");
+    throw CliError("station " + std::to_string(wmo) + " has no data on this computer");
+}
+
+void analysePeriod(CliContext& ctx, session::SiteAnalysis& analysis, long wmo, std::optional<core::Days> from,
+                   std::optional<core::Days> to, bool wholeRange) {
+    session::Session& s = ctx.session();
+    core::Prompter& prompter = ctx.prompter;
+    const auto range = analysis.stationRange(wmo);
+    if (!range) throw CliError("station " + std::to_string(wmo) + " has no data on this computer");
+    session::AnalysisOutcome outcome;
+    if (!from && !to) {
+        analysis.setSiteString(analysis.siteEntryText(wmo));
+        outcome = analysis.reanalyseSite(wholeRange);
+    } else {
+        session::setPickerRanges(analysis.fromPicker(), analysis.toPicker(), range->from, range->to);
+        const core::StationEntry* station = s.stations().find(wmo);
+        core::Days f = from.value_or(range->from);
+        core::Days t = to.value_or(range->to);
+        // A date outside the file's range moves to its nearer end, with a word about it.
+        auto clampDate = [&](core::Days d, const char* which) {
+            if (d >= range->from && d <= range->to) return d;
+            const core::Days moved = std::clamp(d, range->from, range->to);
+            const std::string word = std::string(which) == "from" ? "From" : "To";
+            prompter.message("The " + station->name + " data file is only from " +
+                             core::formatDate(range->from, "dd-mmm-yyyy") + " to " +
+                             core::formatDate(range->to, "dd-mmm-yyyy") + "\nThis analysis wanted to use a " + which +
+                             " date of " + core::formatDate(d, "dd-mmm-yyyy") + ".  " + word + " date is now set to " +
+                             core::formatDate(moved, "dd-mmm-yyyy"));
+            return moved;
+        };
+        f = clampDate(f, "from");
+        t = clampDate(t, "to");
+        analysis.fromPicker().setValue(f);
+        analysis.toPicker().setValue(t);
+        if (!analysis.checkDateOrder()) refused();
+        const std::string site = analysis.siteEntryText(wmo);
+        outcome = analysis.retrieveAndAnalyse(site, analysis.fromPicker().text(), analysis.toPicker().text());
+    }
+    ctx.progress.finish();
+    if (outcome == session::AnalysisOutcome::NoSite) throw CliError("station " + std::to_string(wmo) + " has no data on this computer");
+    if (outcome != session::AnalysisOutcome::Analysed && outcome != session::AnalysisOutcome::GeneratorRerun &&
+        outcome != session::AnalysisOutcome::EnergyOnly)
+        refused();
+}
+
+namespace {
 
 std::vector<AnalyseExtension>& extensions() {
     static std::vector<AnalyseExtension> list;
@@ -108,22 +177,6 @@ struct AnalyseOptions {
     std::string height = "80m";
     bool json = false;
 };
-
-// Messages of a JSON run go to standard error so the output stays one document.
-// Ends the command with exit code 1 after the program's own message was shown.
-[[noreturn]] void refused() { throw CLI::RuntimeError(1); }
-
-long parseStation(const std::string& text) {
-    long long wmo = 0;
-    if (!core::parseInteger(text, wmo) || wmo <= 0) throw CliError("'" + text + "' is not a WMO station number");
-    return static_cast<long>(wmo);
-}
-
-core::Days parseDate(const std::string& text) {
-    const auto d = core::parseUserDate(text);
-    if (!d) throw CliError("'" + text + "' is not a date");
-    return *d;
-}
 
 void listStationsWithData(session::Session& s) {
     SQLite::Statement q(s.mainDb().db(), "SELECT DISTINCT wmo FROM havedata ORDER BY wmo");
@@ -159,61 +212,20 @@ void runAnalyse(CliContext& ctx, const AnalyseOptions& o) {
     if (!o.to.empty()) to = parseDate(o.to);
 
     ctx.prompter.messagesToError = o.json;
-    core::Prompter& prompter = ctx.prompter;
     session::PowerPage page(s);
     session::SiteAnalysis& analysis = page.site();
     analysis.setUnits(units);
     page.setHeightFeet(*heightFeet);
     analysis.setProgress(&ctx.progress);
 
-    const auto range = analysis.stationRange(wmo);
-    if (!range || !s.stations().find(wmo)) {
-        SQLite::Statement known(s.mainDb().db(), "SELECT count(*) FROM stations WHERE wmo = ?");
-        known.bind(1, static_cast<std::int64_t>(wmo));
-        known.executeStep();
-        if (known.getColumn(0).getInt() == 0) throw CliError("station " + std::to_string(wmo) + " is not in the station list");
-        throw CliError("station " + std::to_string(wmo) + " has no data on this computer");
-    }
+    requireStationWithData(s, analysis, wmo);
 
     Json result = Json::object();
     AnalyseRun run{s, page, analysis, units, *heightFeet, o.json, result, std::cout};
     for (auto& e : extensions())
         if (e.prepare) e.prepare(run);
 
-    session::AnalysisOutcome outcome;
-    if (!from && !to) {
-        analysis.setSiteString(analysis.siteEntryText(wmo));
-        outcome = analysis.reanalyseSite(o.wholeRange);
-    } else {
-        session::setPickerRanges(analysis.fromPicker(), analysis.toPicker(), range->from, range->to);
-        const core::StationEntry* station = s.stations().find(wmo);
-        core::Days f = from.value_or(range->from);
-        core::Days t = to.value_or(range->to);
-        // A date outside the file's range moves to its nearer end, with a word about it.
-        auto clampDate = [&](core::Days d, const char* which) {
-            if (d >= range->from && d <= range->to) return d;
-            const core::Days moved = std::clamp(d, range->from, range->to);
-            const std::string word = std::string(which) == "from" ? "From" : "To";
-            prompter.message("The " + station->name + " data file is only from " +
-                             core::formatDate(range->from, "dd-mmm-yyyy") + " to " +
-                             core::formatDate(range->to, "dd-mmm-yyyy") + "\nThis analysis wanted to use a " + which +
-                             " date of " + core::formatDate(d, "dd-mmm-yyyy") + ".  " + word + " date is now set to " +
-                             core::formatDate(moved, "dd-mmm-yyyy"));
-            return moved;
-        };
-        f = clampDate(f, "from");
-        t = clampDate(t, "to");
-        analysis.fromPicker().setValue(f);
-        analysis.toPicker().setValue(t);
-        if (!analysis.checkDateOrder()) refused();
-        const std::string site = analysis.siteEntryText(wmo);
-        outcome = analysis.retrieveAndAnalyse(site, analysis.fromPicker().text(), analysis.toPicker().text());
-    }
-    ctx.progress.finish();
-    if (outcome == session::AnalysisOutcome::NoSite) throw CliError("station " + std::to_string(wmo) + " has no data on this computer");
-    if (outcome != session::AnalysisOutcome::Analysed && outcome != session::AnalysisOutcome::GeneratorRerun &&
-        outcome != session::AnalysisOutcome::EnergyOnly)
-        refused();
+    analysePeriod(ctx, analysis, wmo, from, to, o.wholeRange);
 
     const auto& st = analysis.statistics();
     const double speedFactor = units.speedFactor() / 10.0;     // stored tenths of a knot to display units

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <iosfwd>
 #include <string>
 #include <utility>
@@ -9,6 +10,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "core/Dates.h"
 #include "sounding/Units.h"
 
 namespace skyloom::session {
@@ -79,6 +81,18 @@ struct AnalyseExtension {
     std::function<void(AnalyseRun&)> report;
 };
 void addAnalyseExtension(AnalyseExtension extension);
+
+// A station number or a date of the command line; a CliError names a bad one.
+long parseStation(const std::string& text);
+core::Days parseDate(const std::string& text);
+// Refuses (CliError) a station that is not in the station list or has no data here.
+void requireStationWithData(session::Session& s, session::SiteAnalysis& analysis, long wmo);
+// Analyses the station as `analyse` does: no dates, its stored last range (or
+// the whole range); with dates, that period, a date outside the file's range
+// moved to its end with a word about it. A refused or empty period ends the
+// command with exit code 1 after the program's own message.
+void analysePeriod(CliContext& ctx, session::SiteAnalysis& analysis, long wmo, std::optional<core::Days> from,
+                   std::optional<core::Days> to, bool wholeRange);
 
 // skyloom-cli analyse WMO [--from DATE] [--to DATE] [--whole-range] [--units knots|mph|si]
 //                        [--height 80m|260f] [--json]

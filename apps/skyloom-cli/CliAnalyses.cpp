@@ -149,10 +149,15 @@ void addAnalysisCommands(CLI::App& app, CliContext& ctx) {
         page.analyses().currentAnalysisId = s.lastKey;
         ArgumentPrompter answers(ctx.prompter, {}, recalcYes);
         page.analyses().dialogue = &answers;
-        const bool stored = page.analyses().recalculateAllAnalyses(&ctx.progress);
+        const auto run = page.analyses().recalculateAllAnalyses(&ctx.progress);
         ctx.progress.finish();
-        if (!stored) throw CliError("the analyses were not recalculated");
-        std::cout << "Calculation level " << s.settings().get("ReCalcLevel") << " stored" << std::endl;
+        if (run.declined) throw CliError("the analyses were not recalculated");
+        if (run.cancelled) throw CliError("the recalculation was stopped; the calculation level was not stored");
+        if (!run.failed.empty())
+            throw CliError(std::to_string(run.failed.size()) + " of " + std::to_string(run.count) +
+                           " analyses could not be recalculated; the calculation level was not stored");
+        std::cout << "Recalculated " << run.recalculated << " of " << run.count << " analyses; calculation level "
+                  << s.settings().get("ReCalcLevel") << " stored" << std::endl;
     });
 
     auto* studies = app.add_subcommand("studies", "List the studies");

@@ -85,6 +85,13 @@ void CliContext::addFolderOption(CLI::App* cmd) {
     cmd->add_option("--folder", folder, "Program folder (default: the per-user data folder)");
 }
 
+void CliContext::addFolderOptionEverywhere(CLI::App& app) {
+    for (CLI::App* cmd : app.get_subcommands([](CLI::App*) { return true; })) {
+        if (!cmd->get_option_no_throw("--folder")) addFolderOption(cmd);
+        addFolderOptionEverywhere(*cmd);
+    }
+}
+
 session::Session& CliContext::session() {
     if (session_) return *session_;
     const std::string dir = appDir();

@@ -54,6 +54,8 @@ public:
     std::string appDir() const;
     // Adds --folder to a command.
     void addFolderOption(CLI::App* cmd);
+    // Adds --folder to every command and sub-command below app that lacks it.
+    void addFolderOptionEverywhere(CLI::App& app);
     // The session on the program folder, started on first use; a folder that is
     // not set up or a database that does not open is a CliError.
     session::Session& session();
@@ -66,9 +68,12 @@ private:
 void addFoundationCommands(CLI::App& app, CliContext& ctx);
 void addImportCommands(CLI::App& app, CliContext& ctx);
 void addOrderingCommands(CLI::App& app, CliContext& ctx);
+// Imports the real observation samples the program carries; returns how many failed.
+int installShippedSamples(CliContext& ctx);
 // Writes the DEMO text files into "Text Data Files" and, with importToo, imports them.
 void installDemoData(CliContext& ctx, bool importToo);
 void addGeneratorCommands(CLI::App& app, CliContext& ctx);
 void addAnalysisCommands(CLI::App& app, CliContext& ctx);
+void addResourceCommands(CLI::App& app, CliContext& ctx);
 
 }  // namespace skyloom::cli

@@ -5,9 +5,13 @@
 #include <SQLiteCpp/Statement.h>
 
 #include "CliContext.h"
+#include "core/FileOps.h"
+#include "core/MainDatabase.h"
 #include "core/SqlUtil.h"
 #include "core/Text.h"
 #include "session/ProgramFolder.h"
+#include "session/ShippedSamples.h"
+#include "session/StationListImport.h"
 #include "session/StationSummary.h"
 
 namespace skyloom::cli {
@@ -20,12 +24,15 @@ long parseWmo(const std::string& text) {
     return static_cast<long>(wmo);
 }
 
-// The station shown when the program runs without a display: the first station
-// with data, preferring a demo station so a new user sees a whole analysis.
+// The station shown when the program runs without a display: the first shipped
+// sample (Albany 1990), which every new folder holds, else the station with most
+// soundings, observations before demo stations.
 long defaultStation(session::Session& s) {
     SQLite::Statement q(s.mainDb().db(),
                         "SELECT h.wmo FROM havedata h JOIN stations s ON s.wmo = h.wmo "
-                        "ORDER BY (s.stationname LIKE '%demo%') DESC, h.NumSoundings DESC, h.wmo LIMIT 1");
+                        "ORDER BY (h.wmo = ?) DESC, (s.stationname LIKE '%(DEMO)%') ASC, h.NumSoundings DESC, "
+                        "h.wmo LIMIT 1");
+    q.bind(1, static_cast<std::int64_t>(session::shippedSamples().front().wmo));
     return q.executeStep() ? static_cast<long>(q.getColumn(0).getInt64()) : 0;
 }
 
@@ -40,8 +47,15 @@ void addFoundationCommands(CLI::App& app, CliContext& ctx) {
         if (result == session::InitResult::Failed) throw CliError("the program folder '" + dir + "' was not set up");
         if (result) {
             ctx.progress.finish();
+            const int failed = installShippedSamples(ctx);
             installDemoData(ctx, true);
+            if (failed > 0)
+                throw CliError(std::to_string(failed) + " shipped sample(s) not imported into '" + dir +
+                               "' (see above); the rest of the folder is ready");
             std::cout << "Program folder ready: " << dir << std::endl;
+        } else if (!core::fileExists(dir + core::MainDatabase::kFileName)) {
+            // Not "already set up": the reason was said above.
+            throw CliError("the program folder '" + dir + "' was not set up");
         }
     });
 
@@ -107,15 +121,14 @@ void addFoundationCommands(CLI::App& app, CliContext& ctx) {
     importStations->add_option("FILE", listFile, "Station list: <OPTION> lines or an IGRA v2 station list")->required();
     importStations->callback([&ctx] {
         auto& s = ctx.session();
-        int n = session::importStationListFrom(s.mainDb(), listFile, ctx.prompter);
-        if (n < 0) throw CliError("the station list could not be read");
-        if (n == 0) throw CliError("no stations found in '" + listFile + "'");
+        const int n = session::importStationListFrom(s.mainDb(), listFile, ctx.prompter);
+        if (n <= 0) throw CliError("nothing was imported; the station list was left as it was");
         s.reloadStationIndex();
         std::cout << n << " stations read" << std::endl;
     });
 
     auto* byDefault = app.add_subcommand(
-        "default-station", "Print the WMO number of the station shown first (the first with data, demo stations first)");
+        "default-station", "Print the WMO number of the station shown first (Albany 1990 when it has data, else real data before demo)");
     ctx.addFolderOption(byDefault);
     byDefault->callback([&ctx] {
         long wmo = defaultStation(ctx.session());

@@ -1,6 +1,9 @@
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+
+#include <unistd.h>
 
 #include <fmt/format.h>
 #include <SQLiteCpp/Statement.h>
@@ -8,6 +11,8 @@
 #include "CliContext.h"
 #include "core/Text.h"
 #include "core/WholeFile.h"
+#include "session/ProgramFolder.h"
+#include "session/ShippedSamples.h"
 #include "sounding/DemoData.h"
 #include "sounding/SoundingImport.h"
 
@@ -17,20 +22,42 @@ namespace skyloom::cli {
 
 namespace {
 
-// Shows a sounding that needs review on the terminal and asks whether to keep it.
+std::string soundingName(const sounding::SoundingRecord& record) {
+    return core::isoDate(record.date) + " " + sounding::soundingTimeText(record.hour);
+}
+
+// The import stops before a sounding nobody decided on.
+[[noreturn]] void undecided(const sounding::SoundingRecord& record, const std::string& why) {
+    throw sounding::ReviewUndecided("the sounding of " + soundingName(record) + " needs review and " + why);
+}
+
+// Shows a sounding that needs review on the terminal and asks whether to keep it;
+// Cancel, or input at its end (a script, a pipe), stops the import before it.
 class TerminalReviewDecider final : public sounding::ReviewDecider {
 public:
     explicit TerminalReviewDecider(CliContext& ctx) : ctx_(ctx) {}
     bool accept(const sounding::SoundingRecord& record, std::string_view rawText, std::string_view reason) override {
         ctx_.progress.finish();
-        std::cout << "\nSounding of " << core::isoDate(record.date) << " " << sounding::soundingTimeText(record.hour)
-                  << " needs review:" << reason << "\n"
-                  << rawText;
-        return ctx_.prompter.ask("Accept Sounding? (No deletes it)", "Import Control");
+        std::cout << "\nSounding of " << soundingName(record) << " needs review:" << reason << "\n" << rawText;
+        switch (ctx_.prompter.askYesNoCancel("Accept Sounding? (No deletes it, Cancel stops the import)",
+                                             "Import Control")) {
+            case core::Prompter::Answer::Yes: return true;
+            case core::Prompter::Answer::No: return false;
+            case core::Prompter::Answer::Cancel: break;
+        }
+        undecided(record, "was neither accepted nor deleted");
     }
 
 private:
     CliContext& ctx_;
+};
+
+// No terminal and no --review: nobody is there to decide.
+class NobodyToAsk final : public sounding::ReviewDecider {
+public:
+    bool accept(const sounding::SoundingRecord& record, std::string_view, std::string_view) override {
+        undecided(record, "there is no terminal to ask on");
+    }
 };
 
 std::string countsLine(const std::string& name, const sounding::ImportResult& r) {
@@ -50,7 +77,30 @@ void markDemoStation(core::MainDatabase& db, long wmo) {
 
 }  // namespace
 
+int installShippedSamples(CliContext& ctx) {
+    auto& s = ctx.session();
+    const auto done = session::importShippedSamples(s.mainDb(), session::programDataFolder(), ctx.prompter,
+                                                    &ctx.progress);
+    ctx.progress.finish();
+    int failed = 0;
+    for (const auto& one : done) {
+        if (one.result.failed) {
+            ++failed;
+            continue;
+        }
+        std::cout << countsLine(one.file, one.result) << std::endl;
+    }
+    if (std::any_of(done.begin(), done.end(), [](const auto& one) { return one.result.reviewed > 0; }))
+        std::cout << "Soundings of the real samples that would come up for review were accepted as the checks left "
+                     "them (\"reviewed\" above): init asks no one."
+                  << std::endl;
+    s.reloadStationIndex();
+    return failed;
+}
+
 void installDemoData(CliContext& ctx, bool importToo) {
+    // The files belong in a program folder: none is made by writing them.
+    auto& s = ctx.session();
     const std::string folder = ctx.appDir() + "Text Data Files/";
     fs::create_directories(folder);
     std::vector<std::string> files;
@@ -65,7 +115,6 @@ void installDemoData(CliContext& ctx, bool importToo) {
     std::cout << "Wrote " << files.size() << " DEMO text files (synthetic soundings, not observations) to " << folder
               << std::endl;
     if (!importToo) return;
-    auto& s = ctx.session();
     // Demo soundings that would need a human's review are deleted unseen.
     sounding::FixedReviewDecider reject(false);
     sounding::ImportOptions opt;
@@ -86,14 +135,17 @@ void addImportCommands(CLI::App& app, CliContext& ctx) {
     auto* imp = app.add_subcommand("import", "Import radiosonde soundings (raw text, IGRA v2 or Wyoming files)");
     ctx.addFolderOption(imp);
     static std::vector<std::string> files;
-    static std::string review = "ask";
+    static std::string review;
     static long wmo = 0;
     static sounding::ReviewCriteria criteria;
     static std::string maltText;
-    imp->add_option("FILE", files, "Files to import; a raw text file's name begins with the WMO number and a blank")
+    imp->add_option("FILE", files, "Files to import (plain or .gz); the station is the WMO number and blank a name begins with, "
+                                  "else the one station the file names")
         ->required()
         ->check(CLI::ExistingFile);
-    imp->add_option("--review", review, "Soundings that need review: ask, accept or reject")
+    imp->add_option("--review", review,
+                    "Soundings that need review: ask (the default on a terminal), accept or reject; without a "
+                    "terminal and without this option the import stops before the first one")
         ->check(CLI::IsMember({"ask", "accept", "reject"}));
     imp->add_option("--wmo", wmo, "Station of the files (instead of the file name)");
     imp->add_option("--lalt", criteria.lalt, "Auto accept and extrapolate to GND if first wind below this (feet AGL)");
@@ -107,29 +159,41 @@ void addImportCommands(CLI::App& app, CliContext& ctx) {
         }
         auto& s = ctx.session();
         TerminalReviewDecider ask(ctx);
+        NobodyToAsk nobody;
         sounding::FixedReviewDecider accept(true), reject(false);
         sounding::ImportOptions opt;
         opt.criteria = criteria;
-        opt.decider = review == "accept" ? static_cast<sounding::ReviewDecider*>(&accept)
+        opt.decider = review == "accept"   ? static_cast<sounding::ReviewDecider*>(&accept)
                       : review == "reject" ? static_cast<sounding::ReviewDecider*>(&reject)
-                                           : &ask;
+                      : review.empty() && !::isatty(STDIN_FILENO) ? static_cast<sounding::ReviewDecider*>(&nobody)
+                                                                   : &ask;
         opt.progress = &ctx.progress;
         opt.mainDb = &s.mainDb();
-        int failures = 0;
+        std::vector<std::string> failures;
         for (const auto& f : files) {
             // The counts come first; the closing report is the last line of each file.
             auto r = sounding::importFile(s.appDir(), f, opt, ctx.prompter,
                                           wmo > 0 ? std::optional<long>(wmo) : std::nullopt);
             ctx.progress.finish();
             if (r.failed) {
-                ++failures;
+                failures.push_back(fs::path(f).filename().string());
                 continue;
             }
             std::cout << countsLine(fs::path(f).filename().string(), r) << std::endl;
+            if (!r.undecided.empty()) {
+                s.reloadStationIndex();
+                throw CliError(fs::path(f).filename().string() + ": the import stopped because " + r.undecided +
+                               "; the soundings before it are stored. Choose with --review=accept or "
+                               "--review=reject.");
+            }
             ctx.prompter.message(r.report);
         }
         s.reloadStationIndex();
-        if (failures > 0) throw CliError(std::to_string(failures) + " file(s) not imported");
+        if (!failures.empty()) {
+            std::string names;
+            for (const auto& n : failures) names += (names.empty() ? "" : ", ") + n;
+            throw CliError(std::to_string(failures.size()) + " file(s) not imported: " + names);
+        }
     });
 
     auto* demo = app.add_subcommand("demo-data", "Write DEMO soundings (synthetic, not observations) and import them");

@@ -24,6 +24,10 @@ int main(int argc, char** argv) {
     addGeneratorCommands(app, ctx);
     addEnergyOptions(ctx);
     addAnalysisCommands(app, ctx);
+    addResourceCommands(app, ctx);
+    // Every command takes --folder wherever it stands on the line, also after a
+    // sub-command (`order add 72518 --folder DIR`).
+    ctx.addFolderOptionEverywhere(app);
 
     try {
         app.parse(argc, argv);

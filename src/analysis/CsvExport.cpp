@@ -1,6 +1,5 @@
 #include "analysis/CsvExport.h"
 
-#include <fstream>
 #include <stdexcept>
 
 #include <SQLiteCpp/Database.h>
@@ -17,10 +16,14 @@ namespace {
 
 constexpr int kExported = core::kAnalsGridColumns;
 
-// Commas and line breaks would split a field or a line.
+// Commas and line breaks would split a field or a line; a double quote would open
+// a quoted section that runs over the following fields and lines, so it becomes
+// an apostrophe.
 std::string safe(std::string text) {
-    for (char& c : text)
+    for (char& c : text) {
         if (c == ',' || c == '\r' || c == '\n') c = ' ';
+        else if (c == '"') c = '\'';
+    }
     return core::trim(text);
 }
 

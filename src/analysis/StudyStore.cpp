@@ -3,10 +3,9 @@
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
 
-#include "analysis/NestedTransaction.h"
-
 #include "core/Dates.h"
 #include "core/Formats.h"
+#include "core/NestedTransaction.h"
 #include "core/Text.h"
 
 namespace skyloom::analysis {
@@ -172,7 +171,7 @@ void StudyStore::rename(long long studyKey, const std::string& name) {
 }
 
 long long StudyStore::copy(long long from, const std::string& name) {
-    NestedTransaction tx(db_, "study");
+    core::NestedTransaction tx(db_, "study");
     const long long to = create(name);
     SQLite::Statement q(db_,
                         "INSERT INTO studykeys (studyKey, datapointkey, dateadded) "
@@ -186,7 +185,7 @@ long long StudyStore::copy(long long from, const std::string& name) {
 }
 
 void StudyStore::remove(long long studyKey) {
-    NestedTransaction tx(db_, "study");
+    core::NestedTransaction tx(db_, "study");
     SQLite::Statement members(db_, "DELETE FROM studykeys WHERE studyKey = ?");
     members.bind(1, static_cast<int64_t>(studyKey));
     members.exec();
@@ -197,7 +196,7 @@ void StudyStore::remove(long long studyKey) {
 }
 
 void StudyStore::addMember(long long studyKey, long long analysis) {
-    NestedTransaction tx(db_, "study");
+    core::NestedTransaction tx(db_, "study");
     const std::string t = now();
     SQLite::Statement add(db_, "INSERT INTO studykeys (studyKey, datapointkey, dateadded) VALUES (?, ?, ?)");
     add.bind(1, static_cast<int64_t>(studyKey));

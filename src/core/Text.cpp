@@ -77,12 +77,20 @@ std::vector<std::string> splitBlanks(std::string_view s) {
 
 std::string replaceAll(std::string s, std::string_view from, std::string_view to) {
     if (from.empty()) return s;
-    std::size_t p = 0;
-    while ((p = s.find(from, p)) != std::string::npos) {
-        s.replace(p, from.size(), to);
-        p += to.size();
+    std::size_t p = s.find(from);
+    if (p == std::string::npos) return s;
+    // Built in one pass: replacing in place would move the rest of the text at
+    // every match, which takes hours on a large file.
+    std::string out;
+    out.reserve(s.size());
+    std::size_t done = 0;
+    for (; p != std::string::npos; p = s.find(from, done)) {
+        out.append(s, done, p - done);
+        out += to;
+        done = p + from.size();
     }
-    return s;
+    out.append(s, done, std::string::npos);
+    return out;
 }
 
 std::string padRight(std::string_view s, std::size_t n) {
@@ -139,6 +147,10 @@ bool parseInteger(std::string_view s, long long& out) {
 }
 
 bool isLegalName(std::string_view name) {
+    for (char c : name) {
+        const auto code = static_cast<unsigned char>(c);
+        if (code < 0x20 || code == 0x7F) return false;
+    }
     return name.find_first_of("/?<>\\:*|\"") == std::string_view::npos;
 }
 

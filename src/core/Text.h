@@ -33,7 +33,9 @@ bool parseNumber(std::string_view s, double& out);
 bool parseInteger(std::string_view s, long long& out);
 
 // Names typed by the user for generators, studies and files may not hold any
-// of / ? < > \ : * | or a double quote.
+// of / ? < > \ : * | or a double quote, nor a control character (a line break,
+// a tab, any other code below 32, or DEL): such a name would break the lines of
+// the files it is written to.
 bool isLegalName(std::string_view name);
 
 }  // namespace skyloom::core

@@ -6,6 +6,7 @@
 #include "core/Constants.h"
 #include "core/Dates.h"
 #include "core/Formats.h"
+#include "display/PowerGraphModel.h"
 #include "sounding/HeightInterpolation.h"
 
 namespace skyloom::display {
@@ -177,8 +178,10 @@ Graph1Model buildGraph1(const GraphUnits& u, const Graph1Inputs& in) {
 
     std::vector<std::string> texts;
     texts.push_back(u.speedText(valueAtFeet(speeds, g.heightOfInterestFeet)) + " " + std::string(units.speedUnit()));
-    if (in.kWAtHeight) texts.push_back(core::formatNumber(*in.kWAtHeight, "#,##0.0") + " kW");
-    if (in.idlePercent) texts.push_back(core::formatNumber(*in.idlePercent, "0.0") + "% idle");
+    // The kW shows "0" from 100 kW up and "0.00" below; the idle share "0".
+    if (in.kWAtHeight)
+        texts.push_back(core::formatNumber(*in.kWAtHeight, *in.kWAtHeight >= 100 ? "0" : "0.00") + " kW ");
+    if (in.idlePercent) texts.push_back(core::formatNumber(*in.idlePercent, "0") + "% idle ");
     // The first label sits just above the line, the others below it.
     const double line = in.labelHeightFeet;
     auto ys = stackLabels(g.heightOfInterestFeet + line * 1.1, texts.size(), line, 0.0, kGraphMaxHeight);
@@ -275,7 +278,7 @@ YearGraphModel buildYearGraph(const sounding::LevelStatistics& stats, double hub
     const auto& rows = stats.yearTable.rows;
     const std::size_t count = std::min<std::size_t>(rows.size(), 15);
     double largest = 0, sum = 0;
-    int usable = 0;
+    int full = 0;
     for (std::size_t i = 0; i < count; ++i) {
         YearGraphModel::Year y;
         y.year = rows[i].year;
@@ -283,27 +286,31 @@ YearGraphModel buildYearGraph(const sounding::LevelStatistics& stats, double hub
         y.usable = rows[i].usable();
         y.red = rows[i].shortOfData();
         largest = std::max(largest, std::fabs(y.value));
-        if (y.usable) {
+        if (y.usable && !y.red) {
             sum += std::fabs(y.value);
-            ++usable;
+            ++full;
         }
         g.years.push_back(y);
     }
     g.scale = largest > 0 ? 1.05 * largest : 1;
-    g.anyUsable = usable > 0;
+    // Labels at nice steps that stay inside the scale, so no dot stands above the axis.
+    const double step = niceCeiling(g.scale / 4);
+    for (int k = 0; k * step <= g.scale + 1e-9; ++k)
+        g.valueAxis.push_back({k * step, core::formatNumber(k * step, step < 1 ? "0.0" : "0")});
+    // Only full years are compared: a year with a few days of data (red) would
+    // swing the average by its chance weather, so it is drawn but not counted.
+    g.anyUsable = full > 0;
     if (!g.anyUsable) {
         g.caption = "No years with at enough hrs of data";
         return g;
     }
-    // Each usable year against the average of the usable years; the caption gives
-    // the mean size of those differences.
-    double average = sum / usable, spread = 0;
+    double average = sum / full, spread = 0;
     for (auto& y : g.years) {
         if (!y.usable) continue;
         y.differencePercent = average > 0 ? (std::fabs(y.value) - average) / average * 100.0 : 0;
-        spread += std::fabs(y.differencePercent);
+        if (!y.red) spread += std::fabs(y.differencePercent);
     }
-    g.caption = "Average % Different from Average: " + core::formatNumber(spread / usable, "0.0") + "%";
+    g.caption = "Average % Different from Average: " + core::formatNumber(spread / full, "0.0") + "%";
     return g;
 }
 

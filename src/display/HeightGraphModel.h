@@ -161,6 +161,9 @@ struct YearGraphModel {
     };
     std::vector<Year> years;    // index 0..14
     double scale = 1;           // 1.05 × the largest absolute value
+    // The capacity-factor axis up the left side, 0 to scale, in percent.
+    std::vector<AxisLabel> valueAxis;
+    std::string valueCaption = "CF %";
     std::string caption;
     bool anyUsable = false;
 };

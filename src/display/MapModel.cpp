@@ -11,6 +11,7 @@
 #include "core/Prompter.h"
 #include "core/StationIndex.h"
 #include "core/Text.h"
+#include "core/TypedNumber.h"
 #include "display/GreatCircle.h"
 #include "display/SiteLine.h"
 
@@ -35,7 +36,13 @@ std::optional<double> askCoordinate(core::Prompter& p, std::string_view prompt, 
     for (;;) {
         const auto answer = p.input(prompt, deflt);
         if (!answer) return std::nullopt;
-        const double v = core::leadingNumber(*answer);
+        // Letters are no coordinate (they used to read as 0, which ends the question).
+        const std::optional<double> typed = core::typedNumber(*answer);
+        if (!typed) {
+            p.message(core::expectedNumberText({low, high, "degrees"}));
+            continue;
+        }
+        const double v = *typed;
         if (v == 0.0) return std::nullopt;
         if (v >= low && v <= high) return v;
         p.message("Please enter data in the correct range.");
@@ -148,8 +155,14 @@ void MapModel::pointerMove(double x, double y, MouseButton held) {
     }
 
     // One pass finds the white dot's station and the stations of the follow list.
+    // The list is the circle's own: around its centre and within its radius, so
+    // that the caption's count and size always describe the one circle drawn.
     const double pLat = lat * kRadPerDeg;
     const double pLon = lon * kRadPerDeg;
+    const double cLat = latitudeAt(circle_.y0) * kRadPerDeg;
+    const double cLon = longitudeAt(circle_.x0) * kRadPerDeg;
+    const bool centred = circle_.x0 == x && circle_.y0 == y;
+    const double radius = circle_.radiusKm();
     double best = 0.0;
     nearest_.reset();
     near_.clear();
@@ -159,7 +172,8 @@ void MapModel::pointerMove(double x, double y, MouseButton held) {
             nearest_ = i;
             best = d;
         }
-        if (d < SiteCircle::kFollowRadiusKm) near_.push_back(lines_[i]);
+        const double fromCentre = centred ? d : GreatCircleDistance(cLat, cLon, latRad_[i], lonRad_[i]);
+        if (fromCentre < radius) near_.push_back(lines_[i]);
     }
     tip_ = nearest_ ? tipFor(SiteLine::parse(lines_[*nearest_])->displayName()) : std::string();
     updateNlabel();

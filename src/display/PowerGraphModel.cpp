@@ -32,11 +32,6 @@ std::vector<AxisLabel> labelsBetween(double lo, double hi, double step, double f
     return out;
 }
 
-// A speed in the display unit: whole when it is, else one decimal.
-std::string speedNumber(double v) {
-    return std::fabs(v - std::round(v)) < 0.05 ? core::formatNumber(v, "0") : core::formatNumber(v, "0.0");
-}
-
 double powerOrZero(double kw) { return kw > 0 ? kw : 0.0; }
 
 std::string unitText(const sounding::Units& u) { return std::string(u.speedUnit()); }
@@ -192,7 +187,8 @@ PowerCurveModel buildPowerCurve(const sounding::Units& units, const power::Gener
     m.title = "Power Curve of " + g->name;
     m.curve = curveLineOf(*g, m.xMaxKnots);
     if (m.curve.cutOutKnots)
-        m.cutOutLabel = "Cut-out " + speedNumber(*m.curve.cutOutKnots * factor) + " " + unitText(units);
+        m.cutOutLabel = "Cut-out " + core::formatNumber(units.shownSpeed(*m.curve.cutOutKnots), "0.0") + " " +
+                        unitText(units);
     if (extras.comparison) {
         m.comparison = curveLineOf(*extras.comparison, m.xMaxKnots);
         m.legend.push_back("Black: " + extras.comparison->name + ", chosen for comparison");
@@ -345,8 +341,19 @@ EnergyGraphModel buildEnergyGraph(EnergyGraphKind kind, std::shared_ptr<const En
     m.source = std::move(source);
     const bool stored = kind == EnergyGraphKind::Stored;
     const std::string usage = power::usageText(m.source ? m.source->aveUsed : 0);
-    m.title = stored ? power::storedGraphTitle(usage) : power::shortfallGraphTitle(usage);
-    m.tip = stored ? power::kStoredGraphTip : power::kShortfallGraphTip;
+    if (!rates) {
+        m.title = stored ? power::storedGraphTitle(usage) : power::shortfallGraphTitle(usage);
+        m.tip = stored ? power::kStoredGraphTip : power::kShortfallGraphTip;
+    } else {
+        // The rates say nothing of MWh stored or bought to date: their own words.
+        m.title = stored ? " This graph shows the rate, in kW, at which the store was charged (up) or discharged "
+                           "(down) in order to maintain a constant output of " + usage + " kW. "
+                         : " This graph shows the power, in kW, that would have been bought from a non-wind source "
+                           "in order to have maintained a constant output of " + usage + " kW. ";
+        m.tip = stored ? " This is the kW going into (up) or out of (down) the store, averaged over the soundings of "
+                         "each bar."
+                       : " This is the kW bought from a non-wind source, averaged over the soundings of each bar.";
+    }
     m.xCaption = "Date";
     if (rates)
         m.yCaption = stored ? "Charge (+) or discharge (-) (kW)" : "Power bought (kW)";

@@ -261,6 +261,12 @@ void AnalysisPanel::run(const std::function<session::AnalysisOutcome()>& work) {
     showResults();
 }
 
+void AnalysisPanel::showAnalysed() {
+    lastOutcome_ = analysis_.currentWmo() != 0 ? session::AnalysisOutcome::Analysed : session::AnalysisOutcome::NoSite;
+    if (viewer_) viewer_->analysisFinished(lastOutcome_);
+    showResults();
+}
+
 void AnalysisPanel::showResults() {
     {
         // The pickers follow the analysis; their signals would write the values back.

@@ -101,6 +101,9 @@ public:
 
     // Runs one analysis step with the wait label shown and the results drawn after it.
     void run(const std::function<session::AnalysisOutcome()>& work);
+    // Work that ran without run() (the start-up recalculation) analysed a site:
+    // the viewer starts on its last sounding and the results are drawn.
+    void showAnalysed();
 
 signals:
     // A station was analysed: the map marks it.

@@ -92,7 +92,8 @@ void AnimationPlayer::frame() {
 
 void AnimationPlayer::placeWaitLabel() {
     waitLabel_->adjustSize();
-    if (QWidget* area = waitLabel_->parentWidget())
+    if (placer_) placer_(waitLabel_);
+    else if (QWidget* area = waitLabel_->parentWidget())
         waitLabel_->move((area->width() - waitLabel_->width()) / 2, (area->height() - waitLabel_->height()) / 3);
     waitLabel_->show();
     waitLabel_->raise();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <memory>
 
 #include <QElapsedTimer>
@@ -32,6 +34,8 @@ public:
     AnimationPlayer(session::SoundingViewer& viewer, session::SiteAnalysis& analysis, AnalysisPanel& panel,
                     QLabel* waitLabel, QObject* parent = nullptr);
     ~AnimationPlayer() override;
+    // Where the wait banner of the animation stands; by default the middle of its parent.
+    void setBannerPlacer(std::function<void(QLabel*)> placer) { placer_ = std::move(placer); }
 
     bool running() const;
     // The number of frames drawn since the start.
@@ -53,6 +57,7 @@ private:
     void frame();
     void wait(double seconds);
     void placeWaitLabel();
+    std::function<void(QLabel*)> placer_;
 
     session::SoundingViewer& viewer_;
     session::SiteAnalysis& analysis_;

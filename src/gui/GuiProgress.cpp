@@ -15,6 +15,7 @@ void GuiProgress::begin(const QString& caption) {
     qApp->installEventFilter(this);
     if (label_) {
         label_->setText(caption);
+        if (place) place();
         label_->show();
         label_->raise();
         label_->repaint();

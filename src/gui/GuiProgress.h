@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
@@ -19,6 +21,8 @@ public:
     explicit GuiProgress(QLabel* waitLabel, QObject* parent = nullptr);
 
     void begin(const QString& caption);
+    // Places the wait label for a piece of work (after its text is set); may be empty.
+    std::function<void()> place;
     void end();
     bool running() const { return running_; }
 

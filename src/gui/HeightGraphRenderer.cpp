@@ -14,7 +14,9 @@ namespace {
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
-constexpr double kLeft = 58, kRight = 14, kTop = 46, kBottom = 72;
+// The bottom margin holds the speed labels, the axis caption, the power curve's
+// caption and the two lines of the ground text: no caption stands over the data.
+constexpr double kLeft = 58, kRight = 14, kTop = 46, kBottom = 88;
 
 struct Frame {
     QRectF plot;
@@ -155,21 +157,16 @@ void HeightGraphRenderer::paint(QPainter& p, const QRectF& rect, const display::
             p.setPen(QPen(QColor(230, 120, 0), 1, Qt::DashLine));
             p.drawLine(QPointF(x, f.plot.top()), QPointF(x, f.plot.bottom()));
         }
-        // Too long for one line, the label breaks after the generator's name.
-        const QString label = q(g.powerCurveLabel);
-        const double room = f.plot.width() - 12;
-        QStringList lines{label};
+        // The caption stands under the speed axis, in the curve's colour; too long
+        // for its line, it gives up the words after the generator's name first.
+        QString label = q(g.powerCurveLabel);
+        const double room = rect.width() - 8;
         const qsizetype cut = label.lastIndexOf(QStringLiteral(": "));  // names may hold ": " too
-        if (fm.horizontalAdvance(label) > room && cut > 0) lines = {label.left(cut + 1), label.mid(cut + 2)};
+        if (fm.horizontalAdvance(label) > room && cut > 0)
+            label = label.left(cut) + QStringLiteral(": ") + label.mid(cut + 2).replace(" from bottom to top", "");
         p.setPen(QColor(190, 95, 0));
-        double top = f.plot.top() + 3;
-        for (const QString& line : lines) {
-            const QString shown = fm.elidedText(line, Qt::ElideRight, room);
-            QRectF box(f.plot.left() + 4, top, fm.horizontalAdvance(shown) + 6, fm.height());
-            p.fillRect(box, QColor(255, 255, 255, 210));
-            p.drawText(box, Qt::AlignCenter, shown);
-            top += fm.height();
-        }
+        p.drawText(QRectF(rect.left() + 4, f.plot.bottom() + 2 * fm.height() + 5, room, fm.height()),
+                   Qt::AlignLeft | Qt::AlignVCenter, fm.elidedText(label, Qt::ElideMiddle, room));
     }
 
     // Height of interest with its stacked labels.
@@ -235,11 +232,26 @@ void HeightGraphRenderer::paint(QPainter& p, const QRectF& rect, const display::
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
     QFontMetricsF fm(p.font());
-    QRectF plot = rect.adjusted(8, fm.height() + 6, -8, -fm.height() - 6);
-    p.fillRect(plot, Qt::white);
+    // The capacity-factor axis at the left; the dots keep their whole size inside the frame.
+    double labelWidth = fm.horizontalAdvance(q(g.valueCaption));
+    for (const auto& l : g.valueAxis) labelWidth = std::max(labelWidth, fm.horizontalAdvance(q(l.text)));
+    QRectF frame = rect.adjusted(labelWidth + 10, fm.height() * 2 + 6, -8, -fm.height() - 6);
+    p.fillRect(frame, Qt::white);
     p.setPen(Qt::black);
-    p.drawRect(plot);
+    p.drawRect(frame);
     const int yearSlots = 15;
+    const double r = std::max(3.0, frame.width() / yearSlots * 0.135);
+    const QRectF plot = frame.adjusted(0, r + 1, 0, -(r + 1));
+    p.drawText(QRectF(rect.left() + 2, frame.top() - fm.height() - 1, labelWidth + 6, fm.height()),
+               Qt::AlignLeft | Qt::AlignBottom, q(g.valueCaption));
+    for (const auto& l : g.valueAxis) {
+        const double ly = plot.bottom() - (g.scale > 0 ? l.at / g.scale : 0) * plot.height();
+        p.setPen(QColor(225, 225, 225));
+        if (l.at > 0) p.drawLine(QPointF(frame.left() + 1, ly), QPointF(frame.right() - 1, ly));
+        p.setPen(Qt::black);
+        p.drawText(QRectF(rect.left() + 2, ly - fm.height() / 2, labelWidth + 4, fm.height()),
+                   Qt::AlignRight | Qt::AlignVCenter, q(l.text));
+    }
     for (std::size_t i = 0; i < g.years.size(); ++i) {
         const auto& y = g.years[i];
         double x = plot.left() + (i + 0.5) * plot.width() / yearSlots;
@@ -248,12 +260,11 @@ void HeightGraphRenderer::paint(QPainter& p, const QRectF& rect, const display::
         QColor c = y.red ? QColor(255, 0, 0) : QColor(0, 0, 0);
         p.setPen(c);
         p.setBrush(y.usable ? c : Qt::transparent);
-        double r = std::max(3.0, plot.width() / yearSlots * 0.135);
         p.drawEllipse(QPointF(x, py), r, r);
         p.setBrush(Qt::NoBrush);
         QString yr = QString::number(y.year % 100).rightJustified(2, '0');
         p.setPen(Qt::black);
-        p.drawText(QRectF(x - 20, plot.bottom() + 1, 40, fm.height()), Qt::AlignHCenter | Qt::AlignTop, yr);
+        p.drawText(QRectF(x - 20, frame.bottom() + 1, 40, fm.height()), Qt::AlignHCenter | Qt::AlignTop, yr);
     }
     p.setPen(Qt::black);
     p.drawText(QRectF(rect.left() + 4, rect.top() + 2, rect.width() - 8, fm.height()), Qt::AlignLeft | Qt::AlignTop,

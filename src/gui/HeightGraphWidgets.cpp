@@ -103,7 +103,7 @@ void CompassWidget::paintEvent(QPaintEvent*) {
 
 YearGraphWidget::YearGraphWidget(QWidget* parent) : QWidget(parent) {
     setObjectName("YearGraph");
-    setMinimumHeight(90);
+    setMinimumHeight(110);
 }
 
 void YearGraphWidget::setModel(display::YearGraphModel model) {

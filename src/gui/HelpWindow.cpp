@@ -28,10 +28,13 @@ next start.</p>
 
 <h2>Getting soundings onto this computer</h2>
 <p>Data files bought from the data supplier are installed with <i>Tools - Download Purchased Data to this
-Computer</i>. Raw radiosonde text files (FSL format, one file per station, the file name beginning with the WMO
-number and a blank) are imported from the command-line tool <tt>skyloom-cli import</tt>; the import checks every
-sounding, builds the eleven height levels and files them in the station data file. The station then appears as a
-black dot on the Analysis page and in the drop-down list.</p>
+Computer</i>. Raw radiosonde text files (FSL/NCDC text, IGRA version 2 or University of Wyoming listings; the file
+name begins with the WMO number and a blank) are imported in the program itself: right-click a station in the
+near list or the data-sites list and choose "Import the Text Data Files of this site", which reads the files of the
+folder "Text Data Files"; <i>Tools - Import Control</i> shows the frame with the review criteria, where each
+doubtful sounding is shown on Graph 2 for you to accept or reject. The same import runs from the command-line tool
+(<tt>skyloom-cli import</tt>). The import checks every sounding, builds the eleven height levels and files them in
+the station data file; the station then appears as a black dot on the Analysis page and in the drop-down list.</p>
 
 <h2>Picking a site</h2>
 <ul>
@@ -48,6 +51,23 @@ latitude and longitude fields; pressing a line also puts a description of the st
 <p>The program analyses the period you used last for the station (the whole file the first time). To choose
 another period set the <b>From</b> and <b>To</b> dates and click "Click here to Recalculate the Analysis.". While
 the data is read a wait label shows what happens; <b>Esc</b> stops the work.</p>
+
+<h2>Keys of the sounding viewer</h2>
+<p>These keys work on the Main Page, on the Power Page and in this help window:</p>
+<table border="1" cellspacing="0" cellpadding="3">
+<tr><td><b>Right</b> / <b>Left</b></td><td>show the next / previous sounding on Graph 2</td></tr>
+<tr><td><b>Ctrl+Right</b> / <b>Ctrl+Left</b></td><td>jump to the next / previous gap of 48 hours or more</td></tr>
+<tr><td><b>F3</b> / <b>Shift+F3</b>, or <b>Ctrl+Alt+Right</b> / <b>Ctrl+Alt+Left</b></td><td>find the next /
+previous suspect sounding (many Linux desktops take Ctrl+Alt+arrows for switching workspaces: F3 always
+works)</td></tr>
+<tr><td><b>Ctrl+I</b></td><td>ignore the sounding shown (after "Actvate the 'Ctrl i' key" in the settings)</td></tr>
+<tr><td><b>Up</b> / <b>Down</b></td><td>slower / faster animation frames</td></tr>
+<tr><td><b>Esc</b></td><td>stop the animation</td></tr>
+<tr><td><b>Ctrl+A</b> / <b>Ctrl+Z</b></td><td>wider / narrower bars in the Power Page energy graphs</td></tr>
+<tr><td><b>Ctrl+P</b></td><td>Power Page energy graphs: MWh totals or kW rates</td></tr>
+<tr><td><b>Ctrl+D</b></td><td>(Main Page) re-create the index of the data files</td></tr>
+<tr><td><b>F1</b></td><td>open this guide</td></tr>
+</table>
 
 <h2>Reading the graphs</h2>
 <p><b>Graph 1</b> shows the wind against the height above ground. The dark blue line is the average (or the

@@ -15,10 +15,12 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QShowEvent>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "analysis/AnalysisStore.h"
 #include "core/Constants.h"
 #include "core/Formats.h"
 #include "core/Prompter.h"
@@ -39,6 +41,7 @@
 #include "gui/PageOutput.h"
 #include "gui/PowerGraphWidgets.h"
 #include "gui/PowerPageWindow.h"
+#include "gui/WindResourceWindow.h"
 #include "gui/SettingsDialog.h"
 #include "core/StationIndex.h"
 #include "power/GeneratorStore.h"
@@ -64,6 +67,11 @@ namespace {
 constexpr int kRightColumnWidth = 440;
 constexpr int kBelowMapHeight = 300;
 constexpr int kBelowMapHeightWithStudy = 380;
+// The wait label of long work, and the flatter banner of the animation.
+const char* const kWaitStyle =
+    "QLabel { background: #fff8c0; border: 2px solid #806000; padding: 14px; font-weight: bold; }";
+const char* const kBannerStyle =
+    "QLabel { background: #fff8c0; border: 1px solid #806000; padding: 2px; font-weight: bold; }";
 }
 
 QString MainWindow::pageCaption(bool orderPage) {
@@ -79,6 +87,8 @@ MainWindow::MainWindow(session::Session& session, QWidget* parent) : QMainWindow
     settings_ = new SettingsDialog(session_, this);
     connect(settings_, &SettingsDialog::dotSizeChanged, this, &MainWindow::refreshMapStations);
     connect(settings_, &SettingsDialog::displayChanged, analysisPanel_, &AnalysisPanel::refreshGraphs);
+    // A new unit mode, from the settings or an import, redraws the Analysis page at once.
+    unitsListener_ = session_.addUnitsListener([this] { analysisPanel_->refreshGraphs(); });
     connect(settings_, &SettingsDialog::dataColorChanged, analysisPanel_, &AnalysisPanel::setBandColor);
     connect(settings_, &SettingsDialog::ignoreZeroChanged, analysisPanel_, &AnalysisPanel::setIgnoreZero);
     connect(settings_, &SettingsDialog::analysisInputsChanged, this, [this] {
@@ -93,13 +103,47 @@ MainWindow::MainWindow(session::Session& session, QWidget* parent) : QMainWindow
     showPage(session_.onPage == "Order");
     showStudyPanel(session_.studyVisible);
     resize(1280, 820);
+    // Analyses stored at another calculation level are offered for recalculation
+    // once the window is up; with none stored the level is simply this program's.
+    if (analyses().recalculationDue()) {
+        if (analyses().store().countPresent() == 0)
+            analyses().recalculateAll(nullptr);
+        else
+            recalculationPending_ = true;
+    }
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!recalculationPending_) return;
+    recalculationPending_ = false;
+    QTimer::singleShot(0, this, [this] { offerRecalculation(); });
+}
+
+bool MainWindow::offerRecalculation() {
+    session::AnalysisCommands& commands = analyses();
+    if (!commands.recalculationDue()) return true;
+    if (!commands.confirmRecalculation()) return false;
+    progress_->begin(QStringLiteral("Recalculating the stored analyses"));
+    const session::AnalysisCommands::Recalculation run = commands.recalculateAll(progress_);
+    progress_->end();
+    // The last analysis recalculated is the one the pages show now.
+    analysisPanel_->showAnalysed();
+    studyPanel_->refresh();
+    if (powerWindow_) powerWindow_->refresh();
+    if (!run.cancelled && !run.failed.empty())
+        session_.prompter().message(session::recalculationFailureMessage(static_cast<long long>(run.failed.size()),
+                                                                         run.count, run.failed));
+    return run.levelStored;
 }
 
 // The Power Page works on page_, so it goes before page_ does.
 MainWindow::~MainWindow() {
+    session_.removeUnitsListener(unitsListener_);
     // Hiding the dock while the window goes would fit the map of a half-destroyed window.
     if (importDock_) importDock_->disconnect(this);
     qApp->removeEventFilter(this);
+    delete resourceWindow_;
     delete powerWindow_;
     // The study grid may still hold an open comment editor, which stores its
     // text on closing: it goes while the study commands are still there.
@@ -123,11 +167,32 @@ PowerPageWindow* MainWindow::openPowerPage() {
             powerGraphs_->setCurrentSounding(shownSoundingTime());
         });
         connect(this, &MainWindow::powerCurveExtrasChanged, powerGraphs_, &PowerGraphsPanel::setCurveExtras);
+        connect(powerWindow_, &PowerPageWindow::windResourceRequested, this,
+                [this] { openWindResource(page_->heightFeet()); });
+        connect(powerWindow_, &PowerPageWindow::resultsShown, this, [this] {
+            if (resourceWindow_ && resourceWindow_->isVisible()) resourceWindow_->refresh();
+        });
+        connect(powerWindow_, &PowerPageWindow::studyChanged, studyPanel_, &StudyPanel::refresh);
     }
     powerWindow_->refresh();
     powerWindow_->show();
     powerWindow_->raise();
     return powerWindow_;
+}
+
+WindResourceWindow* MainWindow::openWindResource(std::optional<double> heightFeet) {
+    if (!resourceWindow_) {
+        resourceWindow_ = new WindResourceWindow(*page_, this);
+        // It follows every analysis of a site (and the Power Page's results, above).
+        connect(analysisPanel_, &AnalysisPanel::siteShown, resourceWindow_, [this] {
+            if (resourceWindow_->isVisible()) resourceWindow_->refresh();
+        });
+    }
+    if (heightFeet) resourceWindow_->showAt(*heightFeet);
+    else resourceWindow_->refresh();
+    resourceWindow_->show();
+    resourceWindow_->raise();
+    return resourceWindow_;
 }
 
 QString MainWindow::summaryText() const { return analysisPanel_->summaryLabel()->text(); }
@@ -212,8 +277,7 @@ void MainWindow::buildPages() {
     wait_ = new QLabel(central);
     wait_->setObjectName("PW");
     wait_->setAlignment(Qt::AlignCenter);
-    wait_->setStyleSheet("QLabel { background: #fff8c0; border: 2px solid #806000; padding: 14px; "
-                         "font-weight: bold; }");
+    wait_->setStyleSheet(kWaitStyle);
     wait_->hide();
     progress_ = new GuiProgress(wait_, this);
 
@@ -226,6 +290,15 @@ void MainWindow::buildPages() {
     viewer_ = std::make_unique<session::SoundingViewer>(session_, page_->site());
     analysisPanel_->setViewer(viewer_.get());
     player_ = new AnimationPlayer(*viewer_, page_->site(), *analysisPanel_, wait_, this);
+    // The work's wait label stands in the middle; the animation's banner stands over
+    // the top rows of the left column, where it hides neither the map nor a graph.
+    progress_->place = [this] { placeWaitLabel(); };
+    player_->setBannerPlacer([this](QLabel* banner) {
+        banner->setStyleSheet(kBannerStyle);
+        const int width = std::max(200, right_->geometry().left() - 8);
+        const int tall = std::max(pageHelp_->geometry().bottom() - 2, banner->sizeHint().height());
+        banner->setGeometry(4, 2, width, std::min(tall, mapHolder_->geometry().top() - 4));
+    });
     page_->runner = [this](const std::function<session::AnalysisOutcome()>& work) {
         if (progress_->running()) return work();   // inside a running analysis (the save's recall)
         analysisPanel_->run(work);
@@ -358,17 +431,45 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 void MainWindow::fitMap(QSize window) {
     // The lists and controls below the map keep their room; the study list needs more.
     const bool study = !orderPage_ && studyPanel_ && studyPanel_->isVisibleTo(this);
-    const int below = study ? kBelowMapHeightWithStudy : kBelowMapHeight;
+    int below = study ? kBelowMapHeightWithStudy : kBelowMapHeight;
+    // The pages below the map keep the room their wrapped help lines, lists and
+    // buttons need at the column's width, so that nothing stands over the map.
+    if (pages_) {
+        below = std::max(below, pages_->minimumSizeHint().height());
+        if (QWidget* page = pages_->currentWidget(); page && page->layout() && page->layout()->hasHeightForWidth())
+            below = std::max(below, page->layout()->totalMinimumHeightForWidth(std::max(200, window.width() - kRightColumnWidth - 24)));
+    }
     const int byWidth = (window.width() - kRightColumnWidth - 24) * 178 / 360;
     const int dock = importDock_ && importDock_->isVisibleTo(this) ? importDock_->sizeHint().height() : 0;
-    const int byHeight = window.height() - menuBar()->height() - statusBar()->height() - 70 - below - dock;
+    // The central area less its rows above the map (the button bar and the page's
+    // help line, wrapped at the window's width), the layout's margins and spacings.
+    auto* rows = static_cast<QBoxLayout*>(centralWidget()->layout());
+    const int central = window == size() && centralWidget()->height() > 0
+                            ? centralWidget()->height()
+                            : window.height() - menuBar()->sizeHint().height() - statusBar()->sizeHint().height();
+    const int above = rows->itemAt(0)->sizeHint().height() + pageHelp_->heightForWidth(std::max(100, window.width() - 12));
+    const int byHeight = central - above - below - dock - 4 * rows->spacing() - 8 - 4;
     const int h = std::max(178, std::min(byWidth, byHeight));
     map_->setFixedSize(h * 360 / 178, h);
     mapHolder_->setFixedHeight(h);
+    // Once the layout has placed the rows, a map that still leaves the pages below
+    // less than their least height gives up the difference.
+    QTimer::singleShot(0, this, [this] {
+        auto* left = mapHolder_->parentWidget()->layout();
+        const int gap = left ? left->spacing() : 4;
+        const int squeezed = std::max(pages_->minimumSizeHint().height() - pages_->height(),
+                                      mapHolder_->geometry().bottom() + 1 + gap - pages_->geometry().top());
+        if (squeezed > 0 && mapHolder_->height() > 178 && pages_->isVisible()) {
+            const int h = std::max(178, mapHolder_->height() - squeezed);
+            map_->setFixedSize(h * 360 / 178, h);
+            mapHolder_->setFixedHeight(h);
+        }
+    });
 }
 
 void MainWindow::placeWaitLabel() {
     if (!wait_) return;
+    if (wait_->styleSheet() != QLatin1String(kWaitStyle)) wait_->setStyleSheet(kWaitStyle);
     wait_->adjustSize();
     QWidget* c = centralWidget();
     wait_->move((c->width() - wait_->width()) / 2, (c->height() - wait_->height()) / 3);
@@ -502,6 +603,8 @@ void MainWindow::buildMenus() {
                 page_->analyses().recallAnalysisByNumber();
                 studyPanel_->refresh();
             });
+    connect(addEntry(tools, "mnuWindResource", QStringLiteral("Wind Resource")), &QAction::triggered, this,
+            [this] { openWindResource(); });
     QAction* importEntry = importDock_->toggleViewAction();
     importEntry->setObjectName("mnuImportControl");
     tools->addAction(importEntry);
@@ -659,6 +762,7 @@ int viewerKeyCode(int qtKey) {
     case Qt::Key_Right: return session::viewerkey::Right;
     case Qt::Key_Down: return session::viewerkey::Down;
     case Qt::Key_F1: return session::viewerkey::F1;
+    case Qt::Key_F3: return session::viewerkey::F3;
     default: break;
     }
     if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) return qtKey;   // the letters share their codes

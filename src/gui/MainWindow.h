@@ -43,6 +43,7 @@ class PowerPageWindow;
 class HelpWindow;
 class ImportControlFrame;
 class SettingsDialog;
+class WindResourceWindow;
 
 // The Main Page: the map, the site lists, the wind graphs and the study list on
 // two pages (Analysis and Order Data), the menus and the wait label.
@@ -76,6 +77,9 @@ public:
     session::PowerPage& powerPage() { return *page_; }
     // Opens (or raises) the Power Page window.
     PowerPageWindow* openPowerPage();
+    // Opens (or raises) the "Wind Resource" window of the analysed site, at the
+    // given height in feet (none: the height it shows, at first the height of interest).
+    WindResourceWindow* openWindResource(std::optional<double> heightFeet = std::nullopt);
     // The graphs of the Power Page window; nullptr until the window was opened.
     PowerGraphsPanel* powerGraphs() const { return powerGraphs_; }
     session::AnalysisCommands& analyses();
@@ -104,6 +108,12 @@ public:
     bool powerBandShown() const;
     bool energyDistributionShown() const;
 
+    // Start-up: when the stored analyses were computed at another calculation
+    // level, asks whether to recalculate them and does, with its progress in the
+    // wait label. The window runs it by itself once it is first shown. True when
+    // the level is this program's afterwards.
+    bool offerRecalculation();
+
 signals:
     // The program must end (Revert handed over to the updater).
     void endRequested();
@@ -116,6 +126,7 @@ public slots:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     // Sees the keys of the Main Page, the Power Page and the help window before
     // their controls do, and hands them to the viewer.
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -138,6 +149,7 @@ private:
     void offerTextImport(SiteListWidget* list, const QPoint& at);
 
     session::Session& session_;
+    int unitsListener_ = 0;
     bool orderPage_ = false;
     display::MapModel mapModel_;
     MapWidget* map_ = nullptr;
@@ -146,6 +158,7 @@ private:
     std::unique_ptr<session::PowerPage> page_;
     PowerPageWindow* powerWindow_ = nullptr;
     PowerGraphsPanel* powerGraphs_ = nullptr;
+    WindResourceWindow* resourceWindow_ = nullptr;
     StudyPanel* studyPanel_ = nullptr;
     QPushButton* showHideStudy_ = nullptr;
     AnalysisPanel* analysisPanel_ = nullptr;
@@ -177,6 +190,8 @@ private:
     int lastKeyCode_ = 0;
     QEvent::Type lastKeyType_ = QEvent::None;
     QPointer<QWidget> lastKeyReceiver_;
+    // The recalculation waits for the window to be shown.
+    bool recalculationPending_ = false;
 };
 
 }  // namespace skyloom::gui

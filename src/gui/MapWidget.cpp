@@ -115,13 +115,17 @@ void MapRenderer::paintBackground(QPainter& p, const QRectF& rect, const QPixmap
     if (picture.isNull()) drawGrid(p, rect);
     else p.drawPixmap(rect, picture, QRectF(picture.rect()));
     p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
+    // Black dots on a dark world picture: a light rim and a least size keep them in sight.
     if (scene.orderPage) {
-        for (const auto& d : scene.allSites) drawDot(p, rect, d, display::kStationDotRadius, Qt::black, 1.2);
-        for (const auto& d : scene.orderSites) drawDot(p, rect, d, display::kOrderDotRadius, QColor(255, 0, 0), 2.5);
+        p.setPen(QPen(QColor(255, 255, 255, 150), 0.8));
+        for (const auto& d : scene.allSites) drawDot(p, rect, d, display::kStationDotRadius, Qt::black, 1.8);
+        p.setPen(QPen(Qt::white, 1));
+        for (const auto& d : scene.orderSites) drawDot(p, rect, d, display::kOrderDotRadius, QColor(255, 0, 0), 3.0);
     } else {
-        for (const auto& d : scene.dataSites) drawDot(p, rect, d, scene.dataDotRadius, Qt::black, 1.5);
+        p.setPen(QPen(Qt::white, 1.2));
+        for (const auto& d : scene.dataSites) drawDot(p, rect, d, scene.dataDotRadius, Qt::black, 3.5);
     }
+    p.setPen(Qt::NoPen);
     if (scene.legend) paintLegend(p, rect, scene.orderPage);
     p.restore();
 }

@@ -18,18 +18,23 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
 #include <SQLiteCpp/SQLiteCpp.h>
 
 #include "core/MainDatabase.h"
+#include "gui/QtPrompter.h"
 #include "core/Rounding.h"
+#include "gui/GeneratorList.h"
 #include "power/EnergyInputs.h"
 #include "power/GeneratorStore.h"
 #include "power/PowerPageEnergy.h"
 #include "session/GeneratorCommands.h"
 #include "session/PowerPage.h"
+#include "session/SuppliedGenerators.h"
 #include "session/Session.h"
 #include "session/StudyCommands.h"
 
@@ -53,6 +58,8 @@ public:
         setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
     void click() {
+        // The dialogs of the command are asked from this page and stay above it.
+        QtPrompter::AskingWindow asking(this);
         if (onClick_) onClick_();
     }
 
@@ -101,6 +108,14 @@ public:
         w_.page_.setHeightFeet(feet);
         w_.rerunAnalysis();
     }
+    // A new or copied curve: the page takes it without running, so no saved
+    // analysis names it (and locks it) before the user recalculates.
+    void generatorAwaitsRun(std::optional<double> heightFeet) override {
+        if (w_.quiet_) return;
+        if (const auto& g = w_.commands_->current()) w_.page_.setGenerator(g);
+        if (heightFeet) w_.page_.setHeightFeet(*heightFeet);
+        w_.refresh();
+    }
 
 private:
     // The page computes with the record the commands hold as current.
@@ -124,19 +139,29 @@ PowerPageWindow::PowerPageWindow(session::PowerPage& page, QWidget* parent)
                                                               page.session().appDir(), observer_.get())) {
     setObjectName("Gen");
     setWindowTitle(QStringLiteral("Power Page"));
-    auto* grid = new QGridLayout(this);
+    // The figures and the graphs scroll as one page: on a laptop screen the graphs
+    // stand under the figures and the page scrolls down to them; on a wide screen
+    // they stand beside the figures.
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    scroll_ = new QScrollArea(this);
+    scroll_->setObjectName("PowerScroll");
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidgetResizable(true);
+    auto* content = new QWidget;
+    content->setObjectName("PowerContent");
+    grid_ = new QGridLayout(content);
+    QGridLayout* grid = grid_;
     buildGeneratorBlock(grid);
     buildResultBlock(grid);
     buildAnalysisBlock(grid);
-    auto* graphs = new QWidget(this);
-    graphs->setObjectName("PowerGraphs");
-    graphsLayout_ = new QVBoxLayout(graphs);
+    graphs_ = new QWidget(content);
+    graphs_->setObjectName("PowerGraphs");
+    graphsLayout_ = new QVBoxLayout(graphs_);
     graphsLayout_->setContentsMargins(0, 0, 0, 0);
-    grid->addWidget(graphs, 0, 2, 3, 1);
-    grid->setColumnStretch(2, 1);
-
-    // The analysis the page shows follows the curve it runs with; older ones lock it.
-    commands_->openAnalysisKey = [this] { return page_.lastSavedKey(); };
+    scroll_->setWidget(content);
+    outer->addWidget(scroll_);
+    placeGraphs(true);
 
     // The commands start on the page's generator; the page already computed with it.
     commands_->setUnits(page_.site().units());
@@ -152,10 +177,13 @@ PowerPageWindow::PowerPageWindow(session::PowerPage& page, QWidget* parent)
         figuresDirty_ = true;
         QMetaObject::invokeMethod(this, [this] { if (figuresDirty_) showFigures(); }, Qt::QueuedConnection);
     };
+    // A new unit mode: every field, caption and graph is read again from the session.
+    unitsListener_ = page_.session().addUnitsListener([this] { refresh(); });
     refresh();
 }
 
 PowerPageWindow::~PowerPageWindow() {
+    page_.session().removeUnitsListener(unitsListener_);
     page_.energy().onChanged = nullptr;
 }
 
@@ -164,22 +192,53 @@ void PowerPageWindow::resizeEvent(QResizeEvent* e) {
     if (e->size().width() != e->oldSize().width()) keepTextWhole();
 }
 
+int PowerPageWindow::figuresWidth() const {
+    // The two columns of figures at their least width, with the grid's spacing.
+    int width = grid_->contentsMargins().left() + grid_->contentsMargins().right();
+    for (int column = 0; column < 2; ++column) {
+        int widest = 0;
+        for (int i = 0; i < grid_->count(); ++i) {
+            int row = 0, col = 0, rows = 0, cols = 0;
+            grid_->getItemPosition(i, &row, &col, &rows, &cols);
+            QWidget* w = grid_->itemAt(i)->widget();
+            if (w && w != graphs_ && col == column && cols == 1) widest = std::max(widest, w->minimumSizeHint().width());
+        }
+        width += widest + grid_->horizontalSpacing();
+    }
+    return width;
+}
+
+void PowerPageWindow::placeGraphs(bool beside) {
+    if (graphsBeside_ == beside && grid_->indexOf(graphs_) >= 0) return;
+    graphsBeside_ = beside;
+    grid_->removeWidget(graphs_);
+    grid_->setColumnStretch(2, 0);
+    grid_->setRowStretch(3, 0);
+    if (beside) {
+        grid_->addWidget(graphs_, 0, 2, 3, 1);
+        grid_->setColumnStretch(2, 1);
+    } else {
+        grid_->addWidget(graphs_, 3, 0, 1, 2);
+        grid_->setRowStretch(3, 1);
+    }
+}
+
 void PowerPageWindow::keepTextWhole() {
-    // The wrapped lines (the power analysis, the idle spells) take more rows on a
-    // narrower window; a window's least height does not follow them by itself, and
-    // the rows below would be squeezed under their text.
-    // Before the window is shown its width is not yet the one it will have.
-    QLayout* l = layout();
-    if (!l || !isVisible()) return;
-    l->activate();
-    int least = l->totalMinimumSize().height();
-    if (l->hasHeightForWidth()) least = std::max(least, l->totalMinimumHeightForWidth(width()));
-    // Never taller than the screen can show, frame included.
-    if (QScreen* s = screen()) least = std::min(least, s->availableGeometry().height() - (frameGeometry().height() - height()));
-    if (least != minimumHeight()) setMinimumHeight(least);
+    // The graphs stand beside the figures when the page is wide enough for both;
+    // before the window is shown its width is not yet the one it will have.
+    if (!isVisible()) return;
+    const int graphsLeast = graphs_->minimumSizeHint().width();
+    placeGraphs(scroll_->viewport()->width() >= figuresWidth() + graphsLeast);
 }
 
 void PowerPageWindow::showEvent(QShowEvent* e) {
+    if (!sized_) {
+        // The first time: as large as the page wants, never larger than the screen.
+        sized_ = true;
+        QSize want = scroll_->widget()->sizeHint() + QSize(scroll_->verticalScrollBar()->sizeHint().width() + 4, 4);
+        if (QScreen* sc = screen()) want = want.boundedTo(sc->availableGeometry().size() - QSize(16, 48));
+        resize(want);
+    }
     QWidget::showEvent(e);
     keepTextWhole();
 }
@@ -198,6 +257,7 @@ QPushButton* PowerPageWindow::addButton(const char* name, const QString& caption
     keepPlace.setRetainSizeWhenHidden(true);
     b->setSizePolicy(keepPlace);
     connect(b, &QPushButton::clicked, this, [this, action] {
+        QtPrompter::AskingWindow asking(this);
         action();
         refresh();
     });
@@ -220,6 +280,7 @@ void PowerPageWindow::buildGeneratorBlock(QGridLayout* grid) {
     generatorsDD_ = new QComboBox(box);
     generatorsDD_->setObjectName("GeneratorsDD");
     generatorsDD_->setMinimumWidth(220);
+    makeGeneratorListTable(generatorsDD_);
     connect(generatorsDD_, &QComboBox::activated, this, [this](int i) { chooseFromList(i); });
     auto* name = new ClickTarget("GenName", [this] { commands_->rename(); }, box);
     name->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -295,6 +356,11 @@ void PowerPageWindow::buildGeneratorBlock(QGridLayout* grid) {
     }, box);
     lookField->setToolTip(QStringLiteral(" Click here to change the height at which the site is analysed. "));
     g->addWidget(lookField, r, 1, 1, 2);
+    auto* resource = new QPushButton(QStringLiteral("Wind Resource at this height"), box);
+    resource->setObjectName("WindResourceBut");
+    resource->setAutoDefault(false);
+    connect(resource, &QPushButton::clicked, this, &PowerPageWindow::windResourceRequested);
+    g->addWidget(resource, ++r, 0, 1, 3);
     grid->addWidget(box, 0, 0, 2, 1);
 }
 
@@ -375,7 +441,10 @@ void PowerPageWindow::buildResultBlock(QGridLayout* grid) {
     recalculate_ = new QPushButton(QStringLiteral("Click here to Recalculate this Analysis"), this);
     recalculate_->setObjectName("ClickHereToReCalculate");
     recalculate_->setStyleSheet("QPushButton { font-weight: bold; background: #fff8c0; }");
-    connect(recalculate_, &QPushButton::clicked, this, [this] { observer_->recalculate(); });
+    connect(recalculate_, &QPushButton::clicked, this, [this] {
+        QtPrompter::AskingWindow asking(this);
+        observer_->recalculate();
+    });
     grid->addWidget(recalculate_, 0, 1, 2, 1);
     recalculate_->hide();
 
@@ -409,8 +478,10 @@ void PowerPageWindow::buildAnalysisBlock(QGridLayout* grid) {
     add->setObjectName("AddThisAnalysisToStudy");
     add->setAutoDefault(false);
     connect(add, &QPushButton::clicked, this, [this] {
+        QtPrompter::AskingWindow asking(this);
         page_.studies().addAnalysisToCurrentStudy(page_.site().soundings().count() > 0);
         showStudyIndicator();
+        emit studyChanged();
     });
     a->addWidget(add, 2, 3);
     a->setColumnStretch(2, 1);
@@ -443,6 +514,7 @@ void PowerPageWindow::chooseFromList(int index) {
     if (filling_ || index < 0) return;
     // With Shift the chosen curve is only drawn over the current one.
     const bool overlay = QApplication::keyboardModifiers().testFlag(Qt::ShiftModifier);
+    QtPrompter::AskingWindow asking(this);
     if (!overlay) comparison_.reset();
     commands_->choose(generatorsDD_->itemText(index).toStdString(), overlay);
     refresh();
@@ -455,10 +527,11 @@ void PowerPageWindow::rerunAnalysis() {
 }
 
 void PowerPageWindow::refresh() {
+    // The generator's figures are shown in the unit mode in force now.
+    commands_->setUnits(page_.site().units());
     commands_->refresh();
     filling_ = true;
-    generatorsDD_->clear();
-    for (const std::string& name : commands_->list()) generatorsDD_->addItem(QString::fromStdString(name));
+    fillGeneratorList(generatorsDD_, session::generatorListEntries(page_.session().mainDb().db(), commands_->list()));
     if (const auto& g = commands_->current()) generatorsDD_->setCurrentText(QString::fromStdString(g->name));
     filling_ = false;
     showGenerator();
@@ -493,7 +566,7 @@ void PowerPageWindow::showGenerator() {
     set("Temperature", number(c.shownTemperature(), 1));
     set("Pressure", number(g->pressure, 0));
     set("CostPerYear", QString::fromStdString(c.shownCostPerYear()));
-    set("CutOut", number(c.shownCutOut(), 1));
+    set("CutOut", number(c.shownCutOut(), 1));   // the same figure as the curve's cut-out mark
     set("MaxToGrid", QString::number(g->maxToGrid));
 }
 

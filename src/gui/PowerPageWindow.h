@@ -14,6 +14,7 @@ class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 class QVBoxLayout;
 
 namespace skyloom::power {
@@ -62,7 +63,8 @@ public:
     void saveComment();
     // The edit buttons, hidden while the page is captured.
     QList<QWidget*> editButtons() const;
-    // The area below the figures that holds the graphs.
+    // The area beside (or, on a narrow screen, below) the figures that holds the graphs.
+    bool graphsBesideFigures() const { return graphsBeside_; }
     QVBoxLayout* graphsLayout() const { return graphsLayout_; }
     // The generator a Shift-click on the list chose to draw over the current curve.
     const std::optional<power::GeneratorRecord>& comparisonCurve() const { return comparison_; }
@@ -70,6 +72,10 @@ public:
 signals:
     // Figures or the curve changed: the graphs are drawn again.
     void resultsShown();
+    // `WindResourceBut`: the "Wind Resource" window at the height of interest.
+    void windResourceRequested();
+    // An analysis was added to the current study: the study grid shows it.
+    void studyChanged();
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -78,8 +84,10 @@ protected:
 
 private:
     class Observer;
-    // The window's least height follows the wrapped lines at its present width.
+    // Puts the graphs beside the figures when the page is wide enough, else under them.
     void keepTextWhole();
+    void placeGraphs(bool beside);
+    int figuresWidth() const;
     void buildGeneratorBlock(QGridLayout* grid);
     void buildResultBlock(QGridLayout* grid);
     void buildAnalysisBlock(QGridLayout* grid);
@@ -97,9 +105,15 @@ private:
     QPushButton* recalculate_ = nullptr;
     QLineEdit* comment_ = nullptr;
     QVBoxLayout* graphsLayout_ = nullptr;
+    QScrollArea* scroll_ = nullptr;
+    QGridLayout* grid_ = nullptr;
+    QWidget* graphs_ = nullptr;
+    bool graphsBeside_ = true;
+    bool sized_ = false;
     QWidget* buttonRow_ = nullptr;
     std::optional<power::GeneratorRecord> comparison_;
     long long commentKey_ = -1;
+    int unitsListener_ = 0;
     bool filling_ = false;
     bool figuresDirty_ = false;
     bool quiet_ = false;

@@ -1,5 +1,6 @@
 #include "gui/QtPrompter.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -15,7 +16,28 @@ namespace skyloom::gui {
 namespace {
 QString q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 QString titleOr(std::string_view t) { return t.empty() ? QStringLiteral("Skyloom") : q(t); }
+
+// The window whose command is running; one program thread, so one at a time.
+QPointer<QWidget>& askingWindow() {
+    static QPointer<QWidget> w;
+    return w;
+}
 }  // namespace
+
+QtPrompter::AskingWindow::AskingWindow(QWidget* w) : previous_(askingWindow()) {
+    askingWindow() = w ? w->window() : nullptr;
+}
+
+QtPrompter::AskingWindow::~AskingWindow() { askingWindow() = previous_; }
+
+QWidget* QtPrompter::dialogParent() const {
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    if (QWidget* asking = askingWindow(); asking && asking->isVisible()) return asking;
+    if (QWidget* active = QApplication::activeWindow();
+        active && active->isVisible() && active->windowType() != Qt::Popup && active->windowType() != Qt::ToolTip)
+        return active;
+    return parent_;
+}
 
 QString qtFileFilter(std::string_view filter) {
     QStringList parts = q(filter).split('|');
@@ -26,11 +48,11 @@ QString qtFileFilter(std::string_view filter) {
 }
 
 void QtPrompter::message(std::string_view text, std::string_view title) {
-    QMessageBox::information(parent_, titleOr(title), q(text));
+    QMessageBox::information(dialogParent(), titleOr(title), q(text));
 }
 
 void QtPrompter::longMessage(std::string_view text, std::string_view title) {
-    QDialog dlg(parent_);
+    QDialog dlg(dialogParent());
     dlg.setWindowTitle(titleOr(title));
     auto* layout = new QVBoxLayout(&dlg);
     auto* edit = new QPlainTextEdit(q(text), &dlg);
@@ -45,14 +67,14 @@ void QtPrompter::longMessage(std::string_view text, std::string_view title) {
 
 std::optional<std::string> QtPrompter::input(std::string_view prompt, std::string_view defaultValue) {
     bool ok = false;
-    QString answer = QInputDialog::getText(parent_, QStringLiteral("Skyloom"), q(prompt), QLineEdit::Normal,
+    QString answer = QInputDialog::getText(dialogParent(), QStringLiteral("Skyloom"), q(prompt), QLineEdit::Normal,
                                            q(defaultValue), &ok);
     if (!ok || answer.isEmpty()) return std::nullopt;
     return answer.toStdString();
 }
 
 bool QtPrompter::ask(std::string_view question, std::string_view title, bool noIsDefault) {
-    return QMessageBox::question(parent_, titleOr(title), q(question), QMessageBox::Yes | QMessageBox::No,
+    return QMessageBox::question(dialogParent(), titleOr(title), q(question), QMessageBox::Yes | QMessageBox::No,
                                  noIsDefault ? QMessageBox::No : QMessageBox::Yes) == QMessageBox::Yes;
 }
 
@@ -62,7 +84,7 @@ bool QtPrompter::okCancel(std::string_view text, std::string_view title) {
 }
 
 core::Prompter::Answer QtPrompter::askYesNoCancel(std::string_view question, std::string_view title) {
-    auto r = QMessageBox::question(parent_, titleOr(title), q(question),
+    auto r = QMessageBox::question(dialogParent(), titleOr(title), q(question),
                                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     if (r == QMessageBox::Yes) return Answer::Yes;
     if (r == QMessageBox::No) return Answer::No;
@@ -71,14 +93,14 @@ core::Prompter::Answer QtPrompter::askYesNoCancel(std::string_view question, std
 
 std::optional<std::string> QtPrompter::openFile(std::string_view title, std::string_view filter,
                                                 std::string_view startFolder) {
-    QString f = QFileDialog::getOpenFileName(parent_, q(title), q(startFolder), qtFileFilter(filter));
+    QString f = QFileDialog::getOpenFileName(dialogParent(), q(title), q(startFolder), qtFileFilter(filter));
     if (f.isEmpty()) return std::nullopt;
     return f.toStdString();
 }
 
 std::optional<std::string> QtPrompter::saveFile(std::string_view title, std::string_view filter,
                                                 std::string_view proposed) {
-    QString f = QFileDialog::getSaveFileName(parent_, q(title), q(proposed), qtFileFilter(filter));
+    QString f = QFileDialog::getSaveFileName(dialogParent(), q(title), q(proposed), qtFileFilter(filter));
     if (f.isEmpty()) return std::nullopt;
     return f.toStdString();
 }

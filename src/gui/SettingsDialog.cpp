@@ -19,6 +19,7 @@
 #include "core/Settings.h"
 #include "core/Text.h"
 #include "gui/ValueField.h"
+#include "session/SettingsFields.h"
 #include "session/Session.h"
 
 namespace skyloom::gui {
@@ -131,12 +132,12 @@ SettingsDialog::SettingsDialog(session::Session& session, QWidget* parent) : QDi
 
     connect(close, &QPushButton::clicked, this, &SettingsDialog::closeIt);
     connect(batCost_, &QPushButton::clicked, this, [this] {
-        editField(batCost_, storageCostRule(), "BatCostPerkWhrPerYr", 3);
+        editField(batCost_, session::storageCostRule(), "BatCostPerkWhrPerYr", 3);
     });
     connect(stateOfCharge_, &QPushButton::clicked, this, [this] {
-        editField(stateOfCharge_, stateOfChargeRule(), "StateOfCharge", -1);
+        editField(stateOfCharge_, session::stateOfChargeRule(), "StateOfCharge", -1);
     });
-    connect(dotSize_, &QPushButton::clicked, this, [this] { editField(dotSize_, dotSizeRule(), "DotSize", -1); });
+    connect(dotSize_, &QPushButton::clicked, this, [this] { editField(dotSize_, session::dotSizeRule(), "DotSize", -1); });
     connect(dataColor_, &QSlider::valueChanged, this, [this](int v) {
         if (v == session_.dataColor) return;
         session_.dataColor = v;
@@ -165,8 +166,8 @@ void SettingsDialog::chooseUnits(int index) { units_->button(index)->setChecked(
 void SettingsDialog::chooseShowWhat(int index) { showWhat_->button(index)->setChecked(true); }
 bool SettingsDialog::ignoreKeyActive() const { return iignore_->isChecked(); }
 
-void SettingsDialog::editField(QPushButton* field, const ValueFieldRule& rule, const char* setting, int decimals) {
-    std::optional<double> v = askValueField(session_.prompter(), rule, field->text().toStdString());
+void SettingsDialog::editField(QPushButton* field, const session::ValueFieldRule& rule, const char* setting, int decimals) {
+    std::optional<double> v = session::askValueField(session_.prompter(), rule, field->text().toStdString());
     if (!v) return;
     double value = decimals >= 0 ? std::round(*v * std::pow(10.0, decimals)) / std::pow(10.0, decimals) : *v;
     field->setText(numberText(value));
@@ -187,11 +188,11 @@ void SettingsDialog::closeIt() {
     int units = units_->checkedId();
     std::string statistic = showWhat_->checkedId() == 0 ? "Average" : "Mean";
     session_.settings().set("ShowWhat", statistic == "Mean" ? "1" : "0");
-    bool changed = units != session_.units || statistic != session_.speedStatistic;
-    if (units != session_.units) session_.settings().setNumber("Units", units);
-    session_.units = units;
+    const bool changed = statistic != session_.speedStatistic || units != session_.units;
     session_.speedStatistic = statistic;
     hide();
+    // Every open window follows a new unit mode through the session's listeners.
+    session_.setUnits(units);
     if (changed) emit displayChanged();
 }
 

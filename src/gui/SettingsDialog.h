@@ -7,7 +7,10 @@ class QCheckBox;
 class QPushButton;
 class QSlider;
 
-namespace skyloom::session { class Session; }
+namespace skyloom::session {
+class Session;
+struct ValueFieldRule;
+}  // namespace skyloom::session
 
 namespace skyloom::gui {
 
@@ -49,7 +52,7 @@ signals:
     void ignoreZeroChanged(bool on);
 
 private:
-    void editField(QPushButton* field, const struct ValueFieldRule& rule, const char* setting, int decimals);
+    void editField(QPushButton* field, const session::ValueFieldRule& rule, const char* setting, int decimals);
 
     session::Session& session_;
     QButtonGroup* units_ = nullptr;

@@ -267,7 +267,7 @@ std::string quotationText(const std::vector<std::string>& lines, const QuoteDeta
 
 bool sendQuotation(const std::filesystem::path& programDir, const std::vector<std::string>& lines,
                    const QuoteDetails& details, const std::function<bool(const std::filesystem::path&)>& upload,
-                   core::Prompter& prompter) {
+                   core::Prompter& prompter, const std::string& placedIn) {
     const auto file = programDir / quotationFileName(details.email);
     if (const std::string problem = core::tryWriteFileWhole(file, quotationText(lines, details)); !problem.empty()) {
         prompter.message(problem);
@@ -277,7 +277,8 @@ bool sendQuotation(const std::filesystem::path& programDir, const std::vector<st
     for (;;) {
         if (upload(file)) {
             prompter.message("You will soon receive a quote by email to " + details.email +
-                             "\n\nYour Request for Quotation file was just uploaded to the site at Skyloom.");
+                             "\n\nYour Request for Quotation file was just uploaded to the site at Skyloom." +
+                             (placedIn.empty() ? std::string() : "\n\nIt is in the folder " + placedIn));
             sent = true;
             break;
         }

@@ -121,8 +121,10 @@ std::string quotationText(const std::vector<std::string>& lines, const QuoteDeta
 // The local side of the request: writes the quotation file into programDir,
 // hands it to upload (true on success) until it succeeds or the user stops
 // retrying, reports the outcome and deletes the file. True when uploaded.
+// placedIn, when given, names where the upload put the request; the success
+// message then says so in a last line.
 bool sendQuotation(const std::filesystem::path& programDir, const std::vector<std::string>& lines,
                    const QuoteDetails& details, const std::function<bool(const std::filesystem::path&)>& upload,
-                   core::Prompter& prompter);
+                   core::Prompter& prompter, const std::string& placedIn = {});
 
 }  // namespace skyloom::ordering

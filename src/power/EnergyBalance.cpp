@@ -7,6 +7,7 @@
 
 #include "core/Formats.h"
 #include "core/Rounding.h"
+#include "power/PowerProduction.h"
 
 namespace skyloom::power {
 
@@ -199,54 +200,21 @@ std::string shortfallGraphTitle(const std::string& usage) {
            " kW up to the indicated date. ";
 }
 
-IdleStatistics idleStatistics(std::span<const double> speedKnots,
-                              std::span<const core::HoursSince1930> times,
-                              std::span<const double> hours, double cutInKnots, double cutOutKnots) {
-    if (speedKnots.size() != times.size() || speedKnots.size() != hours.size())
-        throw std::invalid_argument("idleStatistics: one speed, time and hours value per sounding");
-
-    enum class State { Running, Idle, CutOut };
-    IdleStatistics s;
-    double totalHours = 0.0;
-    double idleHours = 0.0;
-    int idleSpells = 0;
-    int cutOutSpells = 0;
-    double spellHours = 0.0;
-    State spellState = State::Running;
-
-    auto closeSpell = [&] {
-        if (spellState == State::Idle) {
-            s.maxIdleDays = std::max(s.maxIdleDays, spellHours / 24.0);
-            idleHours += spellHours;
-        } else if (spellState == State::CutOut) {
-            s.maxCutOutDays = std::max(s.maxCutOutDays, spellHours / 24.0);
-        }
-        spellHours = 0.0;
-    };
-
-    for (std::size_t i = 0; i < speedKnots.size(); ++i) {
-        const double v = speedKnots[i];
-        State state = State::Running;
-        if (cutInKnots >= v) state = State::Idle;
-        else if (cutOutKnots > 0.0 && v >= cutOutKnots) state = State::CutOut;
-
-        const bool gap = i > 0 && times[i] - times[i - 1] > 24;
-        if (i == 0 || gap || state != spellState) {
-            closeSpell();
-            if (state == State::Idle) ++idleSpells;
-            if (state == State::CutOut) ++cutOutSpells;
-            spellState = state;
-        }
-        spellHours += hours[i];
-        totalHours += hours[i];
+IdleStatistics idleStatisticsAtFeet(const LevelPowerResults& levels, double feet) {
+    LevelTable starts{}, cutOuts{}, averageIdleHours{};
+    for (std::size_t L = 0; L < starts.size(); ++L) {
+        starts[L] = levels.idleStarts[L];
+        cutOuts[L] = levels.cutOuts[L];
+        if (levels.idleStarts[L] > 0) averageIdleHours[L] = levels.idleHours[L] / levels.idleStarts[L];
     }
-    closeSpell();
-
-    if (idleSpells > 0) s.averageIdleDays = idleHours / idleSpells / 24.0;
-    const double years = totalHours / kHoursPerYear;
+    IdleStatistics s;
+    s.maxIdleDays = levelValueAtFeet(levels.maxIdleRunHours, feet) / 24.0;
+    s.averageIdleDays = levelValueAtFeet(averageIdleHours, feet) / 24.0;
+    s.maxCutOutDays = levelValueAtFeet(levels.maxCutOutRunHours, feet) / 24.0;
+    const double years = levels.totalHours / kHoursPerYear;
     if (years > 0.0) {
-        s.idleStartsPerYear = idleSpells / years;
-        s.cutOutsPerYear = cutOutSpells / years;
+        s.idleStartsPerYear = levelValueAtFeet(starts, feet) / years;
+        s.cutOutsPerYear = levelValueAtFeet(cutOuts, feet) / years;
     }
     return s;
 }

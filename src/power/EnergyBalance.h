@@ -8,6 +8,8 @@
 
 namespace skyloom::power {
 
+struct LevelPowerResults;
+
 // Hours in an average year: the divisor that turns totals over the period into
 // yearly figures (DataYears = TotalHours / 8766).
 constexpr double kHoursPerYear = 8766.0;
@@ -101,16 +103,14 @@ struct IdleStatistics {
     double cutOutsPerYear = 0.0;     // cut-out spells per year
 };
 
-// speedKnots[i] is the wind speed of sounding i at the height of interest, times[i]
-// its time stamp, hours[i] the hours it represents. A sounding is idle when its
-// speed is at or below cut-in, cut out when above cut-in and at or above cutOutKnots
-// (no cut-out when cutOutKnots is 0 or less). A spell is a run of consecutive
-// soundings in the same state; a gap of more than 24 hours between two soundings
-// ends it, since the wind in between is unknown. A spell lasts the hours its
-// soundings represent. Every idle spell counts as one start.
-IdleStatistics idleStatistics(std::span<const double> speedKnots,
-                              std::span<const core::HoursSince1930> times,
-                              std::span<const double> hours, double cutInKnots, double cutOutKnots);
+// The idle and cut-out figures at a height in feet, taken from the runs the power
+// pass counted at every level and interpolated between levels like every other
+// figure at the height of interest. At a level, an idle start is counted each
+// time the wind drops into the idle zone (at or below cut-in) from a sounding
+// that was not idle, a cut-out each time it reaches cut-out; a gap in the record
+// starts nothing. A run lasts the hours its soundings represent; the yearly
+// counts divide by the years the soundings represent (their hours / 8766).
+IdleStatistics idleStatisticsAtFeet(const LevelPowerResults& levels, double feet);
 
 // "Max idle days in a row was ..." and "Annual Idle starts: ..." lines: days with
 // one decimal, yearly counts as whole numbers, both rounded half away from zero.

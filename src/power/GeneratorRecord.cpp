@@ -1,5 +1,6 @@
 #include "power/GeneratorRecord.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/Rounding.h"
@@ -56,8 +57,9 @@ int GeneratorRecord::lastUsedPoint() const {
 }
 
 void GeneratorRecord::recomputeMaxKW() {
-    const int last = lastUsedPoint();
-    maxKW = last == 0 ? 0 : points[static_cast<std::size_t>(last - 1)].kw;
+    maxKW = 0;
+    for (const auto& p : points)
+        if (p.speed != 0 && p.kw != 0) maxKW = std::max(maxKW, p.kw);
 }
 
 double GeneratorRecord::speedAtMaxPower() const {

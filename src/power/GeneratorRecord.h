@@ -56,8 +56,10 @@ struct GeneratorRecord {
     double column(int pos) const;
     void setColumn(int pos, double value);
 
-    // MaxKW and the speed at maximum power: taken from the last point whose speed
-    // and kW are both non-zero.
+    // MaxKW, the generator's largest output: the highest kW among the points whose
+    // speed and kW are both non-zero. On a curve that rises to its end this is the
+    // last such point; a published curve may fall again after its top (storm
+    // control), and its capacity factors are still taken against the top.
     void recomputeMaxKW();
     // Stored knots of the last used point (0 when none): the cut-out may not be below it.
     double speedAtMaxPower() const;

@@ -29,7 +29,7 @@ void PowerPageEnergy::setSoundings(std::vector<double> powerKw, std::vector<doub
 }
 
 void PowerPageEnergy::setSoundings(const sounding::SoundingSet& set, std::span<const double> powerKw,
-                                   std::span<const double> speedKnots, double cutInKnots, double cutOutKnots) {
+                                   std::span<const double> speedKnots) {
     const auto n = static_cast<std::size_t>(set.count());
     if (powerKw.size() <= n || speedKnots.size() <= n)
         throw std::invalid_argument("PowerPageEnergy: power and speed for every sounding of the set");
@@ -44,7 +44,6 @@ void PowerPageEnergy::setSoundings(const sounding::SoundingSet& set, std::span<c
         times_.push_back(set.hrs(i));
         speeds_.push_back(speedKnots[i]);
     }
-    idle_ = idleStatistics(speeds_, times_, hours_, cutInKnots, cutOutKnots);
 }
 
 void PowerPageEnergy::run() {

@@ -38,9 +38,11 @@ public:
     void setSoundings(std::vector<double> powerKw, std::vector<double> hours);
     // The same from the loaded set: powerKw and speedKnots are numbered like the
     // set (1..count, index 0 unused) at the height of interest. Soundings ignored
-    // since loading (negative key) take no part. Also gives the idle statistics.
+    // since loading (negative key) take no part.
     void setSoundings(const sounding::SoundingSet& set, std::span<const double> powerKw,
-                      std::span<const double> speedKnots, double cutInKnots, double cutOutKnots);
+                      std::span<const double> speedKnots);
+    // The idle and cut-out figures at the height of interest (idleStatisticsAtFeet).
+    void setIdle(const IdleStatistics& idle) { idle_ = idle; }
     const std::vector<double>& powerKw() const { return power_; }
     const std::vector<double>& hours() const { return hours_; }
     // Time stamps of the soundings taken from a set (empty otherwise), for the graphs.

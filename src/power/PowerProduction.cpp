@@ -120,8 +120,9 @@ LevelPowerResults computeLevelPower(sounding::SoundingSet& set, const PowerModel
 
         for (int lv = 0; lv < kLevels; ++lv) {
             const double knots = set.speed(n, lv) / 10.0;
-            const double power = generatorPower(model.curve, knots);
-            const bool idle = model.curve.isIdle(knots);
+            const bool full = !model.fullCurve.points.empty();
+            const double power = full ? fullCurvePower(model.fullCurve, knots) : generatorPower(model.curve, knots);
+            const bool idle = full ? model.fullCurve.isIdle(knots) : model.curve.isIdle(knots);
             const bool cut = !idle && power == kCutOutMarker;
             const double p = power > 0 ? power : 0.0;
             const PowerEffects e = levelPowerEffects(set, n, lv, p, model);
@@ -234,7 +235,9 @@ std::vector<double> soundingSpeedsAtFeet(const sounding::SoundingSet& set, doubl
 std::vector<double> soundingPowerAtFeet(const sounding::SoundingSet& set, const PowerModel& model,
                                         double feet, double correction) {
     std::vector<double> out = soundingSpeedsAtFeet(set, feet);
-    for (std::size_t n = 1; n < out.size(); ++n) out[n] = generatorPower(model.curve, out[n], correction);
+    const bool full = !model.fullCurve.points.empty();
+    for (std::size_t n = 1; n < out.size(); ++n)
+        out[n] = full ? fullCurvePower(model.fullCurve, out[n], correction) : generatorPower(model.curve, out[n], correction);
     return out;
 }
 

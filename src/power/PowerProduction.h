@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "power/FullPowerCurve.h"
 #include "power/GeneratorRecord.h"
 #include "power/PowerCurve.h"
 #include "sounding/SoundingSet.h"
@@ -24,6 +25,9 @@ struct PowerEffects {
 // The generator values the power pass needs, in working units.
 struct PowerModel {
     PowerCurveTable curve;
+    // When it has points, the power pass runs this published full curve (with the
+    // record's cut-out) instead of the ten-point record.
+    FullPowerCurve fullCurve;
     double temperatureC = 0;   // curve measured at this temperature (degC)
     double pressureMb = 0;     // and this pressure (mb); 0 or less: pressure effect not computed
     double maxKW = 0;

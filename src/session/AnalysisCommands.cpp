@@ -1,17 +1,19 @@
 #include "session/AnalysisCommands.h"
 
 #include <cmath>
+#include <exception>
 #include <optional>
 
 #include <SQLiteCpp/Database.h>
 
 #include "analysis/AnalysisStore.h"
-#include "analysis/NestedTransaction.h"
 #include "core/Constants.h"
 #include "core/Formats.h"
+#include "core/NestedTransaction.h"
 #include "core/Progress.h"
 #include "core/Prompter.h"
 #include "core/Text.h"
+#include "core/TypedNumber.h"
 #include "session/Session.h"
 #include "session/StudyCommands.h"
 
@@ -25,6 +27,18 @@ std::string recalculationQuestion(long long count) {
            "Would you like me to recalculate these analysis now? (If you say no, only new analysis will have "
            "correct output data, you will be given an opportunity to do this recalcuation every time you start the "
            "program until you do it.";
+}
+
+std::string recalculationFailureMessage(long long failed, long long count, const std::vector<long long>& ids) {
+    std::string list;
+    constexpr std::size_t kListed = 20;
+    for (std::size_t i = 0; i < ids.size() && i < kListed; ++i)
+        list += (i ? ", " : "") + core::formatNumber(static_cast<double>(ids[i]), "000000");
+    if (ids.size() > kListed) list += ", ...";
+    return std::to_string(failed) + " of " + std::to_string(count) +
+           " analyses could not be recalculated (Analysis ID " + list +
+           "); their stored results are from the earlier calculation.  The calculation level was not stored, so the "
+           "recalculation will be offered again at the next start.";
 }
 
 AnalysisCommands::AnalysisCommands(Session& session, LiveAnalysis& live) : session_(session), live_(live) {}
@@ -41,7 +55,7 @@ void AnalysisCommands::dropStore() { store_.reset(); }
 core::Prompter& AnalysisCommands::prompter() { return dialogue ? *dialogue : session_.prompter(); }
 
 void AnalysisCommands::attachToStartUp() {
-    session_.recalculateAllAnalyses = [this](Session&) { return recalculateAllAnalyses(nullptr); };
+    session_.recalculateAllAnalyses = [this](Session&) { return recalculateAllAnalyses(nullptr).levelStored; };
 }
 
 void AnalysisCommands::storeLastKey() {
@@ -68,7 +82,7 @@ long long AnalysisCommands::saveCurrentAnalysis() {
     auto& st = store();
     auto& ui = prompter();
     // One commit for the whole save; it nests when the save recalls the analysis.
-    analysis::NestedTransaction saving(st.db(), "save_analysis");
+    core::NestedTransaction saving(st.db(), "save_analysis");
 
     const auto same = st.findSame(record);
     long long key = 0;
@@ -116,6 +130,7 @@ long long AnalysisCommands::saveCurrentAnalysis() {
     printTrigger = 0;
     storeLastKey();
     saving.commit();
+    lastSaved_ = key;
     return key;
 }
 
@@ -124,7 +139,13 @@ bool AnalysisCommands::recallAnalysisByNumber() {
     for (;;) {
         auto answer = ui.input("What Analysis Number would you like to recall?");
         if (!answer) return false;
-        const double number = core::leadingNumber(*answer);
+        if (core::trim(*answer).empty()) return false;
+        const std::optional<double> typed = core::typedNumber(*answer);
+        if (!typed) {
+            ui.message(core::expectedNumberText({1, 999999999, "", true}));
+            continue;
+        }
+        const double number = *typed;
         if (!(number > 0)) return false;
         const bool whole = number == std::floor(number) && number < 9.2e18;
         if (!whole || !store().isPresent(static_cast<long long>(number))) {
@@ -175,33 +196,68 @@ bool AnalysisCommands::recallFromGrid(long long key) {
     return ok;
 }
 
-bool AnalysisCommands::recalculateAllAnalyses(core::Progress* progress) {
-    auto& st = store();
-    const long long count = st.countPresent();
+bool AnalysisCommands::recalculationDue() {
+    return session_.settings().getInt("ReCalcLevel", 0) != core::kCalcLevel;
+}
+
+bool AnalysisCommands::confirmRecalculation() {
+    const long long count = store().countPresent();
     // With nothing stored there is nothing to recalculate and nothing to ask.
-    if (count > 0 && !prompter().ask(recalculationQuestion(count))) return false;
+    return count == 0 || prompter().ask(recalculationQuestion(count));
+}
+
+AnalysisCommands::Recalculation AnalysisCommands::recalculateAllAnalyses(core::Progress* progress) {
+    if (!confirmRecalculation()) {
+        Recalculation run;
+        run.count = store().countPresent();
+        run.declined = true;
+        return run;
+    }
+    Recalculation run = recalculateAll(progress);
+    if (!run.cancelled && !run.failed.empty())
+        prompter().message(
+            recalculationFailureMessage(static_cast<long long>(run.failed.size()), run.count, run.failed));
+    return run;
+}
+
+AnalysisCommands::Recalculation AnalysisCommands::recalculateAll(core::Progress* progress) {
+    Recalculation run;
+    auto& st = store();
+    run.count = st.countPresent();
     recalculating = true;
     const auto keys = st.keysForRecalculation();
-    bool cancelled = false;
     long long position = 0;
     // Commits in batches: a cut-off run keeps what was recalculated, without a
-    // disk flush for every analysis.
+    // disk flush for every analysis. Every save inside nests in the batch.
     constexpr long long kBatch = 100;
-    std::optional<analysis::NestedTransaction> batch;
+    std::optional<core::NestedTransaction> batch;
     try {
         for (long long key : keys) {
             ++position;
             if (!batch) batch.emplace(st.db(), "recalculate");
             if (progress && progress->cancelRequested()) {
-                cancelled = true;
+                run.cancelled = true;
                 break;
             }
             recallAnalysisId = key;
             if (progress)
-                progress->step(position, count,
+                progress->step(position, run.count,
                                "Recalculating Analysis ID " + std::to_string(key) + " => " + std::to_string(position) +
-                                   " of " + std::to_string(count));
-            recallAnalysis();
+                                   " of " + std::to_string(run.count));
+            // An analysis counts as recalculated only when it was computed and saved
+            // again under its own ID; one that fails (its station's data gone, its
+            // period no longer in the file) keeps its old figures and is named.
+            lastSaved_ = 0;
+            bool computed = false;
+            try {
+                computed = recallAnalysis();
+            } catch (const std::exception&) {
+                computed = false;
+            }
+            if (computed && lastSaved_ == key)
+                ++run.recalculated;
+            else
+                run.failed.push_back(key);
             if (position % kBatch == 0) {
                 batch->commit();
                 batch.reset();
@@ -215,12 +271,13 @@ bool AnalysisCommands::recalculateAllAnalyses(core::Progress* progress) {
         recallingFromGrid = false;
         throw;
     }
-    if (progress) progress->step(count, count, "");
+    if (progress) progress->step(run.count, run.count, "");
     recalculating = false;
     recallingFromGrid = false;
-    if (cancelled) return false;
+    if (run.cancelled || !run.failed.empty()) return run;
     session_.settings().set("ReCalcLevel", std::to_string(core::kCalcLevel));
-    return true;
+    run.levelStored = true;
+    return run;
 }
 
 void AnalysisCommands::saveAnalysisComment(const std::string& fieldText) {

@@ -97,10 +97,27 @@ public:
     bool recallAnalysis();
     // A row picked in the study grid: recalled with changed results reported.
     bool recallFromGrid(long long key);
-    // Offers the recalculation of every stored analysis; on Yes recalculates them
-    // and stores this program's calculation level as ReCalcLevel. Returns true when
-    // the level was stored.
-    bool recalculateAllAnalyses(core::Progress* progress = nullptr);
+    // What a bulk recalculation did.
+    struct Recalculation {
+        long long count = 0;              // present analyses
+        long long recalculated = 0;       // computed again and saved under their own ID
+        std::vector<long long> failed;    // IDs that could not be computed again
+        bool declined = false;            // the user answered No
+        bool cancelled = false;           // stopped on request
+        bool levelStored = false;         // every analysis recalculated: ReCalcLevel is this program's
+    };
+    // Offers the recalculation of every stored analysis; on Yes recalculates them.
+    // Only when every one was computed again and saved under its own ID is this
+    // program's calculation level stored as ReCalcLevel; otherwise the user is told
+    // how many failed and the level stays, so the offer comes again.
+    Recalculation recalculateAllAnalyses(core::Progress* progress = nullptr);
+    // The two halves, for windows that show the work's progress between them:
+    // the question (true without asking when nothing is stored), and the work,
+    // which stores the level when it completed and says nothing.
+    bool confirmRecalculation();
+    Recalculation recalculateAll(core::Progress* progress);
+    // True when the stored analyses were computed at another calculation level.
+    bool recalculationDue();
     // Makes the start-up run recalculateAllAnalyses when the calculation level changed.
     void attachToStartUp();
 
@@ -116,6 +133,8 @@ private:
     void show(long long key);
     void refreshGrid();
     void storeLastKey();
+    // The ID the last save wrote (0: nothing saved since it was cleared).
+    long long lastSaved_ = 0;
 
     Session& session_;
     LiveAnalysis& live_;
@@ -126,5 +145,7 @@ private:
 
 // The question asked before the bulk recalculation.
 std::string recalculationQuestion(long long count);
+// The message after a bulk recalculation in which some analyses failed.
+std::string recalculationFailureMessage(long long failed, long long count, const std::vector<long long>& ids);
 
 }  // namespace skyloom::session

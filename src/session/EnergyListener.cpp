@@ -17,7 +17,8 @@ void EnergyListener::energyBalance(const sounding::SoundingSet& set, const sound
     const auto powers = power::soundingPowerAtFeet(set, model, heightFeet_, correction);
     const auto speeds = power::soundingSpeedsAtFeet(set, heightFeet_);
     energy_.maxToGrid = g.maxToGrid;
-    energy_.setSoundings(set, powers, speeds, model.curve.speed[0], model.curve.cutOut);
+    energy_.setSoundings(set, powers, speeds);
+    energy_.setIdle(power::idleStatisticsAtFeet(power_.results(), heightFeet_));
     energy_.run();
     computed_ = true;
     if (onChanged) onChanged();

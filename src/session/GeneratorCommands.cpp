@@ -8,6 +8,7 @@
 #include "core/Prompter.h"
 #include "core/Rounding.h"
 #include "core/Text.h"
+#include "core/TypedNumber.h"
 #include "power/GeneratorFile.h"
 #include "power/GeneratorStore.h"
 
@@ -21,6 +22,12 @@ const std::string kIllegalName = "This is not a legal file name, please try agai
 const std::string kNameInUse =
     "This filename in currently being used in the power curve selection list, please enter another name.";
 const std::string kNotNegative = "Must be greater than or equal to 0";
+
+// What a generator field can sensibly hold: speeds up to 200 knots, power up to
+// 100,000,000 kW, hubs up to the top of the sounding levels.
+constexpr double kMaxSpeedKnots = 200;
+constexpr double kMaxKW = 100000000;
+constexpr double kMaxHubFeet = 5000;
 
 double round2(double v) { return core::roundHalfAwayFromZero(v, 2); }
 
@@ -41,12 +48,10 @@ void GeneratorCommands::fillList() { list_ = store_.namesTallestFirst(); }
 
 void GeneratorCommands::setCurrent(std::optional<power::GeneratorRecord> g) {
     current_ = std::move(g);
-    curveUsed_ = current_ ? usedInOtherAnalyses() : 0;
+    curveUsed_ = current_ ? usedInAnalyses() : 0;
 }
 
-int GeneratorCommands::usedInOtherAnalyses() const {
-    return store_.curveUsedInAnalysis(current_->name, *current_, openAnalysisKey ? openAnalysisKey() : 0);
-}
+int GeneratorCommands::usedInAnalyses() const { return store_.curveUsedInAnalysis(current_->name, *current_); }
 
 void GeneratorCommands::refresh() {
     fillList();
@@ -74,7 +79,7 @@ bool GeneratorCommands::nameListed(const std::string& upperName) const {
 
 bool GeneratorCommands::curveLocked() {
     if (!current_) return true;
-    curveUsed_ = usedInOtherAnalyses();
+    curveUsed_ = usedInAnalyses();
     std::string reason;
     if (current_->orgData != 0) reason = "This is data originally supplied with Skyloom";
     if (curveUsed_ != 0)
@@ -106,7 +111,7 @@ double GeneratorCommands::shownTemperature() const {
 
 double GeneratorCommands::shownCutOut() const {
     if (!current_) return 0;
-    return core::roundHalfAwayFromZero(current_->cutOut * units_.speedFactor(), 0);
+    return units_.shownSpeed(current_->cutOut);
 }
 
 std::string GeneratorCommands::shownCostPerYear() const {
@@ -114,12 +119,23 @@ std::string GeneratorCommands::shownCostPerYear() const {
 }
 
 std::optional<double> GeneratorCommands::askChanged(const std::string& prompt, double shown,
+                                                    const core::SensibleRange& sensible, bool ownLowRule,
                                                     const std::string& defaultText) {
     const auto answer = prompter_.input(prompt, defaultText.empty() ? core::formatPlain(shown) : defaultText);
     if (!answer || core::trim(*answer).empty()) return std::nullopt;
-    const double v = core::leadingNumber(*answer);
-    if (v == shown) return std::nullopt;
+    // Letters are no number; a number past what a generator can have is refused
+    // before the field's own rules, in one line that says what is expected.
+    const std::optional<double> v = core::typedNumber(*answer);
+    if (!v || ((*v >= sensible.lo || !ownLowRule) && !sensible.contains(*v))) {
+        prompter_.message(core::expectedNumberText(sensible));
+        return std::nullopt;
+    }
+    if (*v == shown) return std::nullopt;
     return v;
+}
+
+core::SensibleRange GeneratorCommands::speedRange() const {
+    return {0, std::round(kMaxSpeedKnots * units_.speedFactor()), units_.speedUnit()};
 }
 
 std::optional<std::string> GeneratorCommands::askNewName(const std::string& prompt, const std::string& defaultValue) {
@@ -148,6 +164,8 @@ bool GeneratorCommands::choose(const std::string& name, bool overlay) {
         return false;
     }
     setCurrent(std::move(g));
+    // The whole computation runs with the chosen generator: nothing is stale.
+    stale_ = false;
     observer_->generatorChanged();
     return true;
 }
@@ -185,6 +203,7 @@ bool GeneratorCommands::rename() {
     setCurrent(store_.findById(current_->id));
     fillList();
     observer_->listChanged();
+    stale_ = false;
     observer_->generatorChanged();
     return true;
 }
@@ -214,7 +233,8 @@ bool GeneratorCommands::newCurve() {
     setCurrent(g);
     fillList();
     observer_->listChanged();
-    observer_->generatorChanged();
+    markStale();
+    observer_->generatorAwaitsRun(std::nullopt);
     return true;
 }
 
@@ -229,8 +249,8 @@ bool GeneratorCommands::copyCurve() {
     setCurrent(g);
     fillList();
     observer_->listChanged();
-    observer_->generatorChanged();
-    observer_->analysisHeightSet(g.height);
+    markStale();
+    observer_->generatorAwaitsRun(g.height);
     return true;
 }
 
@@ -248,6 +268,7 @@ bool GeneratorCommands::removeCurve() {
         std::filesystem::remove(file, ec);
     fillList();
     observer_->listChanged();
+    stale_ = false;
     observer_->generatorChanged();
     return true;
 }
@@ -255,7 +276,7 @@ bool GeneratorCommands::removeCurve() {
 bool GeneratorCommands::editSpeed(int i) {
     if (i < 11 || i > 21 || curveLocked()) return false;
     const int stored = i - 11;
-    const auto v = askChanged("New Speed?", shownSpeed(stored));
+    const auto v = askChanged("New Speed?", shownSpeed(stored), speedRange(), true);
     if (!v) return false;
     if (i > 11 && !(*v > shownSpeed(stored - 1))) {
         prompter_.message("You must enter a speed that is greater than the speed below it.");
@@ -279,7 +300,7 @@ bool GeneratorCommands::editKW(int i) {
     if (i < 1 || i > power::kCurvePoints || curveLocked()) return false;
     auto& pts = current_->points;
     const auto at = [&](int k) { return pts[static_cast<std::size_t>(k - 1)].kw; };
-    const auto v = askChanged("New KiloWatts?", at(i));
+    const auto v = askChanged("New KiloWatts?", at(i), {0, kMaxKW, "kW"}, true);
     if (!v) return false;
     if (i > 1 && !(*v > at(i - 1))) {
         prompter_.message("You must enter a kW that is greater than the kW below it.");
@@ -300,7 +321,7 @@ bool GeneratorCommands::editHubHeight() {
     const std::string unit(units_.lengthUnit());
     const auto v = askChanged("The Height at which you wish this wind generator analysed when it is first selected. (" +
                                   unit + ")",
-                              shownHubHeight());
+                              shownHubHeight(), {0, std::round(units_.lengthFromFeet(kMaxHubFeet)), units_.lengthUnit()}, true);
     if (!v) return false;
     if (*v < 0) {
         prompter_.message(kNotNegative);
@@ -319,7 +340,9 @@ bool GeneratorCommands::editTemperature() {
     const auto v = askChanged(std::string("The Temperature at which the power curve was obtained (at the hub height).  "
                                           "This should not be changed once it is originally input. (") +
                                   std::string(units_.temperatureUnit()) + ")",
-                              shownTemperature());
+                              shownTemperature(),
+                              units_.metric() ? core::SensibleRange{-90, 60, "degC"} : core::SensibleRange{-130, 140, "degF"},
+                              false);
     if (!v) return false;
     const double celsius = !units_.metric() ? (*v - 32) * 5 / 9 : *v;
     current_->temperature = std::round(core::roundHalfAwayFromZero(celsius, 1) * 10);
@@ -334,7 +357,7 @@ bool GeneratorCommands::editPressure() {
     const auto v = askChanged("The Pressure at which the power curve was obtained (at the hub height).  This should not "
                               "be changed once it is originally input. (mb) (Note: The Standard Sea Level pressure in "
                               "millibars is 1013.25)?",
-                              shown, shown == 0 ? "1013.25" : "");
+                              shown, {0, 1100, "mb"}, false, shown == 0 ? "1013.25" : "");
     if (!v) return false;
     current_->pressure = *v;
     saveCurrent();
@@ -346,7 +369,7 @@ bool GeneratorCommands::editCostPerYear() {
     if (curveLocked()) return false;
     const auto v = askChanged(
         "Cost of Wind Generator amortized to a yearly cost for Capital and Maintenance (Dollars/year)",
-        current_->costPerYear);
+        current_->costPerYear, {0, 1000000000, "dollars per year"}, true);
     if (!v) return false;
     if (*v < 0) {
         prompter_.message(kNotNegative);
@@ -361,7 +384,8 @@ bool GeneratorCommands::editCostPerYear() {
 bool GeneratorCommands::editCutOut() {
     if (curveLocked()) return false;
     for (;;) {
-        const auto v = askChanged("What is the wind speed that the mill shuts down due to too high winds", shownCutOut());
+        const auto v = askChanged("What is the wind speed that the mill shuts down due to too high winds",
+                                  shownCutOut(), speedRange(), true);
         if (!v) return false;
         const double whole = core::roundHalfAwayFromZero(*v, 0);
         const double knots = round2(whole / units_.speedFactor());
@@ -383,7 +407,7 @@ bool GeneratorCommands::editMaxToGrid() {
     if (curveLocked()) return false;
     const auto v = askChanged("What is the generator size (power above this will be stored if there is a storage "
                               "system). (kW)",
-                              current_->maxToGrid);
+                              current_->maxToGrid, {0, kMaxKW, "kW"}, true);
     if (!v) return false;
     if (*v < 0) {
         prompter_.message(kNotNegative);
@@ -418,7 +442,23 @@ std::optional<std::string> GeneratorCommands::exportCurrent(std::optional<std::s
 bool GeneratorCommands::importFile(std::optional<std::string> path, std::optional<std::string> newName) {
     if (!path) path = prompter_.openFile("Import", "Text Files|*.txt", folder_);
     if (!path) return false;
-    power::GeneratorRecord g = power::readGeneratorFile(*path);
+    std::error_code ec;
+    if (std::filesystem::is_directory(*path, ec)) {
+        prompter_.message("'" + *path + "' is a folder, not a generator text file.");
+        return false;
+    }
+    const std::optional<std::string> text = power::readGeneratorText(*path);
+    if (!text) {
+        prompter_.message("The file '" + *path + "' could not be read.");
+        return false;
+    }
+    // Nothing is imported that the page's own fields would have refused.
+    if (const auto problem = power::generatorFileProblem(*text)) {
+        prompter_.message("The generator in '" + *path + "' was not imported: " + *problem);
+        return false;
+    }
+    power::GeneratorFileLines lines;
+    power::GeneratorRecord g = power::parseGeneratorFile(*text, &lines);
     std::string name = core::trim(newName.value_or(g.name));
     const auto legal = [](const std::string& n) { return !n.empty() && power::isLegalGeneratorName(n); };
     if (!legal(name)) {
@@ -442,6 +482,9 @@ bool GeneratorCommands::importFile(std::optional<std::string> path, std::optiona
     g.name = name;
     g.orgData = 0;
     g.recomputeMaxKW();
+    // A file without its "Max to Grid" line: the generator's size, so that its
+    // shortfalls count (at 0 every sounding would pass everything to the grid).
+    if (lines.header[power::HeaderMaxToGrid] == 0) g.maxToGrid = power::roundMaxToGrid(g.maxKW);
     const int used = store_.curveUsedInAnalysis(name, g);
     if (used == -1) {
         prompter_.message("You are importing a curve that has previously been used in an analysis and the curve "
@@ -457,6 +500,7 @@ bool GeneratorCommands::importFile(std::optional<std::string> path, std::optiona
     setCurrent(g);
     fillList();
     observer_->listChanged();
+    stale_ = false;
     observer_->generatorChanged();
     observer_->recomputeAll();
     return true;

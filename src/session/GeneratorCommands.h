@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/TypedNumber.h"
 #include "power/GeneratorRecord.h"
 #include "sounding/Units.h"
 
@@ -21,9 +22,14 @@ namespace skyloom::session {
 class GeneratorObserver {
 public:
     virtual ~GeneratorObserver() = default;
-    // Another generator became current (chosen, new, copied, imported, after a removal):
+    // Another generator became current (chosen, imported, after a removal):
     // redisplay it, run the power analysis, the energy balance and the graphs.
     virtual void generatorChanged() {}
+    // A new or copied generator became current: show it, and its curve, with the
+    // results marked stale; nothing is computed or saved with it until the user
+    // recalculates, so it stays editable until a saved analysis uses it. With a
+    // height, the analysis height becomes it (feet above ground).
+    virtual void generatorAwaitsRun(std::optional<double> analysisHeightFeet) { (void)analysisHeightFeet; }
     // A generator was picked with Shift: draw its curve over the current one.
     virtual void overlayCurve(const power::GeneratorRecord& g) { (void)g; }
     // The names of the list changed.
@@ -56,11 +62,9 @@ public:
     void refresh();
     const std::vector<std::string>& list() const { return list_; }
     const std::optional<power::GeneratorRecord>& current() const { return current_; }
-    // The analysis open on the page (0: none). It is saved again with every run,
-    // so it follows the curve and does not lock it; every other saved analysis
-    // naming the generator does.
-    std::function<long long()> openAnalysisKey;
-    // CurveUsedInAnalysis of the current generator: 0, -1 or -2.
+    // CurveUsedInAnalysis of the current generator: 0, -1 or -2. Any saved
+    // analysis naming the generator locks its curve, the one open on the page too:
+    // an edit would otherwise change what a recalled analysis computes.
     int curveUsedInAnalysis() const { return curveUsed_; }
     bool resultsStale() const { return stale_; }
     void clearStale() { stale_ = false; }
@@ -101,14 +105,18 @@ public:
 
 private:
     void setCurrent(std::optional<power::GeneratorRecord> g);
-    int usedInOtherAnalyses() const;
+    int usedInAnalyses() const;
     void fillList();
     void saveCurrent();
     void markStale();
     // Asks for a generator name until it is legal and not listed; nullopt on cancel.
     std::optional<std::string> askNewName(const std::string& prompt, const std::string& defaultValue);
     // Asks for a number; nullopt on cancel or when the value equals `shown`.
-    std::optional<double> askChanged(const std::string& prompt, double shown, const std::string& defaultText = {});
+    // ownLowRule: the field's own rules speak for values below the sensible range.
+    std::optional<double> askChanged(const std::string& prompt, double shown, const core::SensibleRange& sensible,
+                                     bool ownLowRule, const std::string& defaultText = {});
+    // Speeds a curve point or the cut-out can sensibly have, in the display unit.
+    core::SensibleRange speedRange() const;
 
     power::GeneratorStore& store_;
     core::Prompter& prompter_;

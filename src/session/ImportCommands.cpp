@@ -75,7 +75,7 @@ void ImportCommands::resetCounts() {
     if (countsChanged) countsChanged(counts_);
 }
 
-bool ImportCommands::importOne(const std::string& path, long wmo, const std::string& caption) {
+bool ImportCommands::importOne(const std::string& path, std::optional<long> wmo, const std::string& caption) {
     const ImportCounts before = counts_;
     session_.prompter().status(caption);
     if (fileStarting) fileStarting(caption);
@@ -118,20 +118,19 @@ bool ImportCommands::importOne(const std::string& path, long wmo, const std::str
 bool ImportCommands::begin() {
     auto path = session_.prompter().openFile("Import Control", kTextFilesFilter, session_.appDir() + kTextDataFolder);
     if (!path) return false;
-    const long wmo = sounding::wmoFromFileName(*path);
-    if (wmo <= 0) {
-        session_.prompter().message(sounding::kNeedWmoInName);
-        return false;
-    }
     chosen_ = *path;
-    return start();
+    if (start()) return true;
+    // A refused file is not kept for Start.
+    chosen_.clear();
+    return false;
 }
 
 bool ImportCommands::start() {
     if (chosen_.empty()) return false;
     resetCounts();
     const std::string name = fs::path(chosen_).filename().string();
-    return importOne(chosen_, sounding::wmoFromFileName(chosen_), kStartImportOf + name + "'");
+    // The station comes from the file's name, else from the file itself.
+    return importOne(chosen_, std::nullopt, kStartImportOf + name + "'");
 }
 
 bool ImportCommands::importStationTextFiles(long wmo) {
@@ -151,10 +150,7 @@ bool ImportCommands::importStationTextFiles(long wmo) {
     }
     // Imported soundings are shown in the units the text files are read in.
     const int knots = static_cast<int>(sounding::UnitMode::Knots);
-    if (session_.units != knots) {
-        session_.units = knots;
-        session_.settings().setNumber("Units", knots);
-    }
+    session_.setUnits(knots);
     return any;
 }
 

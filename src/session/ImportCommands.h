@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,7 +27,8 @@ struct ImportCounts {
     bool operator==(const ImportCounts&) const = default;
 };
 
-inline constexpr const char* kTextFilesFilter = "Text Files|*.txt";
+// Real archives name their files as they like (".fsl", ".gz", "-data.txt"): all files can be chosen too.
+inline constexpr const char* kTextFilesFilter = "Text Files|*.txt|All Files|*";
 inline constexpr const char* kTextDataFolder = "Text Data Files/";
 inline constexpr const char* kImportThisFile = "Import this file? : ";
 inline constexpr const char* kStartImportOf = "Start Import of '";
@@ -67,8 +69,10 @@ public:
     std::function<void(const std::string& caption)> fileStarting;
     std::function<void()> fileEnded;
 
-    // `BeginIt`: a file choice; a file whose name does not begin with the station
-    // number and a blank is refused with its message. True when a file was imported.
+    // `BeginIt`: a file choice, imported into the station its name begins with
+    // (the number and a blank), else the one station the file itself names; a
+    // file the import refuses is said why and not kept for Start. True when a
+    // file was imported.
     bool begin();
     // `Start`: imports the file Begin chose, again (its soundings already stored are skipped).
     bool start();
@@ -83,7 +87,7 @@ public:
 
 private:
     void resetCounts();
-    bool importOne(const std::string& path, long wmo, const std::string& caption);
+    bool importOne(const std::string& path, std::optional<long> wmo, const std::string& caption);
 
     Session& session_;
     ImportCounts counts_;

@@ -163,6 +163,8 @@ void OrderCommands::buildYearsText(long wmo, bool option0708) {
     const ordering::YearsChoice choice = ordering::buildYears(inventory().choices(wmo), option0708);
     *it = ordering::withYearsText(*it, choice.text());
     years_.refill();
+    // The Main Page's order list shows the station's years at once.
+    notify();
 }
 
 bool OrderCommands::requestQuote(const YearsWindowShower& showYears) {
@@ -180,7 +182,10 @@ bool OrderCommands::sendQuote(const ordering::QuoteDetails& details) {
         session_.settings().set("Email", details.email);
         session_.email = details.email;
     }
-    return ordering::sendQuotation(session_.appDir(), lines_, details, upload, session_.prompter());
+    // The data supplier's servers are reached through a folder: the user is told which.
+    const std::string place = DataSupplier(session_).location();
+    return ordering::sendQuotation(session_.appDir(), lines_, details, upload, session_.prompter(),
+                                   place.empty() ? std::string() : place + DataSupplier::kUsageFolder);
 }
 
 }  // namespace skyloom::session

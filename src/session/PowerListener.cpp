@@ -44,4 +44,16 @@ power::PowerAnalysis PowerListener::analysisAt(double heightFeet, const sounding
                                     std::string(units.lengthUnit()));
 }
 
+power::PowerAnalysis PowerListener::fullCurveAnalysisAt(const sounding::SoundingSet& set,
+                                                        const power::FullPowerCurve& full, double heightFeet,
+                                                        const sounding::Units& units) const {
+    power::PowerModel model = power::PowerModel::fromGenerator(generator_.value_or(power::GeneratorRecord{}));
+    model.fullCurve = full;
+    sounding::SoundingSet copy = set;
+    const power::LevelPowerResults results = power::computeLevelPower(copy, model);
+    const double shown = core::roundHalfEven(units.lengthFromFeet(heightFeet), 1);
+    return power::showPowerAnalysis(results, generator_ ? generator_->maxKW : 0, heightFeet, shown,
+                                    std::string(units.lengthUnit()));
+}
+
 }  // namespace skyloom::session

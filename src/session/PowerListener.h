@@ -24,6 +24,12 @@ public:
     bool computed() const { return computed_; }
     // The Power Page summary at a height in feet, shown in the given units.
     power::PowerAnalysis analysisAt(double heightFeet, const sounding::Units& units) const;
+    // The same summary with the generator's published full curve in place of its
+    // ten points, over the same soundings (a copy of the set is run, so the loaded
+    // set and the results above stay as they are); capacity factors are taken
+    // against the same MaxKW.
+    power::PowerAnalysis fullCurveAnalysisAt(const sounding::SoundingSet& set, const power::FullPowerCurve& full,
+                                             double heightFeet, const sounding::Units& units) const;
 
 private:
     std::optional<power::GeneratorRecord> generator_;

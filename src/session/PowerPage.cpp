@@ -46,7 +46,8 @@ PowerPage::PowerPage(Session& session)
     chain_.add(save_.get());
     chain_.setGeneratorSource(&power_);
     site_.setListener(&chain_);
-    site_.setUnits(sounding::Units::fromSetting(std::to_string(session.units)));
+    site_.setUnits(session.displayUnits());
+    unitsListener_ = session.addUnitsListener([this] { site_.setUnits(session_.displayUnits()); });
     analyses_.setStudies(&studies_);
     energy_.setStateOfCharge(session.stateOfCharge);
     power::PowerPageInputs& in = energy_.inputs();
@@ -55,7 +56,7 @@ PowerPage::PowerPage(Session& session)
     in.batDollarsPerYr = session.settings().getNumber("BatCostPerkWhrPerYr", 50);
 }
 
-PowerPage::~PowerPage() = default;
+PowerPage::~PowerPage() { session_.removeUnitsListener(unitsListener_); }
 
 void PowerPage::setGenerator(std::optional<power::GeneratorRecord> generator) {
     if (generator) energy_.inputs().generatorCost = generator->costPerYear;
@@ -108,7 +109,9 @@ analysis::AnalysisRecord PowerPage::current() {
     r.shortCost = in.buyPrice;
     r.sellPrice = in.sellPrice;
     r.generatorCost = in.generatorCost;
-    r.lookHeight = core::roundHalfAwayFromZero(heightFeet() / kFeetPerMetre, 1);
+    // Kept to the nanometre, not to the tenth of a metre the grid shows: the height
+    // in feet (one decimal) comes back exactly on recall and after a restart.
+    r.lookHeight = core::roundHalfAwayFromZero(heightFeet() / kFeetPerMetre, 9);
     r.fromDate = core::isoDate(site_.currentFrom());
     r.toDate = core::isoDate(site_.currentTo());
     r.siteName = siteNameOfSiteText(site_.siteString());
@@ -169,7 +172,9 @@ bool PowerPage::recompute(const analysis::AnalysisRecord& stored) {
     in.buyPrice = stored.shortCost;
     in.sellPrice = stored.sellPrice;
     in.generatorCost = stored.generatorCost;
-    setHeightFeet(core::roundHalfAwayFromZero(stored.lookHeight * kFeetPerMetre, 1));
+    // Back to feet without a new rounding: the record found again is the record recalled,
+    // whether its metres were kept to the nanometre or, in older records, to the tenth.
+    setHeightFeet(core::roundHalfAwayFromZero(stored.lookHeight * kFeetPerMetre, 6));
     const AnalysisOutcome outcome = runner([this] {
         return site_.retrieveAndAnalyse(site_.siteString(), site_.fromPicker().text(), site_.toPicker().text());
     });

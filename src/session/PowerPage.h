@@ -87,6 +87,7 @@ private:
     StudyCommands studies_;
     long long lastSavedKey_ = 0;
     long long sessionRuns_ = 0;
+    int unitsListener_ = 0;
 };
 
 }  // namespace skyloom::session

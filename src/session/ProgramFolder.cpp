@@ -21,8 +21,9 @@
 #include "core/Text.h"
 #include "core/WholeFile.h"
 #include "ordering/Inventory.h"
-#include "power/GeneratorStore.h"
-#include "power/SuppliedGenerators.h"
+#include "session/DataSupplier.h"
+#include "session/StationListImport.h"
+#include "session/SuppliedGenerators.h"
 #include "sounding/StationDataFile.h"
 
 namespace fs = std::filesystem;
@@ -51,13 +52,15 @@ std::string defaultProgramFolder() {
 std::string programDataFolder() {
     if (const char* d = std::getenv("SKYLOOM_DATA_DIR"); d && *d) return ensureTrailingSlash(d);
     std::error_code ec;
-    // Installed beside the executable (share/skyloom), else the source tree.
-    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec) {
-        fs::path shared = exe.parent_path().parent_path() / "share" / "skyloom";
-        if (fs::exists(shared / "stations.txt", ec)) return ensureTrailingSlash(shared.string());
-    }
-    return ensureTrailingSlash(std::string(SKYLOOM_SOURCE_DIR) + "/data");
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (ec) return "/usr/share/skyloom/";
+    // Installed: <prefix>/bin and <prefix>/share/skyloom. A build tree links its
+    // share/skyloom to the project's data beside the programs (or one level up, for
+    // the tests and benchmarks).
+    const fs::path installed = exe.parent_path().parent_path() / "share" / "skyloom";
+    for (const fs::path& dir : {installed, exe.parent_path() / "share" / "skyloom"})
+        if (fs::exists(dir / "stations.txt", ec)) return ensureTrailingSlash(dir.string());
+    return ensureTrailingSlash(installed.string());
 }
 
 namespace {
@@ -96,48 +99,6 @@ void loadCountries(SQLite::Database& db, const std::string& csvPath) {
 
 }  // namespace
 
-int importStationListText(core::MainDatabase& db, const std::string& text) {
-    auto entries = core::parseStationList(text);
-    auto& main = db.db();
-    SQLite::Transaction tx(main, SQLite::TransactionBehavior::IMMEDIATE);
-    // Stations with data on this computer stay; every other row is replaced by the list.
-    main.exec("DELETE FROM stations WHERE nodataavailable = 0 AND HaveData = 0");
-    SQLite::Statement ins(main,
-                          "INSERT OR IGNORE INTO stations (init, wban, wmo, lat, lon, elev, stationname, province, "
-                          "country, areacode, nodataavailable, HaveData) VALUES (?,?,?,?,?,?,?,?,?,'99',0,0)");
-    for (const auto& e : entries) {
-        ins.reset();
-        ins.bind(1, e.init);
-        ins.bind(2, static_cast<std::int64_t>(e.wban));
-        ins.bind(3, static_cast<std::int64_t>(e.wmo));
-        ins.bind(4, e.lat);
-        ins.bind(5, e.lon);
-        ins.bind(6, e.elev);
-        ins.bind(7, e.name);
-        ins.bind(8, e.province);
-        ins.bind(9, e.country);
-        ins.exec();
-    }
-    tx.commit();
-    return static_cast<int>(entries.size());
-}
-
-int importStationListFrom(core::MainDatabase& db, const std::string& address, core::Prompter& prompter) {
-    std::string path = address;
-    if (core::startsWith(path, "file://")) path = path.substr(7);
-    if (path.empty() || !core::fileExists(path)) {
-        prompter.message("The station list '" + address + "' could not be read.");
-        return -1;
-    }
-    std::string text = core::replaceAll(readWholeFile(path), "\r\n", "\n");
-    text = core::replaceAll(text, "\n", "\r\n");
-    if (const std::string problem = core::tryWriteFileWhole(db.appDir() + "Stations.txt", text); !problem.empty()) {
-        prompter.message(problem);
-        return -1;
-    }
-    return importStationListText(db, text);
-}
-
 namespace {
 
 // The main database of a new folder, built whole in a folder of its own beside
@@ -155,10 +116,10 @@ std::string buildMainDatabase(const std::string& buildDir, core::Prompter& promp
     if (!db.open(prompter)) return "it did not open";
     importStationListText(db, readWholeFile(data + "stations.txt"));
     ordering::fillDefaultInventory(db.db());
-    {
-        power::GeneratorStore generators(db.db());
-        power::installSuppliedGenerators(generators,
-                                         power::parseSuppliedGenerators(readWholeFile(data + "generators.csv")));
+    try {
+        giveLibraryGenerators(db.db());
+    } catch (const std::exception& e) {
+        return std::string("the supplied generators were not added: ") + e.what();
     }
     db.close();
     return core::databaseFileProblem(buildDir + core::MainDatabase::kFileName, kMainTables);
@@ -198,12 +159,23 @@ bool ensureEmptyFile(const std::string& appDir, core::Prompter& prompter, bool& 
 InitResult initProgramFolder(const std::string& dir, core::Prompter& prompter, core::Progress& progress) {
     const std::string appDir = ensureTrailingSlash(dir);
     const std::string mainPath = appDir + core::MainDatabase::kFileName;
+    const std::string data = programDataFolder();
+    for (const char* needed : {"stations.txt", "countries.csv"})
+        if (!core::fileExists(data + needed)) {
+            prompter.message("The program's data file '" + data + needed + "' is missing; the program is not "
+                             "installed whole.");
+            return InitResult::Failed;
+        }
     std::error_code ec;
     fs::create_directories(appDir + "data", ec);
     if (ec) {
         prompter.message("Cannot create the program folder '" + appDir + "': " + ec.message());
         return InitResult::Failed;
     }
+    // The data supplier's folders (DataSupplier): a request for quotation has
+    // somewhere to go, and purchased data somewhere to arrive, from the start.
+    for (const char* sub : {DataSupplier::kUsageFolder, DataSupplier::kInboxFolder, DataSupplier::kUpdatesFolder})
+        fs::create_directories(appDir + DataSupplier::kDefaultLocation + sub, ec);
     core::FolderLock lock(appDir);
     if (!lock.tryHoldAlone()) {
         prompter.message("Another program is using the program folder '" + appDir +

@@ -12,7 +12,9 @@ namespace skyloom::session {
 std::string ensureTrailingSlash(std::string dir);
 // $XDG_DATA_HOME/skyloom/, else ~/.local/share/skyloom/.
 std::string defaultProgramFolder();
-// Folder of the program's own data files (default station list, countries, supplied generators).
+// Folder of the program's own data files (default station list, countries, supplied
+// generators, real samples): $SKYLOOM_DATA_DIR, else ../share/skyloom beside the
+// executable (or share/skyloom in a build tree).
 std::string programDataFolder();
 
 // What the set-up of a program folder did; true only when it set the folder up now.
@@ -32,16 +34,5 @@ struct InitResult {
 // made again; the rest is left as it is (AlreadySetUp). Failed also when the
 // folder cannot be made or another run holds it; every outcome but SetUp says so.
 InitResult initProgramFolder(const std::string& appDir, core::Prompter& prompter, core::Progress& progress);
-
-// Replaces the station table from a station list text ("<OPTION>" lines or an
-// IGRA v2 station list), keeping the stations that have data on this computer.
-// Returns the number of stations read.
-int importStationListText(core::MainDatabase& db, const std::string& text);
-
-// The station list import: reads the list at address (a local path or a
-// "file://" address), keeps a copy as "Stations.txt" in the program folder and
-// rebuilds the station table from it. Returns the number of stations read, or
-// -1 after telling the user why the list could not be read.
-int importStationListFrom(core::MainDatabase& db, const std::string& address, core::Prompter& prompter);
 
 }  // namespace skyloom::session

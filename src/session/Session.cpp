@@ -21,6 +21,7 @@
 #include "core/Text.h"
 #include "core/WholeFile.h"
 #include "session/ProgramFolder.h"
+#include "session/SuppliedGenerators.h"
 #include "sounding/HaveDataIndex.h"
 
 extern char** environ;
@@ -105,6 +106,12 @@ Session::StartResult Session::startUp(core::Progress* progress) {
         if (db_.db().execAndGet("SELECT count(*) FROM havedata").getInt() == 0)
             sounding::rebuildHaveData(db_, prompter_, progress);
         stations_.load(db_);
+        // Library curves published since this folder was made; a table that cannot
+        // be read or written now is tried again at the next start.
+        try {
+            giveLibraryGenerators(db_.db());
+        } catch (const std::exception&) {
+        }
 
         long color = settings_.getInt("DataColor", core::kDataColorDefault);
         dataColor = (color > core::kDataColorMax || color < core::kDataColorMin) ? core::kDataColorDefault
@@ -149,6 +156,29 @@ void Session::rewriteAnalysisDates() {
     }
     tx.commit();
     settings_.set("DatesFixed", "-1");
+}
+
+sounding::Units Session::displayUnits() const {
+    return sounding::Units(static_cast<sounding::UnitMode>(units >= 0 && units <= 2 ? units : 0));
+}
+
+void Session::setUnits(int index) {
+    if (index < 0 || index > 2 || index == units) return;
+    units = index;
+    settings_.setNumber("Units", index);
+    // A listener may add or remove listeners while it is told: tell a copy.
+    const auto listeners = unitsListeners_;
+    for (const auto& [id, listener] : listeners)
+        if (listener) listener();
+}
+
+int Session::addUnitsListener(std::function<void()> listener) {
+    unitsListeners_.emplace_back(nextUnitsListener_, std::move(listener));
+    return nextUnitsListener_++;
+}
+
+void Session::removeUnitsListener(int id) {
+    std::erase_if(unitsListeners_, [id](const auto& l) { return l.first == id; });
 }
 
 void Session::shutDown() {

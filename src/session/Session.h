@@ -3,11 +3,14 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/FolderLock.h"
 #include "core/MainDatabase.h"
 #include "core/Settings.h"
 #include "core/StationIndex.h"
+#include "sounding/Units.h"
 
 namespace skyloom::core {
 class Prompter;
@@ -57,7 +60,16 @@ public:
     bool databaseOpen() const { return db_.isOpen(); }
 
     // Preferences read back at start-up.
-    int units = 0;                  // 0 mph, 1 knots, 2 SI
+    int units = 0;                  // 0 mph, 1 knots, 2 SI; changed through setUnits
+
+    // The unit mode every figure is shown in; stored values never change with it.
+    sounding::Units displayUnits() const;
+    // Changes the unit mode: saved in the setting "Units" at once, then every
+    // listener re-reads what it shows (each open window, the analysis in memory).
+    void setUnits(int index);
+    // A listener is told after each change of the unit mode, in the order added.
+    int addUnitsListener(std::function<void()> listener);
+    void removeUnitsListener(int id);
     std::string speedStatistic = "Average";   // or "Mean"
     double stateOfCharge = 75;
     double dotSize = 100;
@@ -102,6 +114,8 @@ private:
 
     std::string appDir_;
     core::Prompter& prompter_;
+    std::vector<std::pair<int, std::function<void()>>> unitsListeners_;
+    int nextUnitsListener_ = 1;
     core::MainDatabase db_;
     core::Settings settings_;
     core::StationIndex stations_;

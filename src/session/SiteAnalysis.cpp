@@ -1,20 +1,22 @@
 #include "session/SiteAnalysis.h"
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
 
 #include <SQLiteCpp/Statement.h>
-#include <SQLiteCpp/Transaction.h>
 
 #include "core/DatabaseFile.h"
 #include "core/Formats.h"
 #include "core/MainDatabase.h"
+#include "core/NestedTransaction.h"
 #include "core/Progress.h"
 #include "core/Prompter.h"
 #include "core/Rounding.h"
 #include "core/Settings.h"
 #include "core/StationIndex.h"
 #include "core/Text.h"
+#include "core/TypedNumber.h"
 #include "sounding/AnalysisSummary.h"
 #include "sounding/HaveDataIndex.h"
 #include "sounding/HeightInterpolation.h"
@@ -302,10 +304,11 @@ void SiteAnalysis::recordResults(long wmo, core::Days from, core::Days to) {
     }
     summary_ = sounding::summaryLine(stats_, {from, to}, wholeRange_, sounding::ignoredShare(points, deletedPoints));
 
-    // The last range and the counts are written together: one commit.
+    // The last range and the counts are written together: one commit, or part of
+    // the caller's when the analysis runs inside one (the bulk recalculation).
     bool haveRow = false;
     {
-        SQLite::Transaction tx(db_.db(), SQLite::TransactionBehavior::IMMEDIATE);
+        core::NestedTransaction tx(db_.db(), "record_results");
         SQLite::Statement last(db_.db(), "UPDATE stations SET lastfromdate = ?, lasttodate = ? WHERE wmo = ?");
         last.bind(1, core::isoDate(from));
         last.bind(2, core::isoDate(to));
@@ -379,9 +382,15 @@ void SiteAnalysis::refreshSiteEntry() {
 bool SiteAnalysis::setHeightOfInterest() {
     const double shown = core::roundHalfEven(units_.lengthFromFeet(heightFeet_), 1);
     const auto answer = prompter_.input(sounding::heightOfInterestPrompt(units_), core::formatPlain(shown));
-    if (!answer) return false;
-    const auto feet = sounding::parseHeightOfInterest(*answer, units_);
-    if (!feet || *feet == heightFeet_) return false;
+    if (!answer || core::trim(*answer).empty()) return false;
+    // Letters are no height: the user hears what the box takes and the height stays.
+    const auto feet = sounding::parseHeightOfInterest(*answer, units_, true);
+    if (!feet) {
+        prompter_.message(core::expectedNumberText(
+            {0, std::round(units_.lengthFromFeet(5000)), units_.lengthUnit()}));
+        return false;
+    }
+    if (*feet == heightFeet_) return false;
     heightFeet_ = *feet;
     if (listener_) listener_->heightOfInterestChanged(heightFeet_);
     reanalyseSite(false);

@@ -74,7 +74,7 @@ ViewerResponse SoundingViewer::handleViewerKey(int keyCode, int shift, ViewerFor
         return r;
     }
     KeyGuard guard(keyBusy_);
-    (void)shift;  // Ctrl and Alt count as held from their own key-down events on
+    // Ctrl and Alt count as held from their own key-down events on; Shift only turns F3 back.
     switch (keyCode) {
     case viewerkey::I:
         if (ctrlDown_) r = ignoreCurrentSounding();
@@ -106,6 +106,12 @@ ViewerResponse SoundingViewer::handleViewerKey(int keyCode, int shift, ViewerFor
     case viewerkey::F1:
         r.openHelp = true;
         break;
+    case viewerkey::F3: {
+        hideHint(r);
+        ViewerResponse found = findSuspectSounding((shift & 1) == 0);
+        found.hideHint = true;
+        return found;
+    }
     case viewerkey::A:
         if (ctrlDown_) {
             ++powerGraphGroup_;

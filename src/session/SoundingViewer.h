@@ -25,6 +25,9 @@ constexpr int I = 73;
 constexpr int P = 80;
 constexpr int Z = 90;
 constexpr int F1 = 112;
+// The suspect search's second key: many Linux desktops take Ctrl+Alt+Left/Right
+// for switching workspaces. F3 searches forward, Shift+F3 backward.
+constexpr int F3 = 114;
 }  // namespace viewerkey
 
 // The forms whose keys reach the viewer; Ctrl+D works on the Main Page only.

@@ -8,6 +8,7 @@
 #include "core/Progress.h"
 #include "core/Prompter.h"
 #include "core/Text.h"
+#include "core/TypedNumber.h"
 #include "session/AnalysisCommands.h"
 #include "session/Session.h"
 
@@ -288,12 +289,22 @@ long long StudyCommands::studySitesAbove(core::Progress* progress) {
     auto heightAnswer = ui.input("What height are you interested in? (" + heightUnit + ")",
                                        core::formatPlain(live.lookHeightShown()));
     if (!heightAnswer || core::trim(*heightAnswer).empty()) return -1;
-    const double height = core::leadingNumber(*heightAnswer);
+    const std::optional<double> typedHeight = core::typedNumber(*heightAnswer);
+    if (!typedHeight || *typedHeight < 0) {
+        ui.message(core::expectedNumberText({0, heightUnit == "meters" ? 1524.0 : 5000.0, heightUnit}));
+        return -1;
+    }
+    const double height = *typedHeight;
     auto speedAnswer = ui.input("What " + word +
                                       " wind speed do you want to evaluate? Enter 0 to include all sites in study. (" +
                                       speedUnit + ")");
     if (!speedAnswer || core::trim(*speedAnswer).empty()) return -1;
-    const double speed = core::leadingNumber(*speedAnswer);
+    const std::optional<double> typedSpeed = core::typedNumber(*speedAnswer);
+    if (!typedSpeed || *typedSpeed < 0) {
+        ui.message(core::expectedNumberText({0, 200, speedUnit}));
+        return -1;
+    }
+    const double speed = *typedSpeed;
     const std::string heightText = core::formatPlain(height);
     const std::string speedText = core::formatPlain(speed);
 

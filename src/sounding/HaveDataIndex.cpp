@@ -5,9 +5,9 @@
 #include <filesystem>
 
 #include <SQLiteCpp/Statement.h>
-#include <SQLiteCpp/Transaction.h>
 
 #include "core/MainDatabase.h"
+#include "core/NestedTransaction.h"
 #include "core/Progress.h"
 #include "core/Prompter.h"
 #include "sounding/StationDataFile.h"
@@ -96,7 +96,8 @@ void rebuildHaveData(core::MainDatabase& db, core::Prompter& prompter, core::Pro
     auto& main = db.db();
     auto files = listDataFiles(db.appDir());
     core::SilentPrompter quiet;
-    SQLite::Transaction tx(main, SQLite::TransactionBehavior::IMMEDIATE);
+    // Nests inside a caller's transaction (a recalculation batch rebuilding a lost row).
+    core::NestedTransaction tx(main, "rebuild_havedata");
     main.exec("DELETE FROM havedata");
     main.exec("UPDATE stations SET HaveData = 0");
     std::int64_t done = 0;
@@ -125,7 +126,7 @@ void refreshHaveDataRow(core::MainDatabase& db, StationDataFile& file) {
     auto row = file.haveData();
     if (!row) return;
     auto& main = db.db();
-    SQLite::Transaction tx(main, SQLite::TransactionBehavior::IMMEDIATE);
+    core::NestedTransaction tx(main, "refresh_havedata");
     SQLite::Statement del(main, "DELETE FROM havedata WHERE wmo = ?");
     del.bind(1, static_cast<std::int64_t>(row->wmo));
     del.exec();

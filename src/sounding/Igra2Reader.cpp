@@ -77,7 +77,7 @@ void readHeader(std::string_view line, ParsedSounding& s) {
     // Station ids of the WMO network ("M" in the third place) end in the WMO number.
     long long wmo = 0;
     if (id.size() == 11 && id[2] == 'M' && core::parseInteger(id.substr(6), wmo) && wmo > 0) s.wmo = static_cast<long>(wmo);
-    else if (s.readProblem.empty()) s.readProblem = "No WMO number in station id.";
+    else if (s.readProblem.empty()) s.readProblem = kNoWmoInId;
     s.staid = id;
     s.rtime = rel;
     s.source = columns(line, 38, 45);

@@ -17,4 +17,8 @@ bool looksLike(std::string_view text);
 // its surface level (the last one found when a sounding reports none).
 std::vector<ParsedSounding> read(std::string_view text);
 
+// The read problem of a sounding whose station id is not WMO-based (ICAO, WBAN,
+// ship or constructed ids): the import may still learn its station elsewhere.
+inline constexpr const char* kNoWmoInId = "No WMO number in station id.";
+
 }  // namespace skyloom::sounding::igra2

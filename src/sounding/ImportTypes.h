@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -72,20 +73,37 @@ struct SoundingRecord {
     double lat = 0, lon = 0, elev = 0;
 };
 
+// What the reason of a sounding the reviewer deleted ends with.
+inline constexpr const char* kUserReviewedAndDeleted = " User reviewed and deleted it.";
+
+// Thrown by a ReviewDecider when no one can decide (no terminal, input at its
+// end): the import stops before that sounding, keeping what it stored before it,
+// and reports the text in ImportResult::undecided. A decision nobody made is
+// never stored as the user's.
+struct ReviewUndecided : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
 // Decides on a sounding that needs human review: true stores it as accepted,
-// false stores it as rejected with " User reviewed and deleted it." added.
+// false stores it as rejected with rejectionNote() added to its reason.
 class ReviewDecider {
 public:
     virtual ~ReviewDecider() = default;
     virtual bool accept(const SoundingRecord& record, std::string_view rawText,
                         std::string_view reason) = 0;
+    // What a rejection adds to the reason: a person's decision by default.
+    virtual std::string_view rejectionNote() const { return kUserReviewedAndDeleted; }
 };
 
-// Answers every review the same way (batch imports, --review=accept|reject).
+// Answers every review the same way (batch imports, --review=accept|reject). Its
+// rejections are not a person's review and say so.
 class FixedReviewDecider final : public ReviewDecider {
 public:
     explicit FixedReviewDecider(bool acceptAll) : accept_(acceptAll) {}
     bool accept(const SoundingRecord&, std::string_view, std::string_view) override { return accept_; }
+    std::string_view rejectionNote() const override {
+        return " Deleted without review (every sounding that needed review was rejected).";
+    }
 private:
     bool accept_;
 };

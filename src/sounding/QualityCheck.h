@@ -25,7 +25,7 @@ std::string firstWindAbove(const ReviewCriteria& c);
 inline constexpr const char* kGroundWindHigher = "Ground wind extrapolated higher than upper wind.";
 inline constexpr const char* kNoPointsInRange = " No datapoints in range (0).";
 inline constexpr const char* kBadSpeedStep = " Bad wind speed difference between altitudes.";
-inline constexpr const char* kUserDeleted = " User reviewed and deleted it.";
+inline constexpr const char* kUserDeleted = kUserReviewedAndDeleted;
 inline constexpr const char* kMultipleWmo = "Multiple wmo not added";
 
 }  // namespace quality

@@ -16,6 +16,7 @@
 #include "core/Prompter.h"
 #include "core/Text.h"
 #include "core/TextFile.h"
+#include "sounding/FileStation.h"
 #include "sounding/HaveDataIndex.h"
 #include "sounding/Igra2Reader.h"
 #include "sounding/LevelBuilder.h"
@@ -286,14 +287,7 @@ std::vector<ParsedSounding> readSoundings(std::string_view text, SourceFormat fo
     return rawtext::read(text);
 }
 
-long wmoFromFileName(std::string_view path) {
-    std::string name = fs::path(std::string(path)).filename().string();
-    std::size_t blank = name.find(' ');
-    if (blank == std::string::npos || blank == 0 || blank >= 8) return 0;
-    for (std::size_t i = 0; i < blank; ++i)
-        if (!std::isdigit(static_cast<unsigned char>(name[i]))) return 0;
-    return std::stol(name.substr(0, blank));
-}
+long wmoFromFileName(std::string_view path) { return numberAtNameStart(path).value_or(0); }
 
 std::string soundingTimeText(int hour) { return fmt::format("{:02}:00:00", hour); }
 
@@ -383,9 +377,15 @@ void storeSoundings(StationDataFile& file, long wmo, const std::vector<ParsedSou
         SoundingRecord rec = recordOf(s, built);
         bool accepted = !verdict.reject;
         if (accepted && verdict.needsReview && options.decider) {
+            try {
+                accepted = options.decider->accept(rec, s.rawText, verdict.reason);
+            } catch (const ReviewUndecided& nobody) {
+                result.cancelled = true;
+                result.undecided = nobody.what();
+                break;
+            }
             ++result.reviewed;
-            accepted = options.decider->accept(rec, s.rawText, verdict.reason);
-            if (!accepted) verdict.reason += quality::kUserDeleted;
+            if (!accepted) verdict.reason += options.decider->rejectionNote();
         }
         if (accepted) {
             w.addSounding(rec);
@@ -417,31 +417,22 @@ ImportResult importFile(const std::string& appDir, const std::string& path, cons
                         core::Prompter& prompter, std::optional<long> wmo) {
     ImportResult failed;
     failed.failed = true;
+    auto refuse = [&](std::string why) {
+        failed.report = std::move(why);
+        prompter.message(failed.report);
+        return failed;
+    };
     const std::optional<std::string> read = core::readPlainOrGzip(path);
-    if (!read) {
-        failed.report = "Unable to read the file '" + path + "'.";
-        prompter.message(failed.report);
-        return failed;
-    }
+    if (!read) return refuse("Unable to read the file '" + path + "'.");
     const std::string& text = *read;
-    const SourceFormat format = detectFormat(text);
-    long station = wmo.value_or(0);
-    if (station <= 0 && format == SourceFormat::RawText) station = wmoFromFileName(path);
-    if (station <= 0 && format == SourceFormat::RawText) {
-        failed.report = kNeedWmoInName;
-        prompter.message(failed.report);
-        return failed;
-    }
-    auto soundings = readSoundings(text, format);
-    if (station <= 0)
-        for (const auto& s : soundings)
-            if (s.wmo > 0) { station = s.wmo; break; }
-    if (station <= 0) {
-        failed.report = kNothingNew;
-        prompter.message(failed.report);
-        return failed;
-    }
-    return importSoundings(appDir, station, soundings, options, prompter);
+    // Nothing is made (no station file, no station) for a file that gives no station's soundings.
+    auto soundings = looksUtf16(text) ? std::vector<ParsedSounding>{} : readSoundings(text, detectFormat(text));
+    if (soundings.empty())
+        return refuse("No soundings were found in '" + fs::path(path).filename().string() + "': " +
+                      noSoundingsReason(text) + ".");
+    const FileStation station = chooseFileStation(path, wmo, soundings, options.mainDb);
+    if (station.wmo <= 0) return refuse(station.refusal);
+    return importSoundings(appDir, station.wmo, soundings, options, prompter);
 }
 
 }  // namespace skyloom::sounding

@@ -57,6 +57,9 @@ struct ImportResult {
     long pointsRejected = 0;
     std::optional<core::Days> firstDate, lastDate;   // of the added soundings
     bool cancelled = false;     // stopped on request; what was done is kept
+    // Non-empty: stopped before a sounding that needed review and that no one
+    // could decide (the decider's ReviewUndecided text); what was done before is kept.
+    std::string undecided;
     bool failed = false;        // nothing imported (file name, file or database problem)
     std::string report;         // the closing message
 };
@@ -71,10 +74,13 @@ ImportResult importSoundings(const std::string& appDir, long wmo, const std::vec
 ImportResult importText(const std::string& appDir, long wmo, std::string_view text, const ImportOptions& options,
                         core::Prompter& prompter);
 
-// Imports one file. A raw text file names its station at the start of its file
-// name; IGRA and Wyoming files name it inside. wmo, when given, names the
-// station instead. A file that cannot be imported at all is reported through the
-// prompter; the closing report of an import is left to the caller to show.
+// Imports one file (plain or gzip-compressed). Its station is wmo when given,
+// else the WMO number its name begins with ("72518 Albany.txt"), else the one
+// station its soundings name (the FSL station line, the IGRA id, the Wyoming
+// station number); see chooseFileStation. A file that cannot be imported at all
+// (unreadable, empty, UTF-16, not text, no format the import reads, no station
+// or an implausible one) makes nothing and is reported through the prompter in
+// one line naming it; the closing report of an import is left to the caller to show.
 ImportResult importFile(const std::string& appDir, const std::string& path, const ImportOptions& options,
                         core::Prompter& prompter, std::optional<long> wmo = std::nullopt);
 

@@ -1,5 +1,7 @@
 #include "sounding/Units.h"
 
+#include <cmath>
+
 #include "core/Text.h"
 
 namespace skyloom::sounding {
@@ -67,5 +69,7 @@ std::string_view Units::heightAxisCaption() const {
 std::string_view Units::powerFactorCaption() const {
     return metric() ? "Power Factor   vs  75m" : "Power Factor vs 250 feet";
 }
+
+double Units::shownSpeed(double knots) const { return std::round(knots * speedFactor() * 10.0) / 10.0; }
 
 }  // namespace skyloom::sounding

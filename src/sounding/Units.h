@@ -47,6 +47,10 @@ public:
     // Stored tenths of a knot to display units.
     double speedFromTenths(double tenthsOfKnot) const { return tenthsOfKnot / 10.0 * speedFactor(); }
     double lengthFromFeet(double feet) const { return feet * lengthFactor(); }
+    // A speed in knots as a field of the pages shows it: display units, one
+    // decimal (half away from zero). The cut-out field and the power curve's
+    // cut-out mark both show this one figure.
+    double shownSpeed(double knots) const;
     double feetFromLength(double length) const { return length / lengthFactor(); }
 
     friend constexpr bool operator==(Units a, Units b) { return a.mode_ == b.mode_; }

@@ -32,7 +32,7 @@ protected:
 
         auto a = test::sampleRecord(72493, 50);
         first = analyses->insert(a);
-        analyses->setComment(first, "Windy, but rough\r\nsee tower log ");
+        analyses->setComment(first, "\"Windy\", but rough\r\nsee \"tower log\" ");
         auto b = test::sampleRecord(72494, 75, "Big Blade 2MW");
         b.siteName = "REDDING";
         b.result(analysis::Income) = -1520.5;
@@ -108,7 +108,8 @@ TEST_F(CsvExportFixture, aSpreadsheetReaderSeesOneRowPerAnalysis) {
                     "assert head == expected, head\n"
                     "assert len(rows) == 3, len(rows)\n"
                     "assert [r['ID'] for r in rows] == ['3', '2', '1'], [r['ID'] for r in rows]\n"
-                    "assert rows[2]['Analysis Comment'] == 'Windy  but rough  see tower log', rows[2]['Analysis Comment']\n"
+                    "comment = rows[2]['Analysis Comment']\n"
+                    "assert comment == \"'Windy'  but rough  see 'tower log'\", comment\n"
                     "assert rows[1]['Wind Generator'] == 'Big Blade 2MW'\n"
                     "assert rows[0]['From Date'] == '2018-06-01'\n");
     const std::string cmd = "python3 '" + script.string() + "' '" +

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <fstream>
+#include <set>
 #include <tuple>
 
 #include "TempFolder.h"
 #include "core/StationIndex.h"
+#include "core/Text.h"
 
 using namespace skyloom;
 
@@ -59,4 +63,40 @@ TEST(StationList, igraListKeepsOnlyStationsWithAWmoNumber) {
         }
     }
     EXPECT_TRUE(sawUtqiagvik);
+}
+
+TEST(StationList, defaultListIsTheWorldsUpperAirNetworkEachSiteOnce) {
+    auto list = core::parseStationList(test::readFile(test::projectData("stations.txt")));
+    EXPECT_GE(list.size(), 900u);
+    EXPECT_LE(list.size(), 1300u);
+    std::set<long> numbers;
+    for (const auto& s : list) EXPECT_TRUE(numbers.insert(s.wmo).second) << s.wmo;
+    // Two numbers within 0.1 degree are one site renumbered (or twin sites): it appears once.
+    for (std::size_t i = 0; i < list.size(); ++i)
+        for (std::size_t j = i + 1; j < list.size(); ++j)
+            EXPECT_FALSE(std::abs(list[i].lat - list[j].lat) <= 0.1 + 1e-9 &&
+                         std::abs(list[i].lon - list[j].lon) <= 0.1 + 1e-9)
+                << list[i].wmo << " and " << list[j].wmo;
+    // Every country has its name and region; the shipped samples' and demo stations are there.
+    std::set<std::string> countries;
+    for (const auto& line : core::split(test::readFile(test::projectData("countries.csv")), '\n'))
+        if (!line.empty() && line[0] != '#') countries.insert(line.substr(0, line.find(',')));
+    for (const auto& s : list) EXPECT_TRUE(countries.count(s.country)) << s.wmo << " " << s.country;
+    for (long wmo : {72518L, 72606L, 74494L, 87576L, 71701L, 70026L, 3026L, 4018L, 7645L, 72250L, 72520L, 68816L,
+                     85934L, 47646L})
+        EXPECT_TRUE(numbers.count(wmo)) << wmo;
+    // Both tables know Albany: the table's name and call letters, its position (within 0.1 degree of IGRA's).
+    auto albany = std::find_if(list.begin(), list.end(), [](const auto& s) { return s.wmo == 72518; });
+    EXPECT_EQ(std::tie(albany->init, albany->name, albany->province, albany->country),
+              std::make_tuple("ALB", "Albany", "NY", "US"));
+    EXPECT_NEAR(albany->lat, 42.69, 1e-9);
+    // Where the two differ by more than 0.1 degree IGRA's position is taken (the table has
+    // Santarem's latitude and longitude swapped), except where IGRA's lost its whole degrees
+    // (Yushu at latitude 0.00).
+    auto at = [&](long wmo) {
+        auto s = std::find_if(list.begin(), list.end(), [wmo](const auto& e) { return e.wmo == wmo; });
+        return s == list.end() ? std::make_pair(0.0, 0.0) : std::make_pair(s->lat, s->lon);
+    };
+    EXPECT_EQ(at(82244), std::make_pair(-2.43, -54.72));
+    EXPECT_EQ(at(56029), std::make_pair(33.01, 97.01));
 }

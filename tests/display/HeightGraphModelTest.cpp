@@ -132,8 +132,18 @@ TEST_F(Graph1WithStatistics, heightOfInterestLabelsNeverOverlap) {
     auto g = display::buildGraph1(unitsOf(UnitMode::Knots), in);
     ASSERT_EQ(g.heightLabels.size(), 3u);
     EXPECT_EQ(g.heightLabels[0].text, "30.0 knots");
-    EXPECT_EQ(g.heightLabels[1].text, "1,234.5 kW");
-    EXPECT_EQ(g.heightLabels[2].text, "12.3% idle");
+    // kW: "0" from 100 kW up, "0.00" below (99.995 rounds up but stays below 100); idle "0".
+    EXPECT_EQ(g.heightLabels[1].text, "1235 kW ");
+    EXPECT_EQ(g.heightLabels[2].text, "12% idle ");
+    for (const auto& [kw, shown] : {std::pair{0.2, "0.20 kW "}, {99.994, "99.99 kW "}, {100.0, "100 kW "},
+                                     {340.6, "341 kW "}}) {
+        in.kWAtHeight = kw;
+        EXPECT_EQ(display::buildGraph1(unitsOf(UnitMode::Knots), in).heightLabels[1].text, shown);
+    }
+    in.kWAtHeight = 1234.5;
+    in.idlePercent = 57.0;
+    EXPECT_EQ(display::buildGraph1(unitsOf(UnitMode::Knots), in).heightLabels[2].text, "57% idle ");
+    in.idlePercent = 12.25;
     for (std::size_t i = 1; i < 3; ++i) EXPECT_GE(g.heightLabels[i - 1].y - g.heightLabels[i].y, 220.0 - 1e-9);
     EXPECT_LE(g.heightLabels[0].y, display::kGraphMaxHeight);
 
@@ -218,7 +228,23 @@ TEST(HeightGraphModel, yearGraphMarksShortYearsAndComparesWithTheAverage) {
     EXPECT_TRUE(g.years[1].red);
     EXPECT_DOUBLE_EQ(g.years[2].value, 0);    // a four-week gap: unusable
     EXPECT_DOUBLE_EQ(g.scale, 31.5);
-    EXPECT_DOUBLE_EQ(g.years[0].differencePercent, 20);
-    EXPECT_DOUBLE_EQ(g.years[1].differencePercent, -20);
+    // The axis stays inside the scale: no dot stands above its top label.
+    ASSERT_FALSE(g.valueAxis.empty());
+    EXPECT_EQ(g.valueAxis.front().text, "0");
+    EXPECT_LE(g.valueAxis.back().at, g.scale);
+    EXPECT_GE(g.valueAxis.size(), 3u);
+    // Only the full year counts in the average; the short one is shown against it.
+    EXPECT_DOUBLE_EQ(g.years[0].differencePercent, 0);
+    EXPECT_NEAR(g.years[1].differencePercent, -100.0 / 3, 1e-9);
+    EXPECT_EQ(g.caption, "Average % Different from Average: 0.0%");
+
+    // Two days of data in 1993 change nothing of the caption.
+    stats.yearTable.rows.push_back(year(1993, 4, 48, 12, 90));
+    stats.yearTable.rows.push_back(year(1994, 700, 8000, 24, 20));
+    g = display::buildYearGraph(stats, 100);
+    EXPECT_TRUE(g.years[3].red);
     EXPECT_EQ(g.caption, "Average % Different from Average: 20.0%");
+    // Only short years: none is full enough to compare.
+    stats.yearTable.rows = {year(1991, 500, 6000, 48, 20)};
+    EXPECT_EQ(display::buildYearGraph(stats, 100).caption, "No years with at enough hrs of data");
 }

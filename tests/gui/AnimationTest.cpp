@@ -9,6 +9,7 @@
 #include "gui/AnimationPlayer.h"
 #include "gui/HeightGraphWidgets.h"
 #include "gui/HelpWindow.h"
+#include "gui/MapWidget.h"
 #include "gui/MainWindow.h"
 #include "gui/PowerGraphWidgets.h"
 #include "gui/PowerPageWindow.h"
@@ -72,6 +73,12 @@ private slots:
                  QStringLiteral("Altitude Band Height is 1 data points after adding sounding 1 of 1460 PRESS ESC to "
                                 "stop, 'A' to advance."));
         QVERIFY(w.waitLabel()->isVisible());
+        // The banner stands where no data is: over neither the map nor Graph 1.
+        auto placeOf = [&w](QWidget* x) {
+            return QRect(x->mapTo(w.centralWidget(), QPoint(0, 0)), x->size());
+        };
+        QVERIFY(!w.waitLabel()->geometry().intersects(placeOf(w.mapWidget())));
+        QVERIFY(!w.waitLabel()->geometry().intersects(placeOf(panel->graph1())));
         // Graph 2 shows the sounding just added; Graph 1 only what was added so far.
         QCOMPARE(w.viewer().currentSounding(), 1);
         QVERIFY(QString::fromStdString(panel->graph2()->model().caption).contains(QStringLiteral("Jan 1, 2018")));

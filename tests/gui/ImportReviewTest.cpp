@@ -244,12 +244,13 @@ private slots:
         QVERIFY(!w.importControl()->importing());
     }
 
-    void beginRefusesAFileWhoseNameDoesNotStartWithTheStation() {
+    void beginRefusesAFileThatNamesNoStation() {
         Fixture f;
         gui::MainWindow w(*f.s);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        f.prompter.file(f.writeTextFile("Ezeiza 87576.txt", good(2)));
+        // Neither the name nor the file (its station line taken out) names the station.
+        f.prompter.file(f.writeTextFile("Ezeiza.txt", test::soundingWithoutStationLine(2, kEzeiza)));
         QTest::mouseClick(w.importControl()->beginButton(), Qt::LeftButton);
         QCOMPARE(f.prompter.messages, std::vector<std::string>{"Need WMO at start with space after it, rename it."});
         QVERIFY(!std::filesystem::exists(f.tmp / "data" / "87576.dat"));

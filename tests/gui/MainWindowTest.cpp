@@ -15,6 +15,7 @@
 #include "StartedFolder.h"
 #include "WindowTest.h"
 #include "TempFolder.h"
+#include "analysis/AnalysisStore.h"
 #include "core/Progress.h"
 #include "core/Prompter.h"
 #include "core/Settings.h"
@@ -28,6 +29,8 @@
 #include "gui/OrderPanel.h"
 #include "gui/SiteListWidget.h"
 #include "ordering/OrderList.h"
+#include "power/GeneratorStore.h"
+#include "session/PowerPage.h"
 #include "session/ProgramFolder.h"
 #include "session/Session.h"
 #include "session/StationSummary.h"
@@ -289,6 +292,47 @@ private slots:
         QVERIFY(paints > 0);
         progress.end();
         QVERIFY(!w.waitLabel()->isVisible());
+    }
+
+    void analysesOfAnEarlierCalculationAreRecalculatedOnceTheWindowIsUp() {
+        test::AlbanyFolder f;
+        long long key = 0;
+        double potKW = 0;
+        {
+            session::PowerPage page(*f.s);
+            QVERIFY(page.chooseGenerator(power::GeneratorStore(f.s->mainDb().db()).first()->name));
+            page.site().setSiteString(page.site().siteEntryText(test::kTestAlbany));
+            QCOMPARE(page.site().reanalyseSite(true), session::AnalysisOutcome::Analysed);
+            key = page.lastSavedKey();
+            QVERIFY(key != 0);
+            potKW = analysis::AnalysisStore(f.s->mainDb().db()).load(key)->result(analysis::PotkW);
+        }
+        f.s->mainDb().db().exec("UPDATE datapoints SET PotkW = -1");
+        f.s->settings().set("ReCalcLevel", "6");
+
+        gui::MainWindow w(*f.s);
+        QCOMPARE(f.s->settings().get("ReCalcLevel"), std::string("6"));
+        QVERIFY(f.prompter.questions.empty());
+        f.prompter.yes();
+        w.show();
+        QTRY_COMPARE(f.s->settings().get("ReCalcLevel"), std::string("7"));
+        QCOMPARE(f.prompter.questions.size(), std::size_t(1));
+        QVERIFY(QString::fromStdString(f.prompter.questions[0]).startsWith(
+            QStringLiteral("We are sorry but a program revision has been made that necessitates the recalculation of "
+                           "all your 1 analysis.")));
+        QCOMPARE(analysis::AnalysisStore(f.s->mainDb().db()).load(key)->result(analysis::PotkW), potKW);
+        QVERIFY(w.progress().steps() > 0);
+        QVERIFY(!w.waitLabel()->isVisible());
+        // The pages show the analysis the recalculation left loaded.
+        QCOMPARE(w.siteAnalysis().currentWmo(), test::kTestAlbany);
+        QVERIFY(w.summaryText().contains(QStringLiteral("soundings")));
+
+        // A new window on the same folder asks nothing.
+        gui::MainWindow again(*f.s);
+        again.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&again));
+        QCoreApplication::processEvents();
+        QCOMPARE(f.prompter.questions.size(), std::size_t(1));
     }
 
     void screenshotsOfBothPages() {

@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -25,6 +26,7 @@
 #include "gui/AnalysisPanel.h"
 #include "gui/MainWindow.h"
 #include "gui/PowerPageWindow.h"
+#include "gui/StudyPanel.h"
 #include "power/PowerPageEnergy.h"
 #include "session/GeneratorCommands.h"
 #include "session/PowerPage.h"
@@ -137,6 +139,35 @@ private slots:
         QVERIFY(!p->clickField("NoSuchField"));
     }
 
+    void theListShowsTheLibraryFactsOfEachSuppliedCurve() {
+        test::PowerPageShown o;
+        QVERIFY(o.open());
+        auto& [f, w, p] = o;
+        QComboBox* dd = p->generatorsDD();
+        QCOMPARE(dd->model()->columnCount(), 4);
+        const int row = dd->findText(QStringLiteral("Northern Power NPS 100C-21 (100 kW)"));
+        QVERIFY(row >= 0);
+        const auto cell = [dd, row](int column, int role = Qt::DisplayRole) {
+            return dd->model()->index(row, column).data(role).toString();
+        };
+        QCOMPARE(cell(1), QStringLiteral("distributed"));
+        QCOMPARE(cell(2), QStringLiteral("20.7 m"));
+        QCOMPARE(cell(3), QStringLiteral("theoretical"));
+        QVERIFY2(cell(0, Qt::ToolTipRole).contains(QStringLiteral("data/turbines/data/Distributed/NPS100C-21_100kW_20.7.csv")),
+                 qPrintable(cell(0, Qt::ToolTipRole)));
+        // A copy is the user's own curve: no library facts beside it.
+        emit dd->activated(row);
+        p->generators().copyCurve();
+        p->refresh();
+        const int copy = dd->findText(QStringLiteral("Northern Power NPS 100C-21 (100 kW)~1"));
+        QVERIFY(copy >= 0);
+        QCOMPARE(dd->model()->index(copy, 1).data().toString(), QString());
+        dd->showPopup();
+        QVERIFY(dd->view()->isVisible());
+        QVERIFY(dd->view()->window()->grab().save(test::screenshotPath(QStringLiteral("generator-list.png"))));
+        dd->hidePopup();
+    }
+
     void theMainWindowButtonOpensOnePowerPage() {
         Fixture f;
         gui::MainWindow w(*f.s);
@@ -156,23 +187,26 @@ private slots:
         QCOMPARE(w.openPowerPage(), pages.front());
     }
 
-    void aCopiedCurveIsEditableWhileOnlyTheOpenAnalysisUsesIt() {
-        Fixture f;
-        gui::MainWindow w(*f.s);
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        gui::PowerPageWindow* p = w.openPowerPage();
+    void aCopiedCurveIsEditableUntilASavedAnalysisUsesIt() {
+        test::PowerPageShown o;
+        QVERIFY(o.open());
+        auto& [f, w, p] = o;
         session::PowerPage& page = w.powerPage();
         const std::string original = page.generator()->name;
+        const long long before = page.lastSavedKey();
+        QVERIFY(before != 0);
 
-        // No site analysed yet: the copy runs nothing and saves nothing.
-        QVERIFY(p->generators().copyCurve());
+        // The copy is shown with its results marked stale; nothing is run or saved with it.
+        p->button("CopyCurve")->click();
         const std::string copy = page.generator()->name;
         QCOMPARE(QString::fromStdString(copy), QString::fromStdString(original) + "~1");
         QCOMPARE(p->generatorsDD()->currentText().toStdString(), copy);
-        QCOMPARE(page.lastSavedKey(), 0LL);
-        QCOMPARE(text(p, "AnID"), QStringLiteral("000000"));
+        QCOMPARE(p->field("GenName")->text().toStdString(), copy);
+        QCOMPARE(page.lastSavedKey(), before);
+        QVERIFY(p->recalculateButton()->isVisible());
+        QCOMPARE(p->recalculateButton()->text(), QStringLiteral("Click here to Recalculate this Analysis"));
 
+        // So it can be edited.
         const double low = p->generators().shownSpeed(2);
         const double high = p->generators().shownSpeed(3);
         const double between = std::round((low + high) / 2.0 * 10.0) / 10.0;
@@ -181,8 +215,6 @@ private slots:
         QVERIFY(p->clickField("Speed2"));
         QCOMPARE(text(p, "Speed2"), QString::number(between, 'f', 1));
         QVERIFY(p->generators().resultsStale());
-        QVERIFY(p->recalculateButton()->isVisible());
-        QCOMPARE(p->recalculateButton()->text(), QStringLiteral("Click here to Recalculate this Analysis"));
 
         // A speed above the next point is refused with its message and changes nothing.
         f.prompter.answer(QString::number(high + 1.0, 'f', 1).toStdString());
@@ -191,34 +223,30 @@ private slots:
                  QStringLiteral("You must enter a speed that is less than the speed above it."));
         QCOMPARE(text(p, "Speed2"), QString::number(between, 'f', 1));
 
-        // The recalculation runs with the changed curve and saves the analysis the
-        // page now shows; that analysis follows the curve, so the copy stays editable.
-        analyse(w);
-        QVERIFY(p->recalculateButton()->isVisible());
+        // The recalculation runs with the changed curve and saves it in an analysis:
+        // from then on the curve is locked, the analysis open on the page too.
         p->recalculateButton()->click();
         QVERIFY(!p->recalculateButton()->isVisible());
         QVERIFY(!p->generators().resultsStale());
         const long long open = page.lastSavedKey();
-        QVERIFY(open != 0);
+        QVERIFY(open != 0 && open != before);
         QCOMPARE(page.generator()->points[1].speed, p->generators().current()->points[1].speed);
         QCOMPARE(QString::fromStdString(page.generator()->name), QString::fromStdString(copy));
+        const std::size_t prompts = f.prompter.prompts.size();
+        QVERIFY(p->clickField("KW4"));
+        QVERIFY(QString::fromStdString(f.prompter.messages.back())
+                    .startsWith(QStringLiteral("This power curve has been used in an analysis.  If you wish")));
+        QCOMPARE(f.prompter.prompts.size(), prompts);
+
+        // Copy, Remove and New stay allowed; Copy of a copy gives base~2, editable again.
+        p->button("CopyCurve")->click();
+        QCOMPARE(p->field("GenName")->text(), QString::fromStdString(original) + "~2");
+        QCOMPARE(p->generatorsDD()->currentText(), QString::fromStdString(original) + "~2");
         const std::size_t messages = f.prompter.messages.size();
         f.prompter.cancel();
         QVERIFY(p->clickField("KW4"));
         QCOMPARE(f.prompter.messages.size(), messages);
         QCOMPARE(f.prompter.prompts.back(), std::string("New KiloWatts?"));
-
-        // Another height is another analysis: the one left behind keeps the curve.
-        f.prompter.answer(QString::number(p->field("Llookheight")->text().toDouble() + 20).toStdString());
-        QVERIFY(p->clickField("Llookheight"));
-        QVERIFY(page.lastSavedKey() != open);
-        QVERIFY(p->clickField("KW4"));
-        QVERIFY(QString::fromStdString(f.prompter.messages.back())
-                    .startsWith(QStringLiteral("This power curve has been used in an analysis.  If you wish")));
-        // Copy, Remove and New stay allowed; Copy of a copy gives base~2.
-        p->button("CopyCurve")->click();
-        QCOMPARE(p->field("GenName")->text(), QString::fromStdString(original) + "~2");
-        QCOMPARE(p->generatorsDD()->currentText(), QString::fromStdString(original) + "~2");
     }
 
     void theCommentAndTheStudyIndicatorBelongToTheAnalysisShown() {
@@ -249,8 +277,14 @@ private slots:
         QCOMPARE(text(p, "CSlab"), QStringLiteral("Current Study is:"));
         QCOMPARE(text(p, "CurStLab"), QStringLiteral(" Hill sites"));
         QVERIFY(!p->button("AddThisAnalysisToStudy")->isHidden());
+        auto* inList = w.findChild<QLabel*>("NinLab");
+        QVERIFY(inList);
+        w.studyPanel()->refresh();
+        QCOMPARE(inList->text(), QStringLiteral("0 in list"));
         p->button("AddThisAnalysisToStudy")->click();
         QCOMPARE(text(p, "CSlab"), QStringLiteral("This analysis is already in the Current Study:"));
+        // The Main Page's study grid counts it at once.
+        QCOMPARE(inList->text(), QStringLiteral("1 in list"));
         QVERIFY(p->button("AddThisAnalysisToStudy")->isHidden());
 
         // The help text's own analysis cannot have its comment changed.
@@ -343,10 +377,10 @@ private slots:
         gui::PowerPageWindow* p = w.openPowerPage();
         QVERIFY(QTest::qWaitForWindowExposed(p));
         // A 100 kW generator against a 40 kW demand with a 1 MWh store.
-        const int mill = p->generatorsDD()->findText("Northern Power 100");
+        const int mill = p->generatorsDD()->findText("Northern Power NPS 100C-21 (100 kW)");
         QVERIFY(mill >= 0);
         emit p->generatorsDD()->activated(mill);
-        QCOMPARE(QString::fromStdString(w.powerPage().generator()->name), QStringLiteral("Northern Power 100"));
+        QCOMPARE(QString::fromStdString(w.powerPage().generator()->name), QStringLiteral("Northern Power NPS 100C-21 (100 kW)"));
         f.prompter.answer("40");
         QVERIFY(p->clickField("Pusage"));
         f.prompter.answer("1");

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "power/EnergyBalance.h"
+#include "power/PowerProduction.h"
 
 using namespace skyloom::power;
 
@@ -192,57 +193,44 @@ TEST(EnergyBalance, bothRunsAgreeSoTheLastShortfallToDateIsTheTotal) {
     }
 }
 
-TEST(IdleStatistics, spellsOfIdleAndCutOutAtTheHeightOfInterest) {
-    // Cut-in 5 kn, cut-out 50 kn, soundings 12 hours apart of 12 hours each:
-    // idle 3,4 | run 10 | idle 2 | cut out 60,60 | run 10 | idle 5 (at cut-in).
-    const std::vector<double> v{3, 4, 10, 2, 60, 60, 10, 5};
-    std::vector<skyloom::core::HoursSince1930> t;
-    for (int i = 0; i < 8; ++i) t.push_back(1000 + 12 * i);
-    const std::vector<double> h(8, 12.0);
-    const IdleStatistics s = idleStatistics(v, t, h, 5, 50);
-    EXPECT_DOUBLE_EQ(s.maxIdleDays, 1.0);
-    EXPECT_DOUBLE_EQ(s.averageIdleDays, 48.0 / 3 / 24);
-    EXPECT_DOUBLE_EQ(s.maxCutOutDays, 1.0);
-    EXPECT_DOUBLE_EQ(s.idleStartsPerYear, 3 / (96 / 8766.0));
-    EXPECT_DOUBLE_EQ(s.cutOutsPerYear, 1 / (96 / 8766.0));
-    EXPECT_EQ(idleDaysLine(s),
-              "Max idle days in a row was 1.0 days.  Idle times average 0.7 days.  Max cutout days in a row was "
-              "1.0 days");
-    EXPECT_EQ(idleStartsLine(s), "Annual Idle starts: 274 Cut-Outs: 91");
+namespace {
+// Runs counted at the ground and at 500 feet over two years of soundings.
+LevelPowerResults twoLevelRuns() {
+    LevelPowerResults r;
+    r.totalHours = 2 * 8766;
+    r.maxIdleRunHours[0] = 48;
+    r.maxIdleRunHours[1] = 24;
+    r.idleHours[0] = 480;
+    r.idleHours[1] = 120;
+    r.idleStarts[0] = 20;
+    r.idleStarts[1] = 10;
+    r.maxCutOutRunHours[1] = 12;
+    r.cutOuts[1] = 4;
+    return r;
 }
+}  // namespace
 
-TEST(IdleStatistics, gapOfMoreThanADayEndsASpell) {
-    const std::vector<double> v{1, 1, 1};
-    const std::vector<skyloom::core::HoursSince1930> t{0, 24, 49};
-    const std::vector<double> h{6, 18, 6};
-    const IdleStatistics s = idleStatistics(v, t, h, 3, 0);
-    // 0 -> 24 is one spell (24 hours apart), 24 -> 49 is a gap.
-    EXPECT_DOUBLE_EQ(s.maxIdleDays, 1.0);
-    EXPECT_DOUBLE_EQ(s.averageIdleDays, 30.0 / 2 / 24);
+TEST(IdleStatistics, figuresAtAHeightLieBetweenThoseOfItsLevels) {
+    const LevelPowerResults r = twoLevelRuns();
+    IdleStatistics s = idleStatisticsAtFeet(r, 0);
+    EXPECT_DOUBLE_EQ(s.maxIdleDays, 2.0);
+    EXPECT_DOUBLE_EQ(s.averageIdleDays, 1.0);
+    EXPECT_DOUBLE_EQ(s.idleStartsPerYear, 10);
     EXPECT_DOUBLE_EQ(s.maxCutOutDays, 0);
-}
-
-TEST(IdleStatistics, daysRoundToOneDecimalAndCountsToWholeNumbersHalfAwayFromZero) {
-    // One idle sounding of 6 hours: 0.25 days shows as 0.3.
-    const std::vector<double> v{0};
-    const std::vector<skyloom::core::HoursSince1930> t{0};
-    IdleStatistics s = idleStatistics(v, t, std::vector<double>{6}, 3, 40);
+    // 250 feet lies halfway between the ground and 500 feet.
+    s = idleStatisticsAtFeet(r, 250);
+    EXPECT_DOUBLE_EQ(s.maxIdleDays, 1.5);
+    EXPECT_DOUBLE_EQ(s.averageIdleDays, 0.75);
+    EXPECT_DOUBLE_EQ(s.maxCutOutDays, 0.25);
+    EXPECT_DOUBLE_EQ(s.idleStartsPerYear, 7.5);
+    EXPECT_DOUBLE_EQ(s.cutOutsPerYear, 1);
     EXPECT_EQ(idleDaysLine(s),
-              "Max idle days in a row was 0.3 days.  Idle times average 0.3 days.  Max cutout days in a row was "
-              "0.0 days");
-    // One start in two years: half a start a year shows as 1.
-    s = idleStatistics(v, t, std::vector<double>{2 * 8766}, 3, 40);
-    EXPECT_DOUBLE_EQ(s.idleStartsPerYear, 0.5);
-    EXPECT_EQ(idleStartsLine(s), "Annual Idle starts: 1 Cut-Outs: 0");
-}
-
-TEST(IdleStatistics, noCutOutWhenCutOutSpeedIsZero) {
-    const std::vector<double> v{80, 90};
-    const std::vector<skyloom::core::HoursSince1930> t{0, 12};
-    const IdleStatistics s = idleStatistics(v, t, std::vector<double>{12, 12}, 3, 0);
-    EXPECT_DOUBLE_EQ(s.maxCutOutDays, 0);
-    EXPECT_DOUBLE_EQ(s.cutOutsPerYear, 0);
-    EXPECT_DOUBLE_EQ(s.idleStartsPerYear, 0);
+              "Max idle days in a row was 1.5 days.  Idle times average 0.8 days.  Max cutout days in a row was "
+              "0.3 days");
+    EXPECT_EQ(idleStartsLine(s), "Annual Idle starts: 8 Cut-Outs: 1");
+    // Above the levels with runs nothing idles; with no hours there are no yearly counts.
+    EXPECT_DOUBLE_EQ(idleStatisticsAtFeet(r, 1000).idleStartsPerYear, 0);
+    EXPECT_DOUBLE_EQ(idleStatisticsAtFeet(LevelPowerResults{}, 0).idleStartsPerYear, 0);
 }
 
 TEST(EnergyBalance, rerunIntoAnEarlierResultMatchesAFreshRun) {

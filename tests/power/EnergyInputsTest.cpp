@@ -143,3 +143,36 @@ TEST(EnergyInputs, inputsFeedTheBalanceAndTheMoney) {
     EXPECT_DOUBLE_EQ(m.sellPrice, 0.1);
     EXPECT_DOUBLE_EQ(m.generatorCost, 9000);
 }
+
+TEST(EnergyInputs, lettersAndNumbersPastSenseAreRefusedInOneLineAndChangeNothing) {
+    PowerPageInputs in;
+    in.aveUsed = 25;
+    in.bankSize = 2;
+    in.buyPrice = 0.1;
+    ScriptedPrompter p;
+    p.answer("abc").answer("1e12").answer("1e400").answer("-1");
+    EXPECT_EQ(editUsage(p, in), InputOutcome::Refused);
+    EXPECT_EQ(p.lastMessage(), "Please enter a number from 0 to 1,000,000 kW.");
+    EXPECT_EQ(editUsage(p, in), InputOutcome::Refused);
+    EXPECT_EQ(p.lastMessage(), "Please enter a number from 0 to 1,000,000 kW.");
+    EXPECT_EQ(editUsage(p, in), InputOutcome::Refused);   // no double holds it: not "greater than 0"
+    EXPECT_EQ(p.lastMessage(), "Please enter a number from 0 to 1,000,000 kW.");
+    EXPECT_EQ(editUsage(p, in), InputOutcome::Refused);   // the fixed rule keeps its fixed message
+    EXPECT_EQ(p.lastMessage(), "You must enter a kW that is greater than 0.");
+    EXPECT_DOUBLE_EQ(in.aveUsed, 25);
+
+    p.answer("two").answer("-5").answer("2000000");
+    EXPECT_EQ(editBankSize(p, in), InputOutcome::Refused);
+    EXPECT_EQ(p.lastMessage(), "Please enter a number from 0 to 1,000,000 MWh.");
+    EXPECT_EQ(editBankSize(p, in), InputOutcome::Refused);
+    EXPECT_EQ(p.lastMessage(), "Please enter a number from 0 to 1,000,000 MWh.");
+    EXPECT_EQ(editBankSize(p, in), InputOutcome::Refused);
+    EXPECT_EQ(p.lastMessage(), "Too big a value.");
+    EXPECT_DOUBLE_EQ(in.bankSize, 2);
+
+    p.answer("cheap");
+    EXPECT_EQ(editBuyPrice(p, in), InputOutcome::Refused);
+    EXPECT_EQ(p.lastMessage(), "Please enter a number from 0 to 100 $/kWh.");
+    EXPECT_DOUBLE_EQ(in.buyPrice, 0.1);
+    EXPECT_TRUE(p.allAnswersUsed());
+}

@@ -5,14 +5,11 @@
 #include <gtest/gtest.h>
 
 #include "core/MainSchema.h"
-#include "power/SuppliedGenerators.h"
 #include "TempFolder.h"
 
 using namespace skyloom::power;
 
 namespace {
-
-std::string suppliedCurves() { return skyloom::test::readFile(std::string(SKYLOOM_SOURCE_DIR) + "/data/generators.csv"); }
 
 GeneratorRecord curve(const std::string& name, double height = 100) {
     GeneratorRecord g;
@@ -139,68 +136,4 @@ TEST(GeneratorStoreWithoutAnalyses, aDatabaseWithoutDatapointsHasNoAnalyses) {
     EXPECT_EQ(store.curveUsedInAnalysis("x", GeneratorRecord{}), 0);
     EXPECT_FALSE(store.curveFromAnalysis("x"));
     EXPECT_EQ(store.nextCopyNumber("x"), 1);
-}
-
-TEST(SuppliedGenerators, reductionKeepsFirstAndRatedPointsAndTheShape) {
-    std::vector<CurvePoint> c;
-    for (int s = 3; s <= 25; ++s) c.push_back({double(s), s >= 14 ? 2000.0 : 2000.0 * (s - 2) * (s - 2) * (s - 2) / 1331});
-    const auto r = reduceCurve(c, 10);
-    ASSERT_EQ(r.size(), 10u);
-    EXPECT_EQ(r.front().speed, 3);
-    EXPECT_EQ(r.back().speed, 13);     // 13 m/s: first reaches 2000 kW, the flat tail is gone
-    EXPECT_EQ(r.back().kw, 2000);
-    for (std::size_t i = 1; i < r.size(); ++i) {
-        EXPECT_GT(r[i].speed, r[i - 1].speed);
-        EXPECT_GT(r[i].kw, r[i - 1].kw);
-    }
-}
-
-TEST(SuppliedGenerators, theSuppliedFileGivesEightLockedCurvesFromSmallToUtilityScale) {
-    const auto gens = parseSuppliedGenerators(suppliedCurves());
-    ASSERT_EQ(gens.size(), 8u);
-    double smallest = 1e9, largest = 0;
-    for (const auto& g : gens) {
-        SCOPED_TRACE(g.name);
-        EXPECT_TRUE(isLegalGeneratorName(g.name));
-        EXPECT_EQ(g.orgData, -1);
-        EXPECT_GT(g.maxKW, 0);
-        EXPECT_EQ(g.temperature, 150);
-        EXPECT_EQ(g.pressure, 1013.25);
-        EXPECT_GE(g.cutOut, g.speedAtMaxPower());
-        EXPECT_LT(g.cutInSpeed, g.points[0].speed);
-        for (int i = 1; i < g.lastUsedPoint(); ++i) {
-            EXPECT_GT(g.points[i].speed, g.points[i - 1].speed);
-            EXPECT_GT(g.points[i].kw, g.points[i - 1].kw);
-        }
-        smallest = std::min(smallest, g.maxKW);
-        largest = std::max(largest, g.maxKW);
-    }
-    EXPECT_LE(smallest, 20);
-    EXPECT_GE(largest, 2000);
-    // Vestas V90-2.0: cut-in 3.5 m/s = 6.80 knots, top power 2000 kW reached at 14 m/s = 27.21 knots.
-    const auto& v90 = gens[4];
-    EXPECT_EQ(v90.name, "Vestas V90-2.0");
-    EXPECT_EQ(v90.cutInSpeed, 6.8);
-    EXPECT_EQ(v90.speedAtMaxPower(), 27.21);
-    EXPECT_EQ(v90.maxKW, 2000);
-    EXPECT_EQ(v90.height, 262);
-    EXPECT_EQ(v90.cutOut, 48.6);
-}
-
-TEST(SuppliedGenerators, installAddsOnlyMissingNames) {
-    SQLite::Database db(":memory:", SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-    createGeneratorsOnly(db);
-    GeneratorStore store(db);
-    const auto gens = parseSuppliedGenerators(suppliedCurves());
-    EXPECT_EQ(installSuppliedGenerators(store, gens), 8);
-    EXPECT_EQ(installSuppliedGenerators(store, gens), 0);
-    EXPECT_EQ(store.findByName("GE 1.5SLE")->orgData, -1);
-}
-
-TEST(SuppliedGenerators, unreadableLinesAreSkipped) {
-    const auto gens = parseSuppliedGenerators(
-        "# comment\nA,10,3,25,15,1013.25,0,5,4:1 5:2\nB,ten,3,25,15,1013.25,0,5,4:1\nC,10,3,25,15,1013.25,0,5,4-1\n\n");
-    ASSERT_EQ(gens.size(), 1u);
-    EXPECT_EQ(gens[0].name, "A");
-    EXPECT_EQ(gens[0].points[1].speed, 9.72);
 }

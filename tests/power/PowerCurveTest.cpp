@@ -57,7 +57,7 @@ TEST(PowerCurve, missingCutOutNeverCutsOut) {
     EXPECT_DOUBLE_EQ(generatorPower(c, 90), 50);
 }
 
-TEST(GeneratorRecord, maxKWComesFromTheLastPointWithSpeedAndPower) {
+TEST(GeneratorRecord, maxKWIsTheTopOfThePointsWithSpeedAndPower) {
     GeneratorRecord g;
     g.points[0] = {8, 2};
     g.points[1] = {12, 10};
@@ -67,6 +67,12 @@ TEST(GeneratorRecord, maxKWComesFromTheLastPointWithSpeedAndPower) {
     EXPECT_EQ(g.maxKW, 60);
     EXPECT_EQ(g.speedAtMaxPower(), 30);
     EXPECT_EQ(g.lastUsedPoint(), 5);
+    // A curve that falls after its top (storm control) keeps the top as MaxKW;
+    // the cut-out is still checked against the last point.
+    g.points[5] = {34, 45};
+    g.recomputeMaxKW();
+    EXPECT_EQ(g.maxKW, 60);
+    EXPECT_EQ(g.speedAtMaxPower(), 34);
     GeneratorRecord none;
     none.maxKW = 9;
     none.recomputeMaxKW();
@@ -95,7 +101,12 @@ TEST(GeneratorRecord, columnsByPositionFollowTheSharedColumnList) {
 TEST(GeneratorRecord, nameCheckRefusesReservedCharacters) {
     for (const char* bad : {"a/b", "a?", "<x", "x>", "back\\slash", "c:", "st*r", "pi|pe", "say \"hi\""})
         EXPECT_FALSE(isLegalGeneratorName(bad)) << bad;
-    for (const char* good : {"", "Bergey Excel 10", "T~1", "O'Brien 5kW", "V90-2.0 (50Hz)"})
+    // Control characters: line breaks, a tab, the escape, DEL.
+    for (const char* bad : {"two\nlines", "cr\r", "tab\there", "\x1b[31mred", "del\x7f", "\x01"})
+        EXPECT_FALSE(isLegalGeneratorName(bad)) << bad;
+    EXPECT_FALSE(isLegalGeneratorName(std::string_view("nul\0x", 5)));
+    for (const char* good : {"", "Bergey Excel 10", "T~1", "O'Brien 5kW", "V90-2.0 (50Hz)", "Ålesund ~ 2",
+                             "\xe2\x80\x94 dash"})
         EXPECT_TRUE(isLegalGeneratorName(good)) << good;
 }
 

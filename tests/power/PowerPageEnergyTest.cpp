@@ -115,16 +115,14 @@ TEST(PowerPageEnergy, takesTheSoundingsOfTheSetThatAreNotIgnored) {
     PowerPageEnergy e;
     e.inputs.aveUsed = 10;
     e.maxToGrid = 1e9;
-    e.setSoundings(set, power, speed, 3, 35);
+    e.setSoundings(set, power, speed);
     EXPECT_EQ(e.powerKw(), (std::vector<double>{0, 20, 30}));
     EXPECT_EQ(e.hours(), (std::vector<double>{12, 12, 12}));
     EXPECT_EQ(e.times(), (std::vector<skyloom::core::HoursSince1930>{1012, 1024, 1048}));
-    EXPECT_DOUBLE_EQ(e.idle().maxIdleDays, 0.5);
-    EXPECT_DOUBLE_EQ(e.idle().maxCutOutDays, 0.5);
     e.run();
     EXPECT_DOUBLE_EQ(e.balance().shortfallKWh, 120);
     EXPECT_DOUBLE_EQ(e.balance().hoursRun, 36);
 
     const std::vector<double> tooShort{0, 1};
-    EXPECT_THROW(e.setSoundings(set, tooShort, speed, 3, 35), std::invalid_argument);
+    EXPECT_THROW(e.setSoundings(set, tooShort, speed), std::invalid_argument);
 }

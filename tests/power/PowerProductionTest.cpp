@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/Dates.h"
+#include "power/EnergyBalance.h"
 
 using namespace skyloom::power;
 using skyloom::sounding::SoundingSet;
@@ -134,6 +135,21 @@ TEST(PowerProduction, idleShareAndRunsCountTimeAtOrBelowCutIn) {
     EXPECT_FLOAT_EQ(set.derived[3][0][DerivedPower], 6.0f);
     // Idle percent at 250 ft lies halfway between ground (50 %) and 500 ft (0 %).
     EXPECT_DOUBLE_EQ(showPowerAnalysis(r, 50, 250, 250, "feet").idlePercent, 25);
+}
+
+TEST(PowerProduction, aGapInTheRecordStartsNoIdleSpell) {
+    SoundingSet set;
+    fillUniform(set, 6, 30, 1500, 101325);   // 3 kn: idle at every level
+    // Two days without soundings after the third, then the wind picks up once.
+    for (int n = 4; n <= 6; ++n) set.time[n][0] += 48;
+    for (int l = 0; l < skyloom::sounding::kLevelCount; ++l) set.level[5][l][1] = 100;
+    const auto r = computeLevelPower(set, PowerModel::fromGenerator(mill()));
+    // Idle, idle, idle, (gap), idle, running, idle: two drops into the idle zone.
+    EXPECT_EQ(r.idleStarts[0], 2);
+    EXPECT_DOUBLE_EQ(r.maxIdleRunHours[0], 48);
+    const IdleStatistics s = idleStatisticsAtFeet(r, 100);
+    EXPECT_DOUBLE_EQ(s.idleStartsPerYear, 2 / (72 / 8766.0));
+    EXPECT_DOUBLE_EQ(s.maxIdleDays, 2.0);
 }
 
 TEST(PowerProduction, ignoredSoundingsTakeNoPart) {

@@ -191,9 +191,12 @@ TEST_F(AnalysisCommandsFixture, recallByNumberAsksAgainUntilFoundOrNotAboveZero)
     EXPECT_FALSE(commands->recallAnalysisByNumber());
     // A deleted analysis is not among the present rows.
     store().markDeleted(key);
-    prompter.answer(std::to_string(key)).answer("abc");
+    // Letters are no ID: the user hears what the box takes and is asked again.
+    prompter.answer(std::to_string(key)).answer("abc").cancel();
     EXPECT_FALSE(commands->recallAnalysisByNumber());
-    EXPECT_EQ(prompter.lastMessage(), "The is no analysis with an ID of " + std::to_string(key));
+    ASSERT_GE(prompter.messages.size(), 2u);
+    EXPECT_EQ(prompter.messages[prompter.messages.size() - 2], "The is no analysis with an ID of " + std::to_string(key));
+    EXPECT_EQ(prompter.lastMessage(), "Please enter a whole number from 1 to 999,999,999.");
     EXPECT_EQ(live.recomputed.size(), 1u);
     EXPECT_TRUE(prompter.allAnswersUsed());
 }
@@ -263,7 +266,7 @@ TEST_F(AnalysisCommandsFixture, recalculationShowsItsProgressAndReportsNothing) 
     live.recalculation = [](AnalysisRecord& r) { r.result(analysis::PotkW) = 99; };
     RecordingProgress progress;
     prompter.yes();
-    EXPECT_TRUE(commands->recalculateAllAnalyses(&progress));
+    EXPECT_TRUE(commands->recalculateAllAnalyses(&progress).levelStored);
     EXPECT_EQ(progress.texts, (std::vector<std::string>{"Recalculating Analysis ID " + std::to_string(k1) + " => 1 of 2",
                                                         "Recalculating Analysis ID " + std::to_string(k2) + " => 2 of 2"}));
     EXPECT_TRUE(prompter.messages.empty());
@@ -297,7 +300,7 @@ TEST_F(AnalysisCommandsFixture, aCancelledRecalculationDoesNotStoreTheLevel) {
     store().insert(test::sampleRecord(1));
     store().insert(test::sampleRecord(2));
     prompter.yes();
-    EXPECT_FALSE(commands->recalculateAllAnalyses(&progress));
+    EXPECT_TRUE(commands->recalculateAllAnalyses(&progress).cancelled);
     EXPECT_EQ(live.recomputed.size(), 1u);
     EXPECT_EQ(session->settings().get("ReCalcLevel"), "6");
     EXPECT_FALSE(commands->recalculating);

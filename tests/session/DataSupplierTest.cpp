@@ -53,6 +53,9 @@ protected:
 TEST_F(DataSupplierTest, locationFollowsItsSetting) {
     session::DataSupplier supplier(*s);
     EXPECT_EQ(supplier.location(), tmp.dir() + "supplier/");
+    // A new program folder has the supplier's folders, so a first request for quotation arrives.
+    for (const char* sub : {"USAGE", "inbox", "updates"}) EXPECT_TRUE(fs::is_directory(tmp / "supplier" / sub)) << sub;
+    EXPECT_TRUE(supplier.upload(tmp / "Skyloom.dat"));
     EXPECT_EQ(s->settings().get("SupplierFolder"), "supplier/");
     s->settings().set("SupplierFolder", "file:///srv/skyloom");
     EXPECT_EQ(supplier.location(), "/srv/skyloom/");

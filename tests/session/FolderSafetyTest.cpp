@@ -182,7 +182,7 @@ TEST_F(FolderSafety, twoProcessesSavingAnalysesAtOnceBothSaveEveryOne) {
 }
 
 TEST_F(FolderSafety, initWritesEveryFileWholeAndLeavesNothingBeside) {
-    EXPECT_EQ(namesIn(tmp.path()), (std::vector<std::string>{"Skyloom.dat", "Skyloom.lock", "data", "empty.dat"}));
+    EXPECT_EQ(namesIn(tmp.path()), (std::vector<std::string>{"Skyloom.dat", "Skyloom.lock", "data", "empty.dat", "supplier"}));
     EXPECT_EQ(sounding::StationDataFile::emptyFileProblem(dir + "empty.dat"), "");
 }
 
@@ -249,7 +249,7 @@ TEST_F(FolderSafety, aDiskThatFillsDuringInitNeverLeavesAFolderThatLooksSetUp) {
         EXPECT_FALSE(core::fileExists(fresh.dir() + "Skyloom.dat")) << "write " << n;
         // The next init, with room on the disk, finishes the folder.
         ASSERT_TRUE(session::initProgramFolder(fresh.dir(), quiet, progress)) << "write " << n;
-        EXPECT_EQ(namesIn(fresh.path()), (std::vector<std::string>{"Skyloom.dat", "Skyloom.lock", "data", "empty.dat"}));
+        EXPECT_EQ(namesIn(fresh.path()), (std::vector<std::string>{"Skyloom.dat", "Skyloom.lock", "data", "empty.dat", "supplier"}));
         ASSERT_LT(n, 1000000);
     }
     EXPECT_GT(failures, 5);

@@ -48,6 +48,9 @@ struct Events : session::GeneratorObserver {
     void recomputeBalance() override { ++balance; }
     void recomputeAll() override { ++all; }
     void analysisHeightSet(double feet) override { heights.push_back(feet); }
+    // New and copied generators: shown without a run, with the height they bring (-1: none).
+    std::vector<double> awaiting;
+    void generatorAwaitsRun(std::optional<double> feet) override { awaiting.push_back(feet.value_or(-1)); }
 };
 
 class GeneratorCommandsTest : public ::testing::Test {
@@ -177,7 +180,7 @@ TEST_F(GeneratorCommandsTest, copiesNumberFromTheBaseAndSkipNumbersOfAnalyses) {
     copy.name = original.name;
     copy.orgData = original.orgData;
     EXPECT_EQ(copy, original);
-    EXPECT_EQ(events.heights.back(), 100);
+    EXPECT_EQ(events.awaiting.back(), 100);
 }
 
 TEST_F(GeneratorCommandsTest, suppliedOrUsedCurvesRefuseEditsButAllowCopyAndRemove) {
@@ -219,19 +222,35 @@ TEST_F(GeneratorCommandsTest, suppliedOrUsedCurvesRefuseEditsButAllowCopyAndRemo
     EXPECT_EQ(commands.curveUsedInAnalysis(), -1);
 }
 
-TEST_F(GeneratorCommandsTest, theAnalysisOpenOnThePageDoesNotLockItsCurveButAnyOtherDoes) {
-    auto copy = mill("T~1");
-    current(copy);
-    long long open = saveAnalysis(copy);
-    commands.openAnalysisKey = [&open] { return open; };
-    EXPECT_TRUE(typed("9").editKW(1));
+TEST_F(GeneratorCommandsTest, aCopyIsEditableUntilASavedAnalysisUsesIt) {
+    current(mill("T"));
+    saveAnalysis(mill("T"));
+    const int runs = events.changed;
+    ASSERT_TRUE(commands.copyCurve());
+    // The copy is shown, its results stale, and nothing is run (or saved) with it.
+    EXPECT_EQ(commands.current()->name, "T~1");
+    EXPECT_TRUE(commands.resultsStale());
+    EXPECT_EQ(events.changed, runs);
+    EXPECT_EQ(events.awaiting, std::vector<double>{100});
     EXPECT_EQ(commands.curveUsedInAnalysis(), 0);
+    EXPECT_TRUE(typed("9").editKW(1));
     EXPECT_TRUE(prompter.messages.empty());
 
-    // The page moved on to another site: the earlier analysis now keeps the curve.
-    open = saveAnalysis(stored("T~1")) + 1000;
+    // Saved in an analysis (the one now open on the page included), the curve is locked.
+    saveAnalysis(stored("T~1"));
     EXPECT_FALSE(commands.editKW(1));
     EXPECT_EQ(prompter.messages.back(), "This power curve has been used in an analysis" + kLockTail);
+    EXPECT_EQ(commands.curveUsedInAnalysis(), -1);
+    EXPECT_EQ(stored("T~1").points[0].kw, 9);
+
+    // A new generator is shown the same way, without a height.
+    prompter.answer("Fresh");
+    ASSERT_TRUE(commands.newCurve());
+    EXPECT_EQ(events.awaiting.back(), -1);
+    EXPECT_EQ(events.changed, runs);
+    // Choosing a generator runs everything with it: nothing is stale any more.
+    EXPECT_TRUE(commands.choose("T"));
+    EXPECT_FALSE(commands.resultsStale());
 }
 
 TEST_F(GeneratorCommandsTest, removeAsksWithNoAsDefaultAndOffersTheCurveFile) {
@@ -382,10 +401,15 @@ TEST_F(GeneratorCommandsTest, cutOutBelowTopPowerSpeedIsAskedAgainAndStoredInKno
     EXPECT_EQ(stored("Cut").cutOut, 30);
 
     commands.setUnits(sounding::Units(sounding::UnitMode::SI));
-    EXPECT_EQ(commands.shownCutOut(), 15);   // 30 kn x 0.5144 = 15.4
+    // The figure the field and the curve's mark both show: 30 kn x 0.5144 = 15.43, one decimal.
+    EXPECT_EQ(commands.shownCutOut(), 15.4);
     EXPECT_TRUE(typed("25").editCutOut());
     EXPECT_EQ(stored("Cut").cutOut, 48.6);   // 25 / 0.5144
-    EXPECT_EQ(commands.shownCutOut(), 25);
+    EXPECT_EQ(commands.shownCutOut(), 25);   // 48.6 kn x 0.5144 = 24.9998
+    // Letters are no speed: nothing changes, and the user hears what the box takes.
+    EXPECT_FALSE(typed("fast").editCutOut());
+    EXPECT_EQ(prompter.lastMessage(), "Please enter a number from 0 to 103 m/sec.");
+    EXPECT_EQ(stored("Cut").cutOut, 48.6);
     prompter.cancel();
     EXPECT_FALSE(commands.editCutOut());
 }
@@ -467,19 +491,93 @@ TEST_F(GeneratorCommandsTest, cancelledOrRefusedImportsAddNothing) {
     prompter.noFile();
     EXPECT_FALSE(commands.importFile());
 
-    test::writeFile(folder / "bad.txt", "Generator Name = Bad|Name\r\nHub = 10\r\n");
+    std::string bad = power::generatorFileText(mill("Bad|Name"));
+    test::writeFile(folder / "bad.txt", bad);
     EXPECT_FALSE(commands.importFile(folder.dir() + "bad.txt"));
     EXPECT_EQ(prompter.lastMessage(), "This is not a legal file name, please try again.");
     EXPECT_FALSE(commands.importFile(folder.dir() + "Here.txt", std::string("a*b")));
-    test::writeFile(folder / "empty.txt", "");
-    EXPECT_FALSE(commands.importFile(folder.dir() + "empty.txt"));
+    EXPECT_FALSE(commands.importFile(folder.dir() + "Here.txt", std::string("two\nlines")));
+    EXPECT_EQ(prompter.lastMessage(), "This is not a legal file name, please try again.");
     EXPECT_EQ(count(), 1u);
+}
 
-    static const char raw[] = "\x01\x02 = Junk\n\xff\xfe\n\0\0";
-    test::writeFile(folder / "binary.txt", std::string(raw, sizeof raw - 1));
-    EXPECT_TRUE(commands.importFile(folder.dir() + "binary.txt"));
-    EXPECT_EQ(stored("Junk").maxKW, 0);
-    EXPECT_EQ(count(), 2u);
+TEST_F(GeneratorCommandsTest, importRefusesWhatThePageWouldRefuseNamingTheLineAndTheRule) {
+    const std::string good = power::generatorFileText(mill("Good"));
+    auto withLine = [&good](int line, const std::string& text) {
+        std::string file;
+        int n = 0;
+        for (std::size_t start = 0; start < good.size();) {
+            const std::size_t end = good.find("\r\n", start);
+            file += ++n == line ? text : good.substr(start, end - start);
+            file += "\r\n";
+            start = end + 2;
+        }
+        return file;
+    };
+    std::string utf16;
+    for (char c : good) utf16 += std::string{c, '\0'};
+    const std::string headerOnly = good.substr(0, good.find(std::string(power::kGeneratorFileMarker)));
+    const std::string noTable = "Generator Name = Bare\r\nHub Height (feet agl) = 60\r\n";
+    const std::string refused = "The generator in '" + folder.dir() + "g.txt' was not imported: ";
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "the file is empty"},
+        {" \r\n\r\n", "the file is empty"},
+        {std::string(64, '\0'), "it is not a plain text file (it holds NUL bytes, as UTF-16 text does; save it as "
+                                "plain text)"},
+        {utf16, "it is not a plain text file (it holds NUL bytes, as UTF-16 text does; save it as plain text)"},
+        {withLine(2, "Hub Height (feet agl) = 1e999"),
+         "line 2 (\"Hub Height (feet agl) = 1e999\"): not a number that can be stored"},
+        {withLine(2, "Hub Height (feet agl) = -3"),
+         "line 2 (\"Hub Height (feet agl) = -3\"): Must be greater than or equal to 0"},
+        {withLine(7, "Max to Grid (kW) = -5"),
+         "line 7 (\"Max to Grid (kW) = -5\"): Must be greater than or equal to 0"},
+        {withLine(6, "Cost Per Year (Dollars) = -1"),
+         "line 6 (\"Cost Per Year (Dollars) = -1\"): Must be greater than or equal to 0"},
+        {withLine(4, "Temperature (degC) = -300"), "line 4 (\"Temperature (degC) = -300\"): Must be above -273 degC"},
+        {withLine(8, "Cut-out Wind Speed (knots) = 15"),
+         "line 8 (\"Cut-out Wind Speed (knots) = 15\"): Must be greater than speed at max power of 20"},
+        {withLine(10, "5 2"),
+         "line 10 (\"5 2\"): You must enter a speed that is greater than the speed below it."},
+        {withLine(11, "12 1"), "line 11 (\"12 1\"): You must enter a kW that is greater than the kW below it."},
+        {withLine(11, "0 0"), "line 12 (\"20 50\"): the points in use come first: this one follows a point not in use"},
+        {headerOnly, "line 8: the file ends without a power curve table (lines of a speed in knots, a blank and the "
+                     "kW, after the marker line)"},
+        {noTable, "line 2: the file ends without a power curve table (lines of a speed in knots, a blank and the kW, "
+                  "after the marker line)"},
+    };
+    for (const auto& [file, rule] : cases) {
+        test::writeFile(folder / "g.txt", file);
+        EXPECT_FALSE(commands.importFile(folder.dir() + "g.txt")) << rule;
+        EXPECT_EQ(prompter.lastMessage(), refused + rule);
+    }
+    EXPECT_TRUE(store.empty());
+
+    // A folder or a missing file is said to be one, not read.
+    EXPECT_FALSE(commands.importFile(folder.dir()));
+    EXPECT_EQ(prompter.lastMessage(), "'" + folder.dir() + "' is a folder, not a generator text file.");
+    EXPECT_FALSE(commands.importFile(folder.dir() + "none.txt"));
+    EXPECT_EQ(prompter.lastMessage(), "The file '" + folder.dir() + "none.txt' could not be read.");
+
+    // The good file and a short one without the max-to-grid line are imported; the
+    // short one passes its whole output to the grid (its size), not none of it.
+    test::writeFile(folder / "g.txt", good);
+    EXPECT_TRUE(commands.importFile(folder.dir() + "g.txt"));
+    test::writeFile(folder / "short.txt", "Generator Name = Short\r\nHub Height (feet agl) = 60\r\n" +
+                                               std::string(power::kGeneratorFileMarker) + "\r\n5 0.1\r\n10 20\r\n");
+    EXPECT_TRUE(commands.importFile(folder.dir() + "short.txt"));
+    EXPECT_EQ(stored("Short").maxToGrid, 20);
+    EXPECT_EQ(stored("Short").cutOut, 0);
+
+    // A published curve may fall after its top (storm control), but not rise again.
+    std::string falls = withLine(13, "25 40");
+    test::writeFile(folder / "falls.txt", falls);
+    EXPECT_TRUE(commands.importFile(folder.dir() + "falls.txt", "Falls"));
+    EXPECT_EQ(stored("Falls").maxKW, 50);
+    test::writeFile(folder / "rises.txt", falls.replace(falls.find("25 40\r\n") + 7, 3, "30 45"));
+    EXPECT_FALSE(commands.importFile(folder.dir() + "rises.txt", "Rises"));
+    EXPECT_EQ(prompter.lastMessage(), "The generator in '" + folder.dir() +
+                                          "rises.txt' was not imported: line 14 (\"30 45\"): past the curve's top "
+                                          "the kW does not rise again");
 }
 
 TEST_F(GeneratorCommandsTest, importComparesWithAnalysesOfTheSameName) {

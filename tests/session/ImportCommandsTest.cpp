@@ -61,17 +61,22 @@ struct Folder : test::StartedFolder {
 
 }  // namespace
 
-TEST(ImportCommands, beginRefusesAFileNameWithoutTheStationNumberAndABlank) {
-    for (const char* name : {"Ezeiza 87576.txt", "87576_Ezeiza.txt", "123456789 long.txt", " 87576.txt"}) {
+TEST(ImportCommands, beginTakesTheStationFromTheFileWhenItsNameDoesNotBeginWithIt) {
+    for (const char* name : {"Ezeiza 87576.txt", "87576_Ezeiza.fsl", "123456789 long.txt"}) {
         Folder f;
         f.prompter.file(f.writeTextFile(name, good(2)));
-        EXPECT_FALSE(f.cmd.begin()) << name;
-        EXPECT_EQ(f.prompter.messages, std::vector<std::string>{"Need WMO at start with space after it, rename it."})
-            << name;
-        EXPECT_FALSE(std::filesystem::exists(f.tmp / "data" / "87576.dat")) << name;
-        EXPECT_TRUE(f.cmd.chosenFile().empty());
-        EXPECT_FALSE(f.cmd.start());   // nothing chosen: Start does nothing
+        EXPECT_TRUE(f.cmd.begin()) << name;
+        EXPECT_TRUE(f.haveData()) << name;
+        EXPECT_EQ(f.cmd.chosenFile(), (f.tmp / "Text Data Files" / name).string());
     }
+    // A file that names no station is refused with the old message and not kept for Start.
+    Folder f;
+    f.prompter.file(f.writeTextFile("Ezeiza.txt", test::soundingWithoutStationLine(2, kEzeiza)));
+    EXPECT_FALSE(f.cmd.begin());
+    EXPECT_EQ(f.prompter.messages, std::vector<std::string>{"Need WMO at start with space after it, rename it."});
+    EXPECT_FALSE(std::filesystem::exists(f.tmp / "data" / "87576.dat"));
+    EXPECT_TRUE(f.cmd.chosenFile().empty());
+    EXPECT_FALSE(f.cmd.start());   // nothing chosen: Start does nothing
 }
 
 TEST(ImportCommands, beginImportsTheChosenFileAndStartImportsItAgain) {

@@ -220,7 +220,7 @@ TEST(Interruption, killedInitIsFinishedByTheNextInit) {
         core::NullProgress progress;
         const auto again = session::initProgramFolder(appDir, p, progress);
         ASSERT_NE(again, session::InitResult::Failed) << "round " << round << ": " << p.lastMessage();
-        EXPECT_EQ(namesIn(tmp.path()), (std::vector<std::string>{"Skyloom.dat", "Skyloom.lock", "data", "empty.dat"}))
+        EXPECT_EQ(namesIn(tmp.path()), (std::vector<std::string>{"Skyloom.dat", "Skyloom.lock", "data", "empty.dat", "supplier"}))
             << "round " << round;
         EXPECT_EQ(sounding::StationDataFile::emptyFileProblem(appDir + "empty.dat"), "");
         session::Session s(appDir, p);

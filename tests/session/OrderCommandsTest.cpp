@@ -91,8 +91,10 @@ TEST_F(OrderCommandsTest, thirteenYearsWithThe0708OptionCountFifteenAndPriceThem
     EXPECT_EQ(w.siteLabel().substr(0, 10), "Albany, NY");
     EXPECT_FALSE(w.check0708());
     EXPECT_EQ(w.valueText(), "Approximate value of this order is $0");
+    const int before = changes;
     for (int y = 1994; y <= 2006; ++y) w.editSelected(rowOf(std::to_string(y)), true);
     EXPECT_EQ(core::trim(ordering::yearsField(orders->lines()[0])), "13 yrs 94-06");
+    EXPECT_EQ(changes, before + 13);   // the Main Page's order list shows each choice at once
     EXPECT_TRUE(w.setCheck0708(true));
     const std::string years = ordering::yearsField(orders->lines()[0]);
     EXPECT_EQ(years, core::padRight(" 15 yrs 94-08", 60));
@@ -195,9 +197,10 @@ TEST_F(QuoteTest, requestIsWrittenUploadedIntoUsageAndDeletedLocally) {
               (std::vector<std::string>{"Please input here any information you wish to add, including your name.",
                                         "What is your e-mail address?", "What is your e-mail address?"}));
     EXPECT_EQ(prompter.messages[0], "Invalid email address please try again");
+    // The fixed text, then where the request went.
     EXPECT_EQ(prompter.lastMessage(),
               "You will soon receive a quote by email to jo@example.org\n\nYour Request for Quotation file was just "
-              "uploaded to the site at Skyloom.");
+              "uploaded to the site at Skyloom.\n\nIt is in the folder " + tmp.dir() + "supplier/USAGE/");
     EXPECT_EQ(s->settings().get("Email"), "jo@example.org");
     const auto uploaded = quoteFilesIn(tmp / "supplier" / "USAGE");
     ASSERT_EQ(uploaded.size(), 1u);

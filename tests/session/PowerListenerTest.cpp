@@ -9,7 +9,8 @@
 #include "core/Settings.h"
 #include "core/StationIndex.h"
 #include "power/GeneratorStore.h"
-#include "power/SuppliedGenerators.h"
+#include "power/GeneratorInfoStore.h"
+#include "power/LibraryGenerators.h"
 #include "sounding/LevelStatistics.h"
 #include "sounding/SoundingImport.h"
 #include "sounding/StationDataFile.h"
@@ -18,10 +19,8 @@ using namespace skyloom;
 
 namespace {
 
-std::string suppliedCurves() { return test::readFile(std::string(SKYLOOM_SOURCE_DIR) + "/data/generators.csv"); }
-
-// A main database with the supplied generators, and station 72518 analysed with
-// them at 80 m.
+// A main database with the supplied generators of the turbine library, and
+// station 72518 analysed with them.
 class PowerOnSoundings : public ::testing::Test {
 protected:
     static constexpr long kWmo = 72518;
@@ -29,8 +28,8 @@ protected:
     void SetUp() override {
         core::MainDatabase::create(folder.dir() + core::MainDatabase::kFileName);
         ASSERT_TRUE(db.open(silent));
-        power::GeneratorStore store(db.db());
-        ASSERT_EQ(power::installSuppliedGenerators(store, power::parseSuppliedGenerators(suppliedCurves())), 8);
+        const auto library = power::parseLibraryTable(test::readFile(test::projectData("library-generators.csv")));
+        ASSERT_EQ(power::installLibraryGenerators(db.db(), library), 76);
         db.db().exec("INSERT INTO countries (country, abrev, region) VALUES ('United States', 'US', 'North America')");
     }
     // Lists the station whose data file is in place.
@@ -46,19 +45,21 @@ protected:
                             .write());
     }
 
-    // Analyses the whole file with a supplied generator at 80 m.
-    power::PowerAnalysis analyse(const std::string& generator, session::PowerListener& listener) {
+    // Analyses the whole file with a supplied generator at a height (80 m unless given).
+    power::PowerAnalysis analyse(const std::string& generator, session::PowerListener& listener,
+                                 double heightFeet = 262.5) {
         power::GeneratorStore store(db.db());
         listener.setGenerator(store.findByName(generator));
         session::SiteAnalysis analysis(db, settings, silent, stations);
         const sounding::Units units(sounding::UnitMode::SI);
         analysis.setUnits(units);
-        analysis.setHeightOfInterestFeet(262.5);
+        analysis.setHeightOfInterestFeet(heightFeet);
         analysis.setListener(&listener);
         analysis.setSiteString(analysis.siteEntryText(kWmo));
         EXPECT_EQ(analysis.reanalyseSite(true), session::AnalysisOutcome::Analysed);
         yearRows = analysis.statistics().yearTable.rows;
-        return listener.analysisAt(262.5, units);
+        soundings = analysis.soundings();
+        return listener.analysisAt(heightFeet, units);
     }
 
     test::TempFolder folder;
@@ -67,6 +68,7 @@ protected:
     core::Settings settings{db};
     core::StationIndex stations;
     std::vector<sounding::YearRow> yearRows;
+    sounding::SoundingSet soundings;
 };
 
 }  // namespace
@@ -82,14 +84,14 @@ TEST_F(PowerOnSoundings, albanyNineteenNinetyGivesSaneRepeatableFigures) {
         registerStation(*file->haveData());
     }
     session::PowerListener first, second;
-    const auto a = analyse("Vestas V90-2.0", first);
-    const auto b = analyse("Vestas V90-2.0", second);
+    const auto a = analyse("Vestas V82 (1.65 MW)", first);
+    const auto b = analyse("Vestas V82 (1.65 MW)", second);
     EXPECT_GT(a.potCF, 0);
     EXPECT_LT(a.potCF, 100);
     EXPECT_GT(a.idlePercent, 0);
     EXPECT_LT(a.idlePercent, 100);
     EXPECT_GT(a.potKW, 0);
-    EXPECT_LT(a.potKW, 2000);
+    EXPECT_LT(a.potKW, 1650);
     EXPECT_EQ(a.summary.rfind("Power Analysis for 80 meters results in a Potential Capacity Factor of ", 0), 0u)
         << a.summary;
     EXPECT_EQ(a.summary, b.summary);
@@ -99,10 +101,34 @@ TEST_F(PowerOnSoundings, albanyNineteenNinetyGivesSaneRepeatableFigures) {
     EXPECT_FALSE(first.results().effectsUnknown);
 }
 
+// What the ten points cost at a real site: Albany 1990 at 37 m with the NPS 100C-21.
+TEST_F(PowerOnSoundings, albanyAtThirtySevenMetresGivesTheFullCurvesCapacityFactorWithinOnePercent) {
+    sounding::ImportOptions options;
+    sounding::importFile(folder.dir(), test::sample("fsl/ncdc-cdrom_ALB_72518_1990_ms_32767.fsl").string(), options,
+                         silent, kWmo);
+    {
+        auto file = sounding::StationDataFile::open(test::StationFileBuilder::pathFor(folder.dir(), kWmo), true, silent);
+        ASSERT_TRUE(file && file->haveData());
+        registerStation(*file->haveData());
+    }
+    const std::string name = "Northern Power NPS 100C-21 (100 kW)";
+    const double feet = 37 * 3.281;
+    session::PowerListener listener;
+    const auto record = analyse(name, listener, feet);
+    const auto facts = power::GeneratorInfoStore(db.db()).find(name);
+    ASSERT_TRUE(facts);
+    const auto full = listener.fullCurveAnalysisAt(soundings, facts->fullCurve(listener.generator()->cutOut), feet,
+                                                   sounding::Units(sounding::UnitMode::SI));
+    ASSERT_GT(record.potCF, 5);
+    EXPECT_NEAR(record.potCF / full.potCF, 1.0, 0.01) << record.potCF << " against " << full.potCF;
+    EXPECT_NE(record.potKW, full.potKW);   // two different curves did run
+    EXPECT_EQ(full.summary.rfind("Power Analysis for 37 meters results in a Potential Capacity Factor of ", 0), 0u);
+}
+
 TEST_F(PowerOnSoundings, yearTableGetsTheCapacityFactorsOfThePowerPass) {
     addBuiltStation();
     session::PowerListener listener;
-    analyse("GE 1.5sle", listener);
+    analyse("GE 1.5 MW (77 m)", listener);
     ASSERT_EQ(yearRows.size(), 2u);
     EXPECT_EQ(yearRows[0].year, 2019);
     EXPECT_GT(yearRows[0].capacityFactor[4], 0);

@@ -32,7 +32,7 @@ protected:
         s = std::make_unique<session::Session>(tmp.dir(), prompter);
         ASSERT_EQ(s->startUp(), session::Session::StartResult::Ready);
         page = std::make_unique<session::PowerPage>(*s);
-        ASSERT_TRUE(page->chooseGenerator("Bergey Excel 10"));
+        ASSERT_TRUE(page->chooseGenerator("Bergey Excel 10 (8.9 kW)"));
         page->energy().inputs().aveUsed = 2;
         page->site().setSiteString(page->site().siteEntryText(kWmo));
     }
@@ -53,7 +53,7 @@ TEST_F(PowerPageTest, everyFinishedRunIsSavedOnceUnderOneId) {
     analysis::AnalysisStore store(s->mainDb().db());
     auto saved = store.load(key);
     ASSERT_TRUE(saved);
-    EXPECT_EQ(saved->generatorName(), "Bergey Excel 10");
+    EXPECT_EQ(saved->generatorName(), "Bergey Excel 10 (8.9 kW)");
     EXPECT_EQ(saved->wmo, kWmo);
     EXPECT_EQ(saved->fromDate, "2001-01-01");
     EXPECT_EQ(saved->toDate, "2002-12-31");
@@ -85,8 +85,31 @@ TEST_F(PowerPageTest, aStoredAnalysisComputesAgainToTheSameFigures) {
     ASSERT_TRUE(after);
     for (int r = 0; r < analysis::kResultCount; ++r)
         EXPECT_DOUBLE_EQ(after->results[static_cast<std::size_t>(r)], before->results[static_cast<std::size_t>(r)]) << r;
-    // The look height is stored in metres to one decimal: 100 feet comes back as 100.1.
-    EXPECT_NEAR(other.heightFeet(), page->heightFeet(), 0.2);
+    // The height comes back exactly as it was analysed.
+    EXPECT_EQ(other.heightFeet(), page->heightFeet());
+}
+
+TEST_F(PowerPageTest, theHeightAnalysedIsTheHeightRecalledAfterARestart) {
+    // Heights that used to drift through a tenth of a metre: 45 -> 44.9, 121 -> 121.1, 262 -> 262.2.
+    for (double feet : {45.0, 121.0, 262.0, 328.1, 262.5}) {
+        page->setHeightFeet(feet);
+        const auto outcome = page->site().reanalyseSite(true);
+        ASSERT_TRUE(outcome == session::AnalysisOutcome::Analysed || outcome == session::AnalysisOutcome::EnergyOnly ||
+                    outcome == session::AnalysisOutcome::GeneratorRerun);
+        const long long key = page->lastSavedKey();
+        const auto before = analysis::AnalysisStore(s->mainDb().db()).load(key);
+        ASSERT_TRUE(before);
+        session::PowerPage restarted(*s);
+        test::ScriptedPrompter answers;
+        answers.answer(std::to_string(key));
+        restarted.analyses().dialogue = &answers;
+        ASSERT_TRUE(restarted.analyses().recallAnalysisByNumber());
+        EXPECT_EQ(restarted.heightFeet(), feet);
+        EXPECT_EQ(restarted.lastSavedKey(), key);   // the same inputs: the same record, not a new one
+        const auto after = analysis::AnalysisStore(s->mainDb().db()).load(key);
+        EXPECT_EQ(after->result(analysis::IdlePercent), before->result(analysis::IdlePercent)) << feet;
+        EXPECT_EQ(after->result(analysis::PotkW), before->result(analysis::PotkW)) << feet;
+    }
 }
 
 TEST_F(PowerPageTest, aChangedInputReRunsTheMoneyAndSavesAnotherAnalysis) {

@@ -304,6 +304,21 @@ TEST_F(SoundingViewerTest, suspectSearchMovesToTheNextSuspectAndSaysWhenDone) {
     EXPECT_FALSE(viewer->altDown());
 }
 
+TEST_F(SoundingViewerTest, fThreeSearchesForSuspectsWhereTheDesktopTakesCtrlAlt) {
+    loadSet(everyTwelveHours(6), [](int n, int l) -> std::int32_t { return (n == 4 || n == 2) && l == 3 ? 0 : 120; });
+    viewer->setCurrentSounding(1);
+    ViewerResponse r = viewer->keyDown(key::F3, 0);
+    EXPECT_EQ(viewer->currentSounding(), 2);
+    EXPECT_TRUE(r.redrawSounding);
+    viewer->keyDown(key::F3, 0);
+    EXPECT_EQ(viewer->currentSounding(), 4);
+    viewer->keyDown(key::F3, 1);   // Shift+F3: back
+    EXPECT_EQ(viewer->currentSounding(), 2);
+    viewer->keyDown(key::F3, 1);
+    EXPECT_EQ(viewer->currentSounding(), 2);
+    EXPECT_EQ(f.prompter.lastMessage(), "Done looking left!");
+}
+
 TEST_F(SoundingViewerTest, ctrlRightStopsAfterAFortyEightHourUncoveredStretch) {
     // Spacings 12, 59 (47 uncovered), 12, 60 (48 uncovered), 12, 12.
     const core::HoursSince1930 t0 = 780000;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include <SQLiteCpp/SQLiteCpp.h>
@@ -204,4 +205,39 @@ TEST(ProgramFolder, initTwiceChangesNothingTheSecondTime) {
     ASSERT_EQ(s.startUp(), session::Session::StartResult::Ready);
     EXPECT_GT(s.stations().stations().size(), 150u);
     EXPECT_GT(s.stations().countries().size(), 50u);
+}
+
+// A folder made before the turbine library: it keeps its hand-typed curve and
+// gains the library at its next start; a new folder holds the library alone.
+TEST_F(StartUpTest, anOlderFolderGainsTheLibraryAtItsNextStart) {
+    {
+        auto s = start();
+        EXPECT_EQ(count(*s, "SELECT count(*) FROM generators WHERE OrgData <> 0"), 76);
+        EXPECT_EQ(count(*s, "SELECT count(*) FROM generators WHERE Name = 'Northern Power 100'"), 0);
+        auto& db = s->mainDb().db();
+        db.exec("DROP TABLE generatorinfo");
+        db.exec("DELETE FROM generators");
+        db.exec("INSERT INTO generators (Name, height, OrgData, CutInSpeed, spd1, kw1) "
+                "VALUES ('Northern Power 100', 121, -1, 5.83, 7.78, 4.7)");
+    }
+    auto s = start();
+    EXPECT_EQ(count(*s, "SELECT count(*) FROM generators"), 77);
+    EXPECT_EQ(count(*s, "SELECT count(*) FROM generators WHERE Name = 'Northern Power 100' AND kw1 = 4.7"), 1);
+    EXPECT_EQ(count(*s, "SELECT count(*) FROM generatorinfo"), 76);
+}
+
+TEST(SuppliedGeneratorTable, initSaysSoWhenTheTableCannotBeRead) {
+    test::TempFolder tmp, data;
+    for (const char* f : {"countries.csv", "stations.txt"}) fs::copy_file(test::projectData(f), data / f);
+    ::setenv("SKYLOOM_DATA_DIR", data.dir().c_str(), 1);
+    test::ScriptedPrompter prompter;
+    core::NullProgress progress;
+    const auto made = session::initProgramFolder(tmp.dir(), prompter, progress);
+    ::unsetenv("SKYLOOM_DATA_DIR");
+    EXPECT_EQ(made, session::InitResult::Failed);
+    // Nothing half made: the folder has no main database, so the next init starts again.
+    EXPECT_FALSE(fs::exists(tmp / "Skyloom.dat"));
+    EXPECT_NE(prompter.lastMessage().find("the supplied generators were not added: the supplied generator table '"),
+              std::string::npos)
+        << prompter.lastMessage();
 }

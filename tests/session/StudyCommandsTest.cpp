@@ -70,9 +70,16 @@ TEST_F(StudyCommandsFixture, aNewStudyStartsEmptyAndTakesTheCurrentAnalysis) {
     prompter.answer("A/B");
     EXPECT_FALSE(studies->beginNewStudy());
     EXPECT_EQ(prompter.lastMessage(), kBadName);
+    // A line break or a tab inside the name would split the lines of the CSV export.
+    for (const char* name : {"North\nCoast", "North\tCoast", "Bell\x07"}) {
+        prompter.answer(name);
+        EXPECT_FALSE(studies->beginNewStudy()) << name;
+        EXPECT_EQ(prompter.lastMessage(), kBadName);
+    }
+    EXPECT_EQ(db().execAndGet("SELECT count(*) FROM studies").getInt(), 0);
 
     const long long study = newStudy("Coast");
-    EXPECT_EQ(prompter.prompts, std::vector<std::string>(3, kNewStudyPrompt));
+    EXPECT_EQ(prompter.prompts, std::vector<std::string>(6, kNewStudyPrompt));
     EXPECT_EQ(studies->studyFilter, " and (key = 0)");
     EXPECT_TRUE(studies->gridRows.empty());
     EXPECT_EQ(studies->ninLab, "0 in list");

@@ -50,6 +50,13 @@ inline std::string goodSounding(int day, long wmo) {
     return fslSounding(12, day, "JAN", 2019, wmo, windLinesTo7000Feet());
 }
 
+// A good sounding without its station line: nothing in it names the station.
+inline std::string soundingWithoutStationLine(int day, long wmo) {
+    std::string text = goodSounding(day, wmo);
+    const std::size_t headerEnd = text.find('\n'), stationEnd = text.find('\n', headerEnd + 1);
+    return text.erase(headerEnd + 1, stationEnd - headerEnd);
+}
+
 // A sounding of January 2019 at 0 h whose first wind lies 262 ft above the
 // station, between the two review altitudes: it comes up for review.
 inline std::string soundingNeedingReview(int day, long wmo) {

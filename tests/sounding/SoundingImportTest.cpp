@@ -147,6 +147,36 @@ TEST(SoundingImport, reviewDeciderAcceptsOrDeletes) {
     EXPECT_EQ(f.value("SELECT count(*) FROM soundings WHERE Date = '2019-01-07'"), "1");
 }
 
+TEST(SoundingImport, aReviewNobodyCanDecideStopsTheImportBeforeThatSounding) {
+    ImportFolder f;
+    DeciderFn nobody([](const SoundingRecord&, std::string_view) -> bool {
+        throw ReviewUndecided("nobody is there");
+    });
+    ImportOptions opt;
+    opt.decider = &nobody;
+    auto r = f.import(good(4) + reviewSounding(5) + good(6), opt);
+    EXPECT_EQ(r.undecided, "nobody is there");
+    EXPECT_TRUE(r.cancelled);
+    EXPECT_FALSE(r.failed);
+    EXPECT_EQ(r.added, 1);
+    EXPECT_EQ(r.reviewed, 0);
+    // Nothing was recorded for the undecided sounding, nor for the one after it.
+    EXPECT_EQ(f.value("SELECT count(*) FROM deleted"), "0");
+    EXPECT_EQ(f.value("SELECT count(*) FROM soundings"), "1");
+
+    // Run again with a decision: the stored sounding is skipped, the rest completes;
+    // a batch rejection says it was no one's review.
+    FixedReviewDecider reject(false);
+    opt.decider = &reject;
+    r = f.import(good(4) + reviewSounding(5) + good(6), opt);
+    EXPECT_TRUE(r.undecided.empty());
+    EXPECT_EQ(r.duplicates, 1);
+    EXPECT_EQ(r.added, 1);
+    EXPECT_EQ(r.rejected, 1);
+    EXPECT_EQ(f.value("SELECT Reason FROM deleted"),
+              " Deleted without review (every sounding that needed review was rejected).");
+}
+
 TEST(SoundingImport, secondStationInOneFileIsNotAdded) {
     ImportFolder f;
     auto r = f.import(good(2) + good(3, 87344));
@@ -215,22 +245,19 @@ TEST(SoundingImport, missingStationFileIsMadeFromEmptyDat) {
     EXPECT_FALSE(core::fileExists(f.dataFile(72518) + ".new"));
 }
 
-TEST(SoundingImport, rawTextFileNameMustBeginWithTheWmo) {
+TEST(SoundingImport, theStationOfARawTextFileIsTheNumberItsNameBeginsWith) {
     // A blank must come within the first 8 characters, after the number.
     const std::pair<const char*, long> names[] = {{"/x/87576 Ezeiza.txt", 87576}, {"1234567 x.txt", 1234567},
                                                   {"12345678 x.txt", 0}, {"Ezeiza 87576.txt", 0},
                                                   {"87576.txt", 0}, {" 87576 x.txt", 0}};
     for (const auto& [name, wmo] : names) EXPECT_EQ(wmoFromFileName(name), wmo) << name;
     ImportFolder f;
-    test::writeFile(f.folder / "Ezeiza.txt", good(2));
-    EXPECT_TRUE(importFile(f.dir(), (f.folder / "Ezeiza.txt").string(), {}, f.prompter).failed);
-    EXPECT_EQ(f.prompter.lastMessage(), "Need WMO at start with space after it, rename it.");
-    EXPECT_FALSE(core::fileExists(f.dataFile(kEzeiza)));
     test::writeFile(f.folder / "87576 Ezeiza.txt", good(2));
     EXPECT_EQ(importFile(f.dir(), (f.folder / "87576 Ezeiza.txt").string(), {}, f.prompter).added, 1);
-    EXPECT_EQ(f.prompter.messages.size(), 1u);   // the report is the caller's to show
-    // A station named by the caller needs no such name.
-    EXPECT_EQ(importFile(f.dir(), (f.folder / "Ezeiza.txt").string(), {}, f.prompter, kEzeiza).duplicates, 1);
+    EXPECT_TRUE(f.prompter.messages.empty());   // the report is the caller's to show
+    // A station named by the caller decides over the name.
+    test::writeFile(f.folder / "72518 Ezeiza.txt", good(2));
+    EXPECT_EQ(importFile(f.dir(), (f.folder / "72518 Ezeiza.txt").string(), {}, f.prompter, kEzeiza).duplicates, 1);
 }
 
 TEST(SoundingImport, realSamplesOfEveryFormatImport) {

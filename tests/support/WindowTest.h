@@ -3,7 +3,10 @@
 // Helpers of the window tests (QtTest, offscreen); header-only, so the engine
 // tests that share the support library need no Qt.
 
+#include <functional>
+
 #include <QComboBox>
+#include <QLayout>
 #include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
@@ -31,6 +34,63 @@ inline QString cutLabel(const QWidget& top) {
                 .arg(tall)
                 .arg(l->contentsRect().width())
                 .arg(l->height());
+    }
+    return {};
+}
+
+inline QString rectText(const QRect& r) {
+    return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
+// True when a layout of w's parent (or one nested in it) places w: overlays that
+// stand over the page on purpose (wait labels, tips) are placed by hand.
+inline bool placedByLayout(QWidget* w) {
+    QWidget* parent = w->parentWidget();
+    if (!parent || !parent->layout()) return false;
+    std::function<bool(QLayout*)> holds = [&](QLayout* l) {
+        for (int i = 0; i < l->count(); ++i) {
+            QLayoutItem* item = l->itemAt(i);
+            if (item->widget() == w) return true;
+            if (item->layout() && holds(item->layout())) return true;
+        }
+        return false;
+    };
+    return holds(parent->layout());
+}
+
+// The first problem of a shown window's layout, described; empty when there is
+// none: a label too small for its text, a shown control that lies outside the
+// window (a scrolled page counts as inside: its scroll bars reach it), or two
+// shown sibling controls placed by a layout over each other.
+inline QString layoutProblem(QWidget& top) {
+    if (QString cut = cutLabel(top); !cut.isEmpty()) return cut;
+    auto inScroll = [&](QWidget* w) {
+        for (QWidget* a = w->parentWidget(); a && a != &top; a = a->parentWidget())
+            if (a->objectName() == QLatin1String("qt_scrollarea_viewport")) return true;
+        return false;
+    };
+    const QRect window = top.rect();
+    for (QWidget* w : top.findChildren<QWidget*>()) {
+        if (!w->isVisible() || w->isWindow() || w->width() <= 0 || w->height() <= 0) continue;
+        if (inScroll(w)) continue;
+        const QRect at(w->mapTo(&top, QPoint(0, 0)), w->size());
+        if (!window.contains(at))
+            return QStringLiteral("%1 (%2) at %3,%4 %5x%6 lies outside the %7x%8 window")
+                .arg(w->objectName(), w->metaObject()->className())
+                .arg(at.x()).arg(at.y()).arg(at.width()).arg(at.height()).arg(window.width()).arg(window.height());
+    }
+    for (QWidget* parent : top.findChildren<QWidget*>()) {
+        QList<QWidget*> kids;
+        for (QObject* o : parent->children())
+            if (auto* k = qobject_cast<QWidget*>(o); k && k->isVisible() && !k->isWindow() && placedByLayout(k))
+                kids.push_back(k);
+        for (int i = 0; i < kids.size(); ++i)
+            for (int j = i + 1; j < kids.size(); ++j)
+                if (kids[i]->geometry().intersects(kids[j]->geometry()))
+                    return QStringLiteral("%1 (%2) at %5 and %3 (%4) at %6 overlap")
+                        .arg(kids[i]->objectName(), kids[i]->metaObject()->className(), kids[j]->objectName(),
+                             kids[j]->metaObject()->className())
+                        .arg(rectText(kids[i]->geometry()), rectText(kids[j]->geometry()));
     }
     return {};
 }
