@@ -218,26 +218,48 @@ void writeSummary(SQLite::Database& db, long wmo, const SoundingRecord* station)
     insertHaveDataRow(db, "HaveData", row);
 }
 
-// The station's file, made from "empty.dat" when it does not exist yet.
-std::unique_ptr<StationDataFile> openOrCreate(const std::string& appDir, long wmo, core::Prompter& prompter) {
+// The station's file, made from "empty.dat" when it does not exist yet. When it
+// cannot be made or opened, problem names the file and says why.
+std::unique_ptr<StationDataFile> openOrCreate(const std::string& appDir, long wmo, core::Prompter& prompter,
+                                              std::string& problem) {
     const std::string path = appDir + "data/" + std::to_string(wmo) + ".dat";
     if (!core::fileExists(path)) {
         std::error_code ec;
         fs::create_directories(appDir + "data", ec);
         const std::string empty = appDir + "empty.dat";
+        const std::string cannot = "The station data file '" + path + "' could not be made: ";
         if (core::fileExists(empty)) {
-            if (!core::copyWithSpaceCheck(empty, path, prompter)) return nullptr;
+            // A damaged "empty.dat" would make a damaged station file, or give
+            // every new station another one's soundings.
+            if (const std::string bad = StationDataFile::emptyFileProblem(empty); !bad.empty()) {
+                problem = cannot + "'" + empty + "' is damaged (" + bad +
+                          "). Run init on the program folder to make it again.";
+                return nullptr;
+            }
+            std::string why;
+            if (!core::copyWithSpaceCheck(empty, path, prompter, core::freeBytesOnFileSystem, &why)) {
+                problem = cannot + why + ".";
+                return nullptr;
+            }
         } else {
-            // Built beside its final name so an interruption never leaves half a file.
-            const std::string building = path + ".new";
-            fs::remove(building, ec);
-            StationDataFile::createEmpty(building);
-            fs::rename(building, path, ec);
-            if (ec) return nullptr;
+            try {
+                StationDataFile::createEmpty(path);
+            } catch (const std::exception& e) {
+                problem = cannot + e.what();
+                return nullptr;
+            }
         }
     }
-    return StationDataFile::open(path, true, prompter);
+    auto file = StationDataFile::open(path, true, prompter);
+    if (!file)
+        problem = "The station data file '" + path + "' could not be opened: " +
+                  core::databaseFileProblem(path, {"soundings", "deleted", "stations"});
+    return file;
 }
+
+// Stores the soundings in the open file in one transaction; throws on a database error (nothing is stored then).
+void storeSoundings(StationDataFile& file, long wmo, const std::vector<ParsedSounding>& soundings,
+                    const ImportOptions& options, ImportResult& result);
 
 std::string reportOf(const ImportResult& r) {
     if (r.added > 0)
@@ -273,14 +295,45 @@ ImportResult importSoundings(const std::string& appDir, long wmo, const std::vec
                              const ImportOptions& options, core::Prompter& prompter) {
     ImportResult result;
     result.wmo = wmo;
-    auto file = openOrCreate(appDir, wmo, prompter);
+    std::string problem;
+    auto file = openOrCreate(appDir, wmo, prompter, problem);
     if (!file) {
         result.failed = true;
-        result.report = "Unable to open the station data file for " + std::to_string(wmo) + ".";
+        result.report = problem;
+        prompter.message(result.report);
         return result;
     }
-    auto& db = file->db();
-    SQLite::Transaction tx(db);
+    try {
+        storeSoundings(*file, wmo, soundings, options, result);
+    } catch (const SQLite::Exception& e) {
+        // The transaction was rolled back: the file holds what it held before.
+        ImportResult failed;
+        failed.wmo = wmo;
+        failed.failed = true;
+        failed.report = "The soundings were not stored in the station data file '" + file->path() +
+                        "' (it was left as it was): " + core::databaseErrorText(e, appDir);
+        prompter.message(failed.report);
+        return failed;
+    }
+    if (options.mainDb && options.mainDb->isOpen()) {
+        try {
+            refreshHaveDataRow(*options.mainDb, *file);
+        } catch (const SQLite::Exception& e) {
+            throw std::runtime_error("The soundings were stored in '" + file->path() +
+                                     "', but the index of station data files in the main database could not be "
+                                     "updated: " + std::string(e.what()) + ". Run rebuild-index once there is room.");
+        }
+    }
+    result.report = reportOf(result);
+    return result;
+}
+
+namespace {
+
+void storeSoundings(StationDataFile& file, long wmo, const std::vector<ParsedSounding>& soundings,
+                    const ImportOptions& options, ImportResult& result) {
+    auto& db = file.db();
+    SQLite::Transaction tx(db, SQLite::TransactionBehavior::IMMEDIATE);
     ImportWriter w(db);
     std::optional<SoundingRecord> lastStation;
     const auto total = static_cast<std::int64_t>(soundings.size());
@@ -351,10 +404,9 @@ ImportResult importSoundings(const std::string& appDir, long wmo, const std::vec
     writeSummary(db, wmo, lastStation ? &*lastStation : nullptr);
     tx.commit();
     if (options.progress) options.progress->step(total, total, {});
-    if (options.mainDb && options.mainDb->isOpen()) refreshHaveDataRow(*options.mainDb, *file);
-    result.report = reportOf(result);
-    return result;
 }
+
+}  // namespace
 
 ImportResult importText(const std::string& appDir, long wmo, std::string_view text, const ImportOptions& options,
                         core::Prompter& prompter) {
