@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
     try {
         const auto generators = power::buildLibraryGenerators(project / "data");
         const std::string text = power::libraryTableText(generators);
-        if (!core::writeFileWhole(table.string(), text)) throw std::runtime_error(table.string() + ": cannot be written");
+        core::writeFileWhole(table, text);
         double worst = 0;
         for (const auto& g : generators) {
             fmt::print("{:<48} {:>7.3f} %\n", g.info.name, g.info.largestError * 100);

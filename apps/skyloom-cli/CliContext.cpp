@@ -97,15 +97,19 @@ void CliContext::addFolderOptionEverywhere(CLI::App& app) {
 session::Session& CliContext::session() {
     if (session_) return *session_;
     const std::string dir = appDir();
+    auto s = std::make_unique<session::Session>(dir, prompter);
+    // Held (and put right after an interrupted compaction) before the database is looked for.
+    if (!s->holdFolder()) throw CliError("the program folder '" + dir + "' is in use by another program");
     if (!core::fileExists(dir + core::MainDatabase::kFileName))
         throw CliError("no program folder at '" + dir + "' (run: skyloom-cli init --folder " + dir + ")");
-    auto s = std::make_unique<session::Session>(dir, prompter);
     switch (s->startUp(&progress)) {
         case session::Session::StartResult::Ready: break;
         case session::Session::StartResult::UpdatePending:
             throw CliError("a program update is pending; the updater was started");
         case session::Session::StartResult::BadDatabase:
             throw CliError("the main database in '" + dir + "' could not be opened");
+        case session::Session::StartResult::FolderInUse:
+            throw CliError("the program folder '" + dir + "' is in use by another program");
     }
     progress.finish();
     session_ = std::move(s);

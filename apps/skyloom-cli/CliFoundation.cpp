@@ -43,7 +43,9 @@ void addFoundationCommands(CLI::App& app, CliContext& ctx) {
     ctx.addFolderOption(init);
     init->callback([&ctx] {
         const std::string dir = ctx.appDir();
-        if (session::initProgramFolder(dir, ctx.prompter, ctx.progress)) {
+        const auto result = session::initProgramFolder(dir, ctx.prompter, ctx.progress);
+        if (result == session::InitResult::Failed) throw CliError("the program folder '" + dir + "' was not set up");
+        if (result) {
             ctx.progress.finish();
             const int failed = installShippedSamples(ctx);
             installDemoData(ctx, true);
@@ -104,7 +106,12 @@ void addFoundationCommands(CLI::App& app, CliContext& ctx) {
     auto* repair = app.add_subcommand("repair", "Repair Data Structure (compact the main database)");
     ctx.addFolderOption(repair);
     repair->callback([&ctx] {
-        if (!ctx.session().repairMainDatabase()) throw CliError("the main database could not be reopened");
+        using Result = core::MainDatabase::RepairResult;
+        switch (ctx.session().repairMainDatabase()) {
+            case Result::Done: break;
+            case Result::NotDone: throw CliError("the data structure was not repaired");
+            case Result::NotOpen: throw CliError("the main database could not be reopened");
+        }
         std::cout << "Done" << std::endl;
     });
 

@@ -11,6 +11,7 @@
 
 #include "CliContext.h"
 #include "core/Text.h"
+#include "core/WholeFile.h"
 #include "session/ProgramFolder.h"
 #include "session/ShippedSamples.h"
 #include "sounding/DemoData.h"
@@ -107,9 +108,10 @@ void installDemoData(CliContext& ctx, bool importToo) {
     std::vector<std::string> files;
     for (const auto& st : sounding::demoStations()) {
         const std::string path = folder + sounding::demoFileName(st);
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out << sounding::demoText(st, sounding::kDemoFirstYear, sounding::kDemoYears, sounding::kDemoSeed);
-        if (!out) throw CliError("cannot write '" + path + "'");
+        if (const std::string problem = core::tryWriteFileWhole(
+                path, sounding::demoText(st, sounding::kDemoFirstYear, sounding::kDemoYears, sounding::kDemoSeed));
+            !problem.empty())
+            throw CliError(problem);
         files.push_back(path);
     }
     std::cout << "Wrote " << files.size() << " DEMO text files (synthetic soundings, not observations) to " << folder

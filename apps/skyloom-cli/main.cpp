@@ -5,11 +5,14 @@
 #include "CliAnalyse.h"
 #include "CliContext.h"
 #include "CliEnergy.h"
+#include "core/DatabaseFile.h"
 
 int main(int argc, char** argv) {
     using namespace skyloom::cli;
     CLI::App app{"Skyloom: wind statistics, power and money of radiosonde sites"};
     app.require_subcommand(1);
+    // No one waits at a command: it waits longer for another program's work on the folder.
+    skyloom::core::setBusyTimeout(20000);
     CliContext ctx;
     app.add_option("--folder", ctx.folder, "Program folder (default: the per-user data folder)");
     app.add_flag("--quiet", ctx.prompter.quiet, "Do not print messages");
@@ -36,6 +39,10 @@ int main(int argc, char** argv) {
         return 1;
     } catch (const std::exception& e) {
         ctx.progress.finish();
+        if (skyloom::core::isLockedError(e)) {
+            std::cerr << "skyloom-cli: " << skyloom::core::databaseErrorText(e, ctx.appDir()) << std::endl;
+            return 1;
+        }
         std::cerr << "skyloom-cli: " << e.what() << std::endl;
         return 2;
     }

@@ -4,14 +4,37 @@
 #include <QProcess>
 #include <QTimer>
 
+#include "core/DatabaseFile.h"
 #include "gui/MainWindow.h"
 #include "gui/QtPrompter.h"
 #include "gui/ScreenshotRun.h"
 #include "session/ProgramFolder.h"
 #include "session/Session.h"
 
+namespace {
+
+// A failure no window caught (a database another program keeps locked, a full
+// disk) is shown in a message box instead of ending the program.
+class SkyloomApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    skyloom::core::Prompter* prompter = nullptr;
+    std::string appDir;
+
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& e) {
+            if (prompter) prompter->message(skyloom::core::failureText(e, appDir), "Skyloom");
+        }
+        return false;
+    }
+};
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    SkyloomApplication app(argc, argv);
     QApplication::setApplicationName("Skyloom");
     QCommandLineParser args;
     args.addHelpOption();
@@ -30,6 +53,8 @@ int main(int argc, char** argv) {
                                                : skyloom::session::defaultProgramFolder();
 
     skyloom::gui::QtPrompter prompter;
+    app.prompter = &prompter;
+    app.appDir = skyloom::session::ensureTrailingSlash(dir);
     // Started from the desktop on a folder that is not set up yet: set it up the
     // way `skyloom-cli init` does (stations, generators, real samples, demo data).
     if (!QFileInfo::exists(QString::fromStdString(skyloom::session::ensureTrailingSlash(dir)) + "Skyloom.dat")) {

@@ -70,7 +70,7 @@ std::string exportStudyCsv(SQLite::Database& db, long long study, const std::str
                            const std::string& appDir) {
     const std::string name = csvFileName(studyLabel);
     const std::string text = studyCsvText(db, study);
-    if (!core::writeFileWhole(appDir + name, text)) throw std::runtime_error("Can not write the file " + appDir + name);
+    core::writeFileWhole(appDir + name, text);
     return "An Excel .csv file by the name of '" + name + "' in the directory " + appDir;
 }
 

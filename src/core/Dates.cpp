@@ -14,6 +14,8 @@ namespace {
 const Days kEpoch1930 = sys_days{year{1930} / January / 1};
 const std::array<const char*, 12> kMonths = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
                                              "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+// The years the stored form "YYYY-MM-DD" holds.
+constexpr long long kFirstYear = 1, kLastYear = 9999;
 }  // namespace
 
 Days makeDate(int y, int m, int d) {
@@ -57,6 +59,7 @@ std::optional<Days> parseIsoDate(std::string_view s) {
     std::string t(s.substr(0, 10));
     char extra = 0;
     if (std::sscanf(t.c_str(), "%4d-%2d-%2d%c", &y, &m, &d, &extra) < 3) return std::nullopt;
+    if (y < kFirstYear || m < 1 || d < 1) return std::nullopt;
     year_month_day ymd{year{y}, month{static_cast<unsigned>(m)}, day{static_cast<unsigned>(d)}};
     if (!ymd.ok()) return std::nullopt;
     return sys_days{ymd};
@@ -79,18 +82,20 @@ std::optional<Days> parseUserDate(std::string_view s) {
     auto parts = splitBlanks(n);
     if (parts.size() != 3) return std::nullopt;
     long long a = 0, b = 0, c = 0;
-    int y = 0, m = 0, d = 0;
+    long long y = 0, m = 0, d = 0;
     if (monthFromName(parts[0]) && parseInteger(parts[1], b) && parseInteger(parts[2], c)) {
-        m = monthFromName(parts[0]); d = static_cast<int>(b); y = static_cast<int>(c);
+        m = monthFromName(parts[0]); d = b; y = c;
     } else if (parseInteger(parts[0], a) && monthFromName(parts[1]) && parseInteger(parts[2], c)) {
-        d = static_cast<int>(a); m = monthFromName(parts[1]); y = static_cast<int>(c);
+        d = a; m = monthFromName(parts[1]); y = c;
     } else if (parseInteger(parts[0], a) && parseInteger(parts[1], b) && parseInteger(parts[2], c)) {
-        m = static_cast<int>(a); d = static_cast<int>(b); y = static_cast<int>(c);
+        m = a; d = b; y = c;
     } else {
         return std::nullopt;
     }
-    if (y < 100) y += y < 30 ? 2000 : 1900;
-    year_month_day ymd{year{y}, month{static_cast<unsigned>(m)}, day{static_cast<unsigned>(d)}};
+    if (y >= 0 && y < 100) y += y < 30 ? 2000 : 1900;
+    // A date the stored form cannot hold (five-digit or negative years) is not a date.
+    if (y < kFirstYear || y > kLastYear || m < 1 || m > 12 || d < 1 || d > 31) return std::nullopt;
+    year_month_day ymd{year{static_cast<int>(y)}, month{static_cast<unsigned>(m)}, day{static_cast<unsigned>(d)}};
     if (!ymd.ok()) return std::nullopt;
     return sys_days{ymd};
 }

@@ -6,11 +6,10 @@
 
 #include <sys/statvfs.h>
 
-#include <SQLiteCpp/SQLiteCpp.h>
-
-#include "core/DatabaseFile.h"
+#include "core/DiskFaults.h"
 #include "core/Formats.h"
 #include "core/Prompter.h"
+#include "core/WholeFile.h"
 
 namespace fs = std::filesystem;
 
@@ -43,72 +42,50 @@ std::uint64_t fileSize(const std::string& path) {
     return ec ? 0 : n;
 }
 
-bool copyWithSpaceCheck(const std::string& source, const std::string& target, Prompter& prompter,
-                        const FreeSpaceSource& freeSpace) {
-    if (!fileExists(source)) {
-        prompter.message("Cant find " + source + " to copy it!");
-        return false;
-    }
+bool ensureSpaceFor(std::uint64_t bytes, const std::string& target, Prompter& prompter,
+                    const FreeSpaceSource& freeSpace) {
     for (;;) {
         double freeMb = static_cast<double>(freeSpace(target)) / kMegabyte;
-        double sourceMb = static_cast<double>(fileSize(source)) / kMegabyte;
+        double sourceMb = static_cast<double>(bytes) / kMegabyte;
         double needed = sourceMb + 1 - freeMb;
-        if (needed <= 0) break;
-        prompter.message("Skyloom needs " + formatNumber(needed, "##.0") + " mb of space freed up on drive " +
-                         folderOf(target) +
-                         "\nPlease free up this space now and then click OK (Make sure you empty the Recycle bin "
-                         "after you delete some files)");
+        if (needed <= 0) return true;
+        if (!prompter.okCancel("Skyloom needs " + formatNumber(needed, "##.0") + " mb of space freed up on drive " +
+                               folderOf(target) +
+                               "\nPlease free up this space now and then click OK (Make sure you empty the "
+                               "Recycle bin after you delete some files)"))
+            return false;
     }
-    std::error_code ec;
-    const std::string part = target + ".part";
-    fs::copy_file(source, part, fs::copy_options::overwrite_existing, ec);
-    if (!ec) fs::rename(part, target, ec);
-    if (ec) {
-        std::error_code ignore;
-        fs::remove(part, ignore);
-        prompter.message("Error " + ec.message() + " copying " + source + " to " + target);
+}
+
+bool copyWithSpaceCheck(const std::string& source, const std::string& target, Prompter& prompter,
+                        const FreeSpaceSource& freeSpace, std::string* problem) {
+    auto say = [&](const std::string& why) {
+        if (problem) *problem = why;
         return false;
+    };
+    if (!fileExists(source)) {
+        prompter.message("Cant find " + source + " to copy it!");
+        return say("'" + source + "' is missing");
     }
-    return true;
-}
-
-void recoverInterruptedCompaction(const std::string& path) {
-    const std::string backup = path + "x";
-    if (!fileExists(backup)) return;
-    std::error_code ec;
-    if (fileExists(path))
-        fs::remove(backup, ec);
-    else
-        fs::rename(backup, path, ec);
-}
-
-void compactFile(const std::string& path, const std::string& appDir, Prompter& prompter,
-                 const FreeSpaceSource& freeSpace) {
-    if (!fileExists(path)) return;
-    const std::string temp = appDir + "temp.mdb";
-    const std::string backup = path + "x";
-    std::error_code ec;
-    fs::remove(temp, ec);
+    if (!ensureSpaceFor(fileSize(source), target, prompter, freeSpace))
+        return say("there is not enough free space on the disk");
+    fs::path part;
+    std::string failure;
     try {
-        SQLite::Database db = openGuardedDatabase(path, false);
-        SQLite::Statement vacuum(db, "VACUUM INTO ?");
-        vacuum.bind(1, temp);
-        vacuum.exec();
-    } catch (const std::exception&) {
-        // A file that cannot be compacted stays as it is.
+        part = makeTemporaryBeside(target, "copying");
+        std::error_code ec;
+        fs::copy_file(source, part, fs::copy_options::overwrite_existing, ec);
+        if (!ec && diskfaults::nextWriteFails()) ec = std::make_error_code(std::errc::no_space_on_device);
+        if (ec) failure = ec.message();
+        else replaceWithWhole(part, target);
+    } catch (const FileWriteError& e) {
+        failure = e.reason;
     }
-    if (fileExists(temp)) {
-        fs::remove(backup, ec);
-        fs::rename(path, backup, ec);
-        if (!ec) {
-            if (!copyWithSpaceCheck(temp, path, prompter, freeSpace)) {
-                fs::remove(path, ec);
-                fs::rename(backup, path, ec);
-            }
-        }
-    }
-    fs::remove(temp, ec);
-    fs::remove(backup, ec);
+    if (failure.empty()) return true;
+    std::error_code ignore;
+    if (!part.empty()) fs::remove(part, ignore);
+    prompter.message("Error " + failure + " copying " + source + " to " + target);
+    return say(failure);
 }
 
 }  // namespace skyloom::core

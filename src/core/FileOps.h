@@ -16,20 +16,19 @@ std::uint64_t freeBytesOnFileSystem(const std::string& path);
 bool fileExists(const std::string& path);
 std::uint64_t fileSize(const std::string& path);
 
-// Copies source to target after making sure the target's file system has room
-// for the file plus one megabyte (1,024,000 bytes); asks the user to free space
-// until it has. The copy is written beside the target and renamed over it, so an
-// interrupted copy never leaves half a file under the target's name.
+// Makes sure the file system of target has room for bytes plus one megabyte
+// (1,024,000 bytes), asking the user to free space until it has. The question
+// offers a way out: false when the user gives up, and at once where no one can
+// free space (the command line answers the question with Cancel).
+bool ensureSpaceFor(std::uint64_t bytes, const std::string& target, Prompter& prompter,
+                    const FreeSpaceSource& freeSpace = freeBytesOnFileSystem);
+
+// Copies source to target after the space check for the source's size. The copy
+// is written beside the target, flushed and renamed over it, so an interrupted
+// copy never leaves half a file under the target's name. False (after the
+// message) when the source is missing, the user gave up freeing space or the
+// copy failed; problem, when given, then says why in a few words.
 bool copyWithSpaceCheck(const std::string& source, const std::string& target, Prompter& prompter,
-                        const FreeSpaceSource& freeSpace = freeBytesOnFileSystem);
-
-// Compacts one database file in place through appDir "temp.mdb" and a backup
-// named path + "x"; a failed copy-back restores the backup.
-void compactFile(const std::string& path, const std::string& appDir, Prompter& prompter,
-                 const FreeSpaceSource& freeSpace = freeBytesOnFileSystem);
-
-// A compaction killed half-way leaves the backup path + "x": put it back when
-// the file itself is missing, drop it when the file is whole.
-void recoverInterruptedCompaction(const std::string& path);
+                        const FreeSpaceSource& freeSpace = freeBytesOnFileSystem, std::string* problem = nullptr);
 
 }  // namespace skyloom::core

@@ -8,6 +8,8 @@
 
 #include <sqlite3.h>
 
+#include "core/DiskFaults.h"
+
 namespace skyloom::core {
 
 namespace {
@@ -110,6 +112,7 @@ int xRead(sqlite3_file* f, void* buf, int amt, sqlite3_int64 ofst) {
 
 int xWrite(sqlite3_file* f, const void* buf, int amt, sqlite3_int64 ofst) {
     sqlite3_file* real = gf(f)->real;
+    if (diskfaults::nextWriteFails()) return SQLITE_FULL;
     if (!gf(f)->mainDb || ofst >= static_cast<sqlite3_int64>(kGuardLength))
         return real->pMethods->xWrite(real, buf, amt, ofst);
     const auto* in = static_cast<const unsigned char*>(buf);

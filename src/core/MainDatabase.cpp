@@ -4,6 +4,7 @@
 
 #include <SQLiteCpp/Statement.h>
 
+#include "core/Compaction.h"
 #include "core/DatabaseFile.h"
 #include "core/FileOps.h"
 #include "core/MainSchema.h"
@@ -29,7 +30,7 @@ bool MainDatabase::open(Prompter& prompter) {
             throw SQLite::Exception("not a Skyloom main database (tables missing)", 26);
         db_ = std::move(db);
     } catch (const std::exception& e) {
-        prompter.message(databaseErrorText(e));
+        prompter.message(databaseErrorText(e, appDir_));
         return false;
     }
     return true;
@@ -42,10 +43,15 @@ SQLite::Database& MainDatabase::db() {
     return *db_;
 }
 
-bool MainDatabase::repair(Prompter& prompter) {
+MainDatabase::RepairResult MainDatabase::repair(Prompter& prompter, const FreeSpaceSource& freeSpace) {
     close();
-    compactFile(path(), appDir_, prompter);
-    return open(prompter);
+    clearCompactionLeftovers(path());
+    const std::string problem = compactFile(path(), prompter, freeSpace);
+    if (!open(prompter)) return RepairResult::NotOpen;
+    if (problem.empty()) return RepairResult::Done;
+    prompter.message("The data structure was not repaired: " + problem + ". The file '" + path() +
+                     "' was left as it was.");
+    return RepairResult::NotDone;
 }
 
 void MainDatabase::create(const std::string& path) {

@@ -5,6 +5,8 @@
 
 #include <SQLiteCpp/Database.h>
 
+#include "core/FileOps.h"
+
 namespace skyloom::core {
 
 class Prompter;
@@ -29,8 +31,14 @@ public:
     const std::string& appDir() const { return appDir_; }
     std::string path() const { return appDir_ + kFileName; }
 
-    // "Repair Data Structure": close, compact the file, open again.
-    bool repair(Prompter& prompter);
+    enum class RepairResult {
+        Done,        // compacted and open again
+        NotDone,     // not compacted (the message says why); the file is as it was and open again
+        NotOpen,     // the file did not open again (the open's message was shown)
+    };
+    // "Repair Data Structure": close, compact the file, open again. The caller
+    // makes sure no other run has the file open (the program folder held alone).
+    RepairResult repair(Prompter& prompter, const FreeSpaceSource& freeSpace = freeBytesOnFileSystem);
 
     // Creates a new, empty main database with the whole schema at path.
     static void create(const std::string& path);

@@ -62,7 +62,7 @@ constexpr const char* kDatapointTail = R"(,
 }  // namespace
 
 void createMainSchema(SQLite::Database& db) {
-    SQLite::Transaction tx(db);
+    SQLite::Transaction tx(db, SQLite::TransactionBehavior::IMMEDIATE);
     db.exec(R"(
 CREATE TABLE urls (Name TEXT COLLATE NOCASE NOT NULL, Link TEXT);
 CREATE INDEX urls_name ON urls(Name);

@@ -19,8 +19,11 @@ public:
     void commit();
 
 private:
+    void endOutermost();
+
     SQLite::Database& db_;
     std::string name_;
+    bool outermost_;
     bool done_ = false;
 };
 

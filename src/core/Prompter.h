@@ -26,6 +26,14 @@ public:
     // A Yes/No question; true for Yes.
     virtual bool ask(std::string_view question, std::string_view title = {},
                      bool noIsDefault = false) = 0;
+    // A message the user can act on before going on: OK goes on (true), Cancel
+    // gives up (false). Where no one can act on it (the command line, quiet
+    // background work) it is shown and answered Cancel, so the work stops
+    // instead of asking for ever.
+    virtual bool okCancel(std::string_view text, std::string_view title = {}) {
+        message(text, title);
+        return false;
+    }
     // A Yes/No/Cancel question.
     virtual Answer askYesNoCancel(std::string_view question, std::string_view title = {}) {
         return ask(question, title) ? Answer::Yes : Answer::No;

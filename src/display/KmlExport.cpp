@@ -7,6 +7,7 @@
 
 #include "core/Formats.h"
 #include "core/Prompter.h"
+#include "core/WholeFile.h"
 #include "display/GreatCircle.h"
 #include "display/SiteLine.h"
 
@@ -170,13 +171,7 @@ std::optional<std::filesystem::path> exportCircleToGoogleEarth(const std::vector
         if (auto s = SiteLine::parse(nearList[i])) sites.push_back(std::move(*s));
 
     const std::filesystem::path file = programDir / std::string(kKmlFileName);
-    std::error_code ec;
-    std::filesystem::remove(file, ec);
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    const std::string doc = kmlDocument(sites);
-    out.write(doc.data(), static_cast<std::streamsize>(doc.size()));
-    out.close();
-    if (!out) return std::nullopt;
+    if (!core::tryWriteFileWhole(file, kmlDocument(sites)).empty()) return std::nullopt;
     return file;
 }
 

@@ -583,9 +583,9 @@ void MainWindow::buildMenus() {
             &MainWindow::openSettings);
     connect(addEntry(tools, "mnuRepair", QStringLiteral("Repair Data Structure")), &QAction::triggered, this, [this] {
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        bool ok = session_.repairMainDatabase();
+        const bool open = session_.repairMainDatabase() != core::MainDatabase::RepairResult::NotOpen;
         QApplication::restoreOverrideCursor();
-        if (!ok) emit endRequested();
+        if (!open) emit endRequested();
         refreshStationInfo();
     });
     connect(addEntry(tools, "mnuCheckForDataUpdates", QStringLiteral("Download Purchased Data to this Computer")),

@@ -1,6 +1,9 @@
 #include "gui/PageCapture.h"
 
+#include <filesystem>
+
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QFileInfo>
 #include <QPainter>
@@ -11,6 +14,7 @@
 
 #include "core/Prompter.h"
 #include "core/DatabaseFile.h"
+#include "core/WholeFile.h"
 #include "gui/PageOutput.h"
 #include "session/AnalysisCommands.h"
 
@@ -91,21 +95,38 @@ QPixmap capturePage(const CapturedPage& page) {
 QString printPicture(const QPixmap& picture, bool landscape, const QString& pdfPath, bool* ok) {
     QPrinter printer(QPrinter::HighResolution);
     QString written;
+    std::filesystem::path building;  // the PDF is written whole: under a temporary name, then renamed
     if (printToPdf()) {
         written = uniquePath(pdfPath);
+        try {
+            building = core::makeTemporaryBeside(written.toStdString(), "writing");
+        } catch (const core::FileWriteError&) {
+            if (ok) *ok = false;
+            return {};
+        }
         printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(written);
+        printer.setOutputFileName(QString::fromStdString(building.string()));
     }
     printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     QPainter painter;
-    const bool started = painter.begin(&printer);
+    bool started = painter.begin(&printer);
+    if (started) {
+        const QRectF area = printer.pageLayout().paintRectPixels(printer.resolution());
+        const PagePlacement p = fitToPage(picture.width(), picture.height(), area.width(), area.height());
+        painter.drawPixmap(QRectF(p.left, p.top, p.width, p.height), picture, QRectF(picture.rect()));
+        started = painter.end();
+    }
+    if (!building.empty()) {
+        try {
+            if (started) core::replaceWithWhole(building, written.toStdString());
+        } catch (const core::FileWriteError&) {
+            started = false;
+        }
+        std::error_code ec;
+        if (!started) std::filesystem::remove(building, ec);
+    }
     if (ok) *ok = started;
-    if (!started) return {};
-    const QRectF area = printer.pageLayout().paintRectPixels(printer.resolution());
-    const PagePlacement p = fitToPage(picture.width(), picture.height(), area.width(), area.height());
-    painter.drawPixmap(QRectF(p.left, p.top, p.width, p.height), picture, QRectF(picture.rect()));
-    painter.end();
-    return written;
+    return started ? written : QString();
 }
 
 bool outputPage(const CapturedPage& page, PageOutputKind kind, int code, session::AnalysisCommands& analyses,
@@ -120,7 +141,12 @@ bool outputPage(const CapturedPage& page, PageOutputKind kind, int code, session
         const std::optional<std::string> path =
             askBitmapPath(prompter, appDir, page.bitmapBase + std::to_string(shownId) + ".bmp");
         if (!path) return false;
-        if (!picture.toImage().save(QString::fromStdString(*path), "BMP")) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        if (!picture.toImage().save(&buffer, "BMP") ||
+            !core::tryWriteFileWhole(*path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))
+                 .empty()) {
             prompter.message("Could not write " + *path);
             return false;
         }
@@ -150,7 +176,7 @@ bool outputPage(const CapturedPage& page, PageOutputKind kind, int code, session
     try {
         analyses.saveCurrentAnalysis();
     } catch (const std::exception& e) {
-        prompter.message(core::databaseErrorText(e));
+        prompter.message(core::databaseErrorText(e, appDir));
     }
     return true;
 }

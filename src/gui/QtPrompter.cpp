@@ -78,6 +78,11 @@ bool QtPrompter::ask(std::string_view question, std::string_view title, bool noI
                                  noIsDefault ? QMessageBox::No : QMessageBox::Yes) == QMessageBox::Yes;
 }
 
+bool QtPrompter::okCancel(std::string_view text, std::string_view title) {
+    return QMessageBox::warning(parent_, titleOr(title), q(text), QMessageBox::Ok | QMessageBox::Cancel,
+                                QMessageBox::Ok) == QMessageBox::Ok;
+}
+
 core::Prompter::Answer QtPrompter::askYesNoCancel(std::string_view question, std::string_view title) {
     auto r = QMessageBox::question(dialogParent(), titleOr(title), q(question),
                                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);

@@ -39,6 +39,7 @@ public:
     std::optional<std::string> input(std::string_view prompt, std::string_view defaultValue = {}) override;
     bool ask(std::string_view question, std::string_view title = {}, bool noIsDefault = false) override;
     Answer askYesNoCancel(std::string_view question, std::string_view title = {}) override;
+    bool okCancel(std::string_view text, std::string_view title = {}) override;
     std::optional<std::string> openFile(std::string_view title, std::string_view filter,
                                         std::string_view startFolder = {}) override;
     std::optional<std::string> saveFile(std::string_view title, std::string_view filter,

@@ -168,8 +168,9 @@ bool WindResourceWindow::saveCsv() {
     const auto path = prompter.saveFile("Save the wind resource figures", "CSV Files|*.csv",
                                         page_.session().appDir() + proposedName(".csv"));
     if (!path) return false;
-    if (!core::writeFileWhole(*path, display::resourceCsvText(run_.resource, run_.heading))) {
-        prompter.message("Could not write " + *path);
+    const std::string why = core::tryWriteFileWhole(*path, display::resourceCsvText(run_.resource, run_.heading));
+    if (!why.empty()) {
+        prompter.message("Could not write " + *path + ": " + why);
         return false;
     }
     prompter.message("The wind resource figures were saved in " + *path);

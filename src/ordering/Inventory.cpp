@@ -64,7 +64,7 @@ bool Inventory::setSelected(std::int64_t key, bool selected) {
 }
 
 void Inventory::selectYears(long wmo, const std::vector<int>& years) {
-    SQLite::Transaction tx(db_);
+    SQLite::Transaction tx(db_, SQLite::TransactionBehavior::IMMEDIATE);
     SQLite::Statement clear(db_, "UPDATE Inventory SET Selected = 0 WHERE WMO = ?");
     clear.bind(1, asKey(wmo));
     clear.exec();
@@ -130,7 +130,7 @@ int fillDefaultInventory(SQLite::Database& db) {
                             "(SELECT WMO FROM Inventory WHERE WMO IS NOT NULL) ORDER BY wmo");
         while (q.executeStep()) stations.push_back(static_cast<long>(q.getColumn(0).getInt64()));
     }
-    SQLite::Transaction tx(db);
+    SQLite::Transaction tx(db, SQLite::TransactionBehavior::IMMEDIATE);
     Inventory inv(db);
     for (long wmo : stations) inv.fillStation(wmo, defaultYearsOfData(wmo));
     tx.commit();

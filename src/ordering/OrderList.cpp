@@ -11,6 +11,7 @@
 #include "core/Formats.h"
 #include "core/Prompter.h"
 #include "core/Text.h"
+#include "core/WholeFile.h"
 #include "display/SiteLine.h"
 
 namespace skyloom::ordering {
@@ -148,12 +149,11 @@ std::vector<std::string> loadOrderList(const std::filesystem::path& programDir) 
 }
 
 void saveOrderList(const std::filesystem::path& programDir, const std::vector<std::string>& lines) {
-    deleteOrderList(programDir);
     std::string bytes;
     bytes.reserve(lines.size() * kRecordSize);
     for (const std::string& line : lines) bytes += orderRecord(line);
-    std::ofstream out(orderFile(programDir), std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    // Replaces the old list in one step: an interrupted save keeps the old list whole.
+    core::writeFileWhole(orderFile(programDir), bytes);
 }
 
 void deleteOrderList(const std::filesystem::path& programDir) {
@@ -269,10 +269,9 @@ bool sendQuotation(const std::filesystem::path& programDir, const std::vector<st
                    const QuoteDetails& details, const std::function<bool(const std::filesystem::path&)>& upload,
                    core::Prompter& prompter, const std::string& placedIn) {
     const auto file = programDir / quotationFileName(details.email);
-    {
-        std::ofstream out(file, std::ios::binary | std::ios::trunc);
-        const std::string text = quotationText(lines, details);
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    if (const std::string problem = core::tryWriteFileWhole(file, quotationText(lines, details)); !problem.empty()) {
+        prompter.message(problem);
+        return false;
     }
     bool sent = false;
     for (;;) {

@@ -66,7 +66,7 @@ std::string generatorFileText(const GeneratorRecord& g) {
 }
 
 bool writeGeneratorFile(const std::filesystem::path& path, const GeneratorRecord& g) {
-    return core::writeFileWhole(path.string(), generatorFileText(g));
+    return core::tryWriteFileWhole(path, generatorFileText(g)).empty();
 }
 
 GeneratorRecord parseGeneratorFile(std::string_view text, GeneratorFileLines* where) {

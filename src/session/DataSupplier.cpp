@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <iterator>
 
 #include <fmt/format.h>
 
@@ -10,6 +11,7 @@
 #include "core/Progress.h"
 #include "core/Prompter.h"
 #include "core/Text.h"
+#include "core/WholeFile.h"
 #include "session/Session.h"
 #include "sounding/HaveDataIndex.h"
 #include "sounding/StationDataFile.h"
@@ -73,8 +75,10 @@ bool DataSupplier::upload(const fs::path& file) {
     const fs::path usage = fs::path(root) / "USAGE";
     fs::create_directory(usage, ec);
     if (!fs::is_directory(usage, ec)) return false;
-    fs::copy_file(file, usage / file.filename(), fs::copy_options::overwrite_existing, ec);
-    return !ec;
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return false;
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return !in.bad() && core::tryWriteFileWhole(usage / file.filename(), bytes).empty();
 }
 
 std::vector<long> DataSupplier::installPurchasedData(core::Progress* progress) {
@@ -111,14 +115,21 @@ std::vector<long> DataSupplier::installPurchasedData(core::Progress* progress) {
         fs::remove(previous, ec);
         const bool replacing = core::fileExists(target);
         if (replacing) {
-            fs::rename(target, previous, ec);
+            // The old copy keeps its name until the new one is renamed over it:
+            // the station never is without a whole file.
+            fs::create_hard_link(target, previous, ec);
             if (ec) {
-                prompter.message("Error " + ec.message() + " renaming " + target + " to " + previous);
+                ec.clear();
+                fs::copy_file(target, previous, ec);
+            }
+            if (ec) {
+                prompter.message("Error " + ec.message() + " copying " + target + " to " + previous);
+                fs::remove(previous, ec);
                 continue;
             }
         }
         if (!core::copyWithSpaceCheck(source.string(), target, prompter)) {
-            if (replacing) fs::rename(previous, target, ec);
+            if (replacing) fs::remove(previous, ec);
             continue;
         }
         if (replacing) sounding::carryOverUserDeletions(appDir, wmo, prompter);
@@ -183,9 +194,10 @@ DataSupplier::UpdateCheck DataSupplier::checkForProgramUpdates() {
         return UpdateCheck::Failed;
     }
     const std::string pending = appDir + Session::kUpdateNeeded;
-    {
-        std::ofstream out(pending, std::ios::binary | std::ios::trunc);
-        out << "Update\r\n";
+    if (const std::string problem = core::tryWriteFileWhole(pending, "Update\r\n"); !problem.empty()) {
+        prompter.message(problem);
+        fs::remove_all(staging, ec);
+        return UpdateCheck::Failed;
     }
     if (!session_.launcher(updater, appDir)) {
         // Left in place, the request would start the updater at every start-up.

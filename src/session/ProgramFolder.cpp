@@ -1,6 +1,8 @@
 #include "session/ProgramFolder.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -9,11 +11,15 @@
 #include <SQLiteCpp/Transaction.h>
 
 #include "core/DatabaseFile.h"
+#include "core/Compaction.h"
 #include "core/FileOps.h"
+#include "core/FolderLock.h"
 #include "core/MainDatabase.h"
 #include "core/Progress.h"
 #include "core/Prompter.h"
+#include "core/StationIndex.h"
 #include "core/Text.h"
+#include "core/WholeFile.h"
 #include "ordering/Inventory.h"
 #include "session/DataSupplier.h"
 #include "session/StationListImport.h"
@@ -23,6 +29,14 @@
 namespace fs = std::filesystem;
 
 namespace skyloom::session {
+
+namespace {
+// Tables every main database holds; a file without one of them is not one.
+const std::vector<std::string> kMainTables = {"urls", "stations", "countries", "havedata", "datapoints",
+                                              "generators", "studies", "studykeys"};
+// A new folder's main database is built in a folder of this name (plus six characters) inside it.
+constexpr const char* kBuildFolderPrefix = ".setting-up-";
+}  // namespace
 
 std::string ensureTrailingSlash(std::string dir) {
     if (dir.empty() || dir.back() != '/') dir += '/';
@@ -85,61 +99,132 @@ void loadCountries(SQLite::Database& db, const std::string& csvPath) {
 
 }  // namespace
 
-bool initProgramFolder(const std::string& dir, core::Prompter& prompter, core::Progress& progress) {
-    const std::string appDir = ensureTrailingSlash(dir);
-    const std::string mainPath = appDir + core::MainDatabase::kFileName;
-    if (core::fileExists(mainPath)) {
-        prompter.message("The program folder '" + appDir + "' is already set up; nothing was changed.");
-        return false;
-    }
+namespace {
+
+// The main database of a new folder, built whole in a folder of its own beside
+// the program folder's files and checked; the caller renames it into place.
+std::string buildMainDatabase(const std::string& buildDir, core::Prompter& prompter) {
     const std::string data = programDataFolder();
-    for (const char* needed : {"stations.txt", "countries.csv"})
-        if (!core::fileExists(data + needed)) {
-            prompter.message("The program's data file '" + data + needed + "' is missing; the program is not "
-                             "installed whole.");
-            return false;
-        }
-    std::error_code ec;
-    fs::create_directories(appDir + "data", ec);
-    if (ec) {
-        prompter.message("Cannot create the program folder '" + appDir + "': " + ec.message());
-        return false;
-    }
-    // The data supplier's folders (DataSupplier): a request for quotation has
-    // somewhere to go, and purchased data somewhere to arrive, from the start.
-    for (const char* sub : {DataSupplier::kUsageFolder, DataSupplier::kInboxFolder, DataSupplier::kUpdatesFolder})
-        fs::create_directories(appDir + DataSupplier::kDefaultLocation + sub, ec);
-    // Built under a temporary name so that an interrupted set-up never looks finished.
-    const std::string building = mainPath + ".new";
-    fs::remove(building, ec);
+    core::MainDatabase::create(buildDir + core::MainDatabase::kFileName);
     {
-        core::MainDatabase::create(building);
-        SQLite::Database db = core::openGuardedDatabase(building, false);
-        SQLite::Transaction tx(db);
+        SQLite::Database db = core::openGuardedDatabase(buildDir + core::MainDatabase::kFileName, false);
+        SQLite::Transaction tx(db, SQLite::TransactionBehavior::IMMEDIATE);
         loadCountries(db, data + "countries.csv");
         tx.commit();
     }
-    const std::string empty = appDir + "empty.dat";
-    if (!core::fileExists(empty)) sounding::StationDataFile::createEmpty(empty);
-    fs::rename(building, mainPath, ec);
-    if (ec) {
-        prompter.message("Cannot create '" + mainPath + "': " + ec.message());
-        return false;
-    }
-    core::MainDatabase db(appDir);
-    if (!db.open(prompter)) return false;
+    core::MainDatabase db(buildDir);
+    if (!db.open(prompter)) return "it did not open";
     importStationListText(db, readWholeFile(data + "stations.txt"));
     ordering::fillDefaultInventory(db.db());
     try {
         giveLibraryGenerators(db.db());
     } catch (const std::exception& e) {
-        prompter.message(std::string("The supplied generators were not added: ") + e.what() +
-                         ". They are added at the next start once it can be read.");
+        return std::string("the supplied generators were not added: ") + e.what();
+    }
+    db.close();
+    return core::databaseFileProblem(buildDir + core::MainDatabase::kFileName, kMainTables);
+}
+
+// Folders and files that set-ups killed half-way left behind.
+void clearSetUpLeftovers(const std::string& appDir) {
+    std::error_code ec;
+    fs::remove(appDir + core::MainDatabase::kFileName + ".new", ec);
+    for (const auto& entry : fs::directory_iterator(appDir, ec))
+        if (entry.path().filename().string().rfind(kBuildFolderPrefix, 0) == 0) fs::remove_all(entry.path(), ec);
+}
+
+// "empty.dat" is made again when it is missing, damaged or not empty. False after a message when it cannot be.
+bool ensureEmptyFile(const std::string& appDir, core::Prompter& prompter, bool& remade) {
+    const std::string empty = appDir + "empty.dat";
+    remade = false;
+    std::string problem;
+    if (core::fileExists(empty)) {
+        problem = sounding::StationDataFile::emptyFileProblem(empty);
+        if (problem.empty()) return true;
+    }
+    try {
+        sounding::StationDataFile::createEmpty(empty);
+    } catch (const std::exception& e) {
+        prompter.message("Cannot make '" + empty + "': " + e.what());
         return false;
     }
+    if (!problem.empty())
+        prompter.message("The file '" + empty + "' was damaged (" + problem + ") and has been made again.");
+    remade = true;
+    return true;
+}
+
+}  // namespace
+
+InitResult initProgramFolder(const std::string& dir, core::Prompter& prompter, core::Progress& progress) {
+    const std::string appDir = ensureTrailingSlash(dir);
+    const std::string mainPath = appDir + core::MainDatabase::kFileName;
+    const std::string data = programDataFolder();
+    for (const char* needed : {"stations.txt", "countries.csv"})
+        if (!core::fileExists(data + needed)) {
+            prompter.message("The program's data file '" + data + needed + "' is missing; the program is not "
+                             "installed whole.");
+            return InitResult::Failed;
+        }
+    std::error_code ec;
+    fs::create_directories(appDir + "data", ec);
+    if (ec) {
+        prompter.message("Cannot create the program folder '" + appDir + "': " + ec.message());
+        return InitResult::Failed;
+    }
+    // The data supplier's folders (DataSupplier): a request for quotation has
+    // somewhere to go, and purchased data somewhere to arrive, from the start.
+    for (const char* sub : {DataSupplier::kUsageFolder, DataSupplier::kInboxFolder, DataSupplier::kUpdatesFolder})
+        fs::create_directories(appDir + DataSupplier::kDefaultLocation + sub, ec);
+    core::FolderLock lock(appDir);
+    if (!lock.tryHoldAlone()) {
+        prompter.message("Another program is using the program folder '" + appDir +
+                         "', so it was not set up. Close it and try again.");
+        return InitResult::Failed;
+    }
+    // What an interrupted compaction or set-up left is put right before the folder is looked at.
+    core::recoverInterruptedCompaction(mainPath);
+    core::clearCompactionLeftovers(mainPath);
+    core::clearTemporariesIn(appDir + "data");
+    clearSetUpLeftovers(appDir);
+
+    bool remade = false;
+    if (core::fileExists(mainPath)) {
+        // A folder set up before is checked, never taken as it is.
+        const std::string problem = core::databaseFileProblem(mainPath, kMainTables);
+        if (!problem.empty()) {
+            prompter.message("The main database '" + mainPath + "' is damaged: " + problem +
+                             ". Nothing was changed; repair it, or move it away and run init again.");
+            return InitResult::Failed;
+        }
+        if (!ensureEmptyFile(appDir, prompter, remade)) return InitResult::Failed;
+        prompter.message("The program folder '" + appDir + "' is already set up; " +
+                         (remade ? "only 'empty.dat' was made again." : "nothing was changed."));
+        return InitResult::AlreadySetUp;
+    }
+
+    // "empty.dat" first: a folder with a main database always has it. Both are
+    // written whole, so an interrupted set-up never looks finished.
+    if (!ensureEmptyFile(appDir, prompter, remade)) return InitResult::Failed;
+    std::string buildDir;
+    try {
+        std::string pattern = appDir + kBuildFolderPrefix + "XXXXXX";
+        if (!::mkdtemp(pattern.data())) throw std::runtime_error(std::strerror(errno));
+        buildDir = pattern + "/";
+        if (const std::string problem = buildMainDatabase(buildDir, prompter); !problem.empty())
+            throw std::runtime_error(problem);
+        core::replaceWithWhole(buildDir + core::MainDatabase::kFileName, mainPath);
+    } catch (const std::exception& e) {
+        if (!buildDir.empty()) fs::remove_all(buildDir, ec);
+        prompter.message("Cannot create '" + mainPath + "': " + e.what());
+        return InitResult::Failed;
+    }
+    fs::remove_all(buildDir, ec);
+    core::MainDatabase db(appDir);
+    if (!db.open(prompter)) return InitResult::Failed;
     // Further contents of a new folder are added here, in order.
     (void)progress;
-    return true;
+    return InitResult::SetUp;
 }
 
 }  // namespace skyloom::session

@@ -17,10 +17,22 @@ std::string defaultProgramFolder();
 // executable (or share/skyloom in a build tree).
 std::string programDataFolder();
 
+// What the set-up of a program folder did; true only when it set the folder up now.
+struct InitResult {
+    enum Kind { SetUp, AlreadySetUp, Failed } kind;
+    InitResult(Kind k) : kind(k) {}
+    explicit operator bool() const { return kind == SetUp; }
+    bool operator==(Kind k) const { return kind == k; }
+};
+
 // The installer's job: creates the folder, "Skyloom.dat" with the whole schema,
 // "empty.dat", the folder `data`, the countries and the default station list, then
-// the supplied generators, the demo soundings and the order inventory. Returns false (and says so) when the folder already
-// holds a main database: nothing is changed then.
-bool initProgramFolder(const std::string& appDir, core::Prompter& prompter, core::Progress& progress);
+// the supplied generators, the demo soundings and the order inventory. Every
+// file is written whole, so a set-up killed at any moment is done again by the
+// next one. A folder that already holds a main database is checked instead:
+// a damaged database is reported (Failed) and a damaged or missing "empty.dat"
+// made again; the rest is left as it is (AlreadySetUp). Failed also when the
+// folder cannot be made or another run holds it; every outcome but SetUp says so.
+InitResult initProgramFolder(const std::string& appDir, core::Prompter& prompter, core::Progress& progress);
 
 }  // namespace skyloom::session

@@ -5,19 +5,21 @@
 
 #include <fcntl.h>
 #include <spawn.h>
-#include <sys/file.h>
 #include <sys/utsname.h>
 #include <unistd.h>
 
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
 
+#include "core/Compaction.h"
 #include "core/Constants.h"
+#include "core/DatabaseFile.h"
 #include "core/FileOps.h"
 #include "core/Formats.h"
 #include "core/Prompter.h"
 #include "core/SqlUtil.h"
 #include "core/Text.h"
+#include "core/WholeFile.h"
 #include "session/ProgramFolder.h"
 #include "session/SuppliedGenerators.h"
 #include "sounding/HaveDataIndex.h"
@@ -27,6 +29,12 @@ extern char** environ;
 namespace fs = std::filesystem;
 
 namespace skyloom::session {
+
+std::string folderInUseText(const std::string& appDir) {
+    return "Another program is using the program folder '" + appDir +
+           "' on its own (it is repairing the data structure or setting the folder up). Try again when it has "
+           "finished.";
+}
 
 bool launchDetached(const std::string& program, const std::string& workingDir) {
     posix_spawn_file_actions_t actions;
@@ -48,21 +56,30 @@ bool launchDetached(const std::string& program, const std::string& workingDir) {
 }
 
 Session::Session(std::string appDir, core::Prompter& prompter)
-    : appDir_(ensureTrailingSlash(std::move(appDir))), prompter_(prompter), db_(appDir_), settings_(db_) {}
+    : appDir_(ensureTrailingSlash(std::move(appDir))), prompter_(prompter), db_(appDir_), settings_(db_),
+      lock_(appDir_) {}
 
-Session::~Session() {
-    if (lockFd_ >= 0) ::close(lockFd_);
-}
+Session::~Session() = default;
 
-void Session::holdRunningLock() {
-    // Lets an installer or updater see that the program runs (a lock, not a refusal to start).
-    if (lockFd_ >= 0) return;
-    lockFd_ = ::open((appDir_ + kLockFile).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (lockFd_ >= 0) ::flock(lockFd_, LOCK_SH | LOCK_NB);
+bool Session::holdFolder() {
+    if (folderHeld_) return true;
+    const std::string mainPath = appDir_ + core::MainDatabase::kFileName;
+    if (lock_.tryHoldAlone()) {
+        // No other run works here: what a killed run left can be put right.
+        core::recoverInterruptedCompaction(mainPath);
+        core::clearCompactionLeftovers(mainPath);
+        core::clearTemporariesIn(appDir_ + "data");
+        lock_.backToShared();
+    } else if (!lock_.holdShared(core::busyTimeout())) {
+        prompter_.message(folderInUseText(appDir_));
+        return false;
+    }
+    folderHeld_ = true;
+    return true;
 }
 
 Session::StartResult Session::startUp(core::Progress* progress) {
-    holdRunningLock();
+    if (!holdFolder()) return StartResult::FolderInUse;
     if (core::fileExists(appDir_ + kUpdateNeeded) && core::fileExists(appDir_ + kUpdater)) {
         if (launcher(appDir_ + kUpdater, appDir_)) return StartResult::UpdatePending;
     }
@@ -117,7 +134,7 @@ Session::StartResult Session::startUp(core::Progress* progress) {
 
 void Session::rewriteAnalysisDates() {
     auto& db = db_.db();
-    SQLite::Transaction tx(db);
+    SQLite::Transaction tx(db, SQLite::TransactionBehavior::IMMEDIATE);
     SQLite::Statement rows(db, "SELECT key, selline, fromDate, toDate FROM datapoints");
     SQLite::Statement upd(db, "UPDATE datapoints SET selline = ? WHERE key = ?");
     auto fmtDate = [](const std::string& iso) -> std::string {
@@ -173,18 +190,25 @@ bool Session::revert() {
         prompter_.message("The previous version does not exist on this computer.");
         return false;
     }
-    {
-        std::ofstream out(appDir_ + kUpdateNeeded, std::ios::trunc | std::ios::binary);
-        out << "Revert\r\n";
+    if (const std::string problem = core::tryWriteFileWhole(appDir_ + kUpdateNeeded, "Revert\r\n"); !problem.empty()) {
+        prompter_.message(problem);
+        return false;
     }
     launcher(appDir_ + kUpdater, appDir_);
     return true;
 }
 
-bool Session::repairMainDatabase() {
-    bool ok = db_.repair(prompter_);
-    if (ok) stations_.load(db_);
-    return ok;
+core::MainDatabase::RepairResult Session::repairMainDatabase() {
+    using Result = core::MainDatabase::RepairResult;
+    if (!lock_.tryHoldAlone()) {
+        prompter_.message("The data structure was not repaired: another program is using the program folder '" +
+                          appDir_ + "'. Close the other Skyloom windows and commands on this folder and try again.");
+        return Result::NotDone;
+    }
+    const Result result = db_.repair(prompter_);
+    lock_.backToShared();
+    if (result != Result::NotOpen) stations_.load(db_);
+    return result;
 }
 
 void Session::reloadStationIndex() { stations_.load(db_); }

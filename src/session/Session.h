@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/FolderLock.h"
 #include "core/MainDatabase.h"
 #include "core/Settings.h"
 #include "core/StationIndex.h"
@@ -22,6 +23,9 @@ namespace skyloom::session {
 using ProgramLauncher = std::function<bool(const std::string& program, const std::string& workingDir)>;
 bool launchDetached(const std::string& program, const std::string& workingDir);
 
+// The message for a program folder another run holds alone.
+std::string folderInUseText(const std::string& appDir);
+
 // Program-wide state of one run: the program folder, the main database, the
 // settings, the station index, and the user preferences read at start-up.
 class Session {
@@ -30,6 +34,7 @@ public:
         Ready,          // the program runs
         UpdatePending,  // the updater was started: end the program at once
         BadDatabase,    // the main database did not open: end after the messages
+        FolderInUse,    // another run holds the program folder alone (its message was shown)
     };
 
     Session(std::string appDir, core::Prompter& prompter);
@@ -38,6 +43,12 @@ public:
     // The start-up sequence: pending update, Revert visibility, log deletion,
     // main database, havedata check, settings read-back, recalculation, date-text rewrite.
     StartResult startUp(core::Progress* progress = nullptr);
+    // The first step of start-up, also for callers that look at the folder
+    // before starting: holds the program folder (shared with other runs) and,
+    // when no other run holds it, puts back what an interrupted compaction left.
+    // False, after its message, while another run holds the folder alone for
+    // longer than a database waits for a lock.
+    bool holdFolder();
     // Nothing is saved at shutdown: settings are saved the moment they change.
     void shutDown();
 
@@ -75,8 +86,10 @@ public:
     // "Revert to last Program Version". Returns true when the updater was started
     // and the program must end.
     bool revert();
-    // "Repair Data Structure".
-    bool repairMainDatabase();
+    // "Repair Data Structure". Refused, with a message naming the folder, while
+    // another run holds the program folder: it would keep writing to the file
+    // the compaction replaces.
+    core::MainDatabase::RepairResult repairMainDatabase();
     // Reloads the station index (after a repair or new data files).
     void reloadStationIndex();
     // Ctrl+D and the data installation: rebuilds `havedata` and the index.
@@ -94,10 +107,9 @@ public:
     static constexpr const char* kUpdater = "Updater.exe";
     static constexpr const char* kPreviousProgram = "Skyloom_Previous.exe";
     static constexpr const char* kLogFile = "Skyloom.log";
-    static constexpr const char* kLockFile = "Skyloom.lock";
+    static constexpr const char* kLockFile = core::FolderLock::kFileName;
 
 private:
-    void holdRunningLock();
     void rewriteAnalysisDates();
 
     std::string appDir_;
@@ -107,7 +119,8 @@ private:
     core::MainDatabase db_;
     core::Settings settings_;
     core::StationIndex stations_;
-    int lockFd_ = -1;
+    core::FolderLock lock_;
+    bool folderHeld_ = false;
 };
 
 }  // namespace skyloom::session

@@ -217,7 +217,7 @@ AnalysisOutcome SiteAnalysis::retrieveAndAnalyse(std::string_view siteText, std:
         }
         return analyse(wmo, *from, *to, siteText);
     } catch (const std::exception& e) {
-        prompter_.message(core::databaseErrorText(e));
+        prompter_.message(core::databaseErrorText(e, db_.appDir()));
         return AnalysisOutcome::FileMissing;
     }
 }

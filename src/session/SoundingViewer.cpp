@@ -306,7 +306,7 @@ ViewerResponse SoundingViewer::ignoreCurrentSounding() {
         row.reset();
 
         // The record and the removal belong together; the file's own summary counts with them.
-        SQLite::Transaction tx(db);
+        SQLite::Transaction tx(db, SQLite::TransactionBehavior::IMMEDIATE);
         SQLite::Statement add(db,
                               "INSERT INTO deleted (stationwmo, wmo, Date, Time, sounding, deletedall, deletedline, "
                               "Reason, numdpdeleted) VALUES (?, ?, ?, ?, ?, 1, '', ?, ?)");
@@ -328,7 +328,7 @@ ViewerResponse SoundingViewer::ignoreCurrentSounding() {
         own.exec();
         tx.commit();
     } catch (const std::exception& e) {
-        prompter.message(core::databaseErrorText(e));
+        prompter.message(core::databaseErrorText(e, session_.appDir()));
         return r;
     }
 
@@ -347,7 +347,7 @@ ViewerResponse SoundingViewer::ignoreCurrentSounding() {
         summary.bind(2, static_cast<std::int64_t>(wmo));
         summary.exec();
     } catch (const std::exception& e) {
-        prompter.message(core::databaseErrorText(e));
+        prompter.message(core::databaseErrorText(e, session_.appDir()));
     }
     hideHint(r);
     return r;
@@ -359,7 +359,7 @@ ViewerResponse SoundingViewer::recreateDataIndex() {
     try {
         session_.rebuildDataIndex();
     } catch (const std::exception& e) {
-        session_.prompter().message(core::databaseErrorText(e));
+        session_.prompter().message(core::databaseErrorText(e, session_.appDir()));
         return r;
     }
     session_.prompter().message("Done");

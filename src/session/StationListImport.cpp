@@ -104,8 +104,8 @@ int importStationListFrom(core::MainDatabase& db, const std::string& address, co
         prompter.message("The station list '" + address + "' " + problem + kLeftAsItWas);
         return -1;
     }
-    if (!core::writeFileWhole(db.appDir() + "Stations.txt", text)) {
-        prompter.message("Cannot write '" + db.appDir() + "Stations.txt'" + kLeftAsItWas);
+    if (const std::string why = core::tryWriteFileWhole(db.appDir() + "Stations.txt", text); !why.empty()) {
+        prompter.message("Cannot write '" + db.appDir() + "Stations.txt' (" + why + ")" + kLeftAsItWas);
         return -1;
     }
     return replaceStations(db, entries);

@@ -275,25 +275,43 @@ struct FileSummary {
     }
 };
 
-// The station's file, made from "empty.dat" when it does not exist yet.
-std::unique_ptr<StationDataFile> openOrCreate(const std::string& appDir, long wmo, core::Prompter& prompter) {
+// The station's file, made from "empty.dat" when it does not exist yet. When it
+// cannot be made or opened, problem names the file and says why.
+std::unique_ptr<StationDataFile> openOrCreate(const std::string& appDir, long wmo, core::Prompter& prompter,
+                                              std::string& problem) {
     const std::string path = appDir + "data/" + std::to_string(wmo) + ".dat";
     if (!core::fileExists(path)) {
         std::error_code ec;
         fs::create_directories(appDir + "data", ec);
         const std::string empty = appDir + "empty.dat";
+        const std::string cannot = "The station data file '" + path + "' could not be made: ";
         if (core::fileExists(empty)) {
-            if (!core::copyWithSpaceCheck(empty, path, prompter)) return nullptr;
+            // A damaged "empty.dat" would make a damaged station file, or give
+            // every new station another one's soundings.
+            if (const std::string bad = StationDataFile::emptyFileProblem(empty); !bad.empty()) {
+                problem = cannot + "'" + empty + "' is damaged (" + bad +
+                          "). Run init on the program folder to make it again.";
+                return nullptr;
+            }
+            std::string why;
+            if (!core::copyWithSpaceCheck(empty, path, prompter, core::freeBytesOnFileSystem, &why)) {
+                problem = cannot + why + ".";
+                return nullptr;
+            }
         } else {
-            // Built beside its final name so an interruption never leaves half a file.
-            const std::string building = path + ".new";
-            fs::remove(building, ec);
-            StationDataFile::createEmpty(building);
-            fs::rename(building, path, ec);
-            if (ec) return nullptr;
+            try {
+                StationDataFile::createEmpty(path);
+            } catch (const std::exception& e) {
+                problem = cannot + e.what();
+                return nullptr;
+            }
         }
     }
-    return StationDataFile::open(path, true, prompter);
+    auto file = StationDataFile::open(path, true, prompter);
+    if (!file)
+        problem = "The station data file '" + path + "' could not be opened: " +
+                  core::databaseFileProblem(path, {"soundings", "deleted", "stations"});
+    return file;
 }
 
 std::string reportOf(const ImportResult& r) {
@@ -310,19 +328,55 @@ std::string reportOf(const ImportResult& r) {
 class StationImport {
 public:
     StationImport(const std::string& appDir, long wmo, const ImportOptions& options, core::Prompter& prompter)
-        : options_(options) {
+        : options_(options), appDir_(appDir), prompter_(prompter) {
         result_.wmo = wmo;
-        file_ = openOrCreate(appDir, wmo, prompter);
+        file_ = openOrCreate(appDir, wmo, prompter, problem_);
         if (!file_) return;
         auto& db = file_->db();
         summary_.load(db);
         w_.emplace(db);
         exactKeys_ = w_->loadKeys(db, wmo, keys_);
-        tx_.emplace(db);
+        tx_.emplace(db, SQLite::TransactionBehavior::IMMEDIATE);
     }
 
     bool opened() const { return file_ != nullptr; }
     ImportResult& result() { return result_; }
+
+    // The file could not be made or opened: the report names it and says why.
+    ImportResult notOpened() {
+        ImportResult r;
+        r.wmo = result_.wmo;
+        r.failed = true;
+        r.report = problem_;
+        prompter_.message(r.report);
+        return r;
+    }
+
+    // Runs store (the soundings taken one by one) and finishes the import. A
+    // database error (a full disk) rolls back the batch being stored and is
+    // reported with what the file keeps: nothing new, or the batches committed before.
+    template <class Store>
+    ImportResult run(Store&& store) {
+        try {
+            store();
+            return finish();
+        } catch (const SQLite::Exception& e) {
+            tx_.reset();
+            ImportResult failed;
+            failed.wmo = result_.wmo;
+            failed.failed = true;
+            const std::string why = core::databaseErrorText(e, appDir_);
+            if (committed_ == 0)
+                failed.report = "The soundings were not stored in the station data file '" + file_->path() +
+                                "' (it was left as it was): " + why;
+            else
+                failed.report = fmt::format("Only the first {} soundings were stored in the station data file '{}' "
+                                            "(the rest were not; importing the file again adds them): {}",
+                                            committed_, file_->path(), why);
+            prompter_.message(failed.report);
+            return failed;
+        }
+    }
 
     // Stores or skips one sounding; false when the import is to stop before it
     // (a cancel request, a review nobody could decide).
@@ -423,15 +477,27 @@ private:
         tx_->commit();
         tx_.reset();
         sinceCommit_ = 0;
+        committed_ = result_.added + result_.rejected + result_.unreadable + result_.otherStation;
         if (options_.mainDb) {
             std::unique_lock<std::mutex> lock;
             if (options_.mainDbLock) lock = std::unique_lock<std::mutex>(*options_.mainDbLock);
-            if (options_.mainDb->isOpen()) refreshHaveDataRow(*options_.mainDb, *file_);
+            try {
+                if (options_.mainDb->isOpen()) refreshHaveDataRow(*options_.mainDb, *file_);
+            } catch (const SQLite::Exception& e) {
+                throw std::runtime_error("The soundings were stored in '" + file_->path() +
+                                         "', but the index of station data files in the main database could not "
+                                         "be updated: " + std::string(e.what()) +
+                                         ". Run rebuild-index once there is room.");
+            }
         }
-        if (more) tx_.emplace(db);
+        if (more) tx_.emplace(db, SQLite::TransactionBehavior::IMMEDIATE);
     }
 
     const ImportOptions& options_;
+    std::string appDir_;
+    core::Prompter& prompter_;
+    std::string problem_;
+    long committed_ = 0;   // soundings stored by the batches committed so far
     ImportResult result_;
     std::unique_ptr<StationDataFile> file_;
     std::optional<SQLite::Transaction> tx_;
@@ -443,13 +509,6 @@ private:
     std::size_t sinceCommit_ = 0;
 };
 
-ImportResult failedToOpen(long wmo) {
-    ImportResult r;
-    r.wmo = wmo;
-    r.failed = true;
-    r.report = "Unable to open the station data file for " + std::to_string(wmo) + ".";
-    return r;
-}
 
 // A file's soundings whose id names no station take the station the caller or
 // the file's name gives, else the one the station list knows their id by.
@@ -502,14 +561,15 @@ std::string soundingTimeText(int hour) { return fmt::format("{:02}:00:00", hour)
 ImportResult importSoundings(const std::string& appDir, long wmo, const std::vector<ParsedSounding>& soundings,
                              const ImportOptions& options, core::Prompter& prompter) {
     StationImport imp(appDir, wmo, options, prompter);
-    if (!imp.opened()) return failedToOpen(wmo);
+    if (!imp.opened()) return imp.notOpened();
     const auto total = static_cast<std::int64_t>(soundings.size());
-    for (std::size_t i = 0; i < soundings.size(); ++i) {
-        if (options.progress && i % 16 == 0)
-            options.progress->step(static_cast<std::int64_t>(i), total, "Importing soundings");
-        if (!imp.take(soundings[i])) break;
-    }
-    auto r = imp.finish();
+    auto r = imp.run([&] {
+        for (std::size_t i = 0; i < soundings.size(); ++i) {
+            if (options.progress && i % 16 == 0)
+                options.progress->step(static_cast<std::int64_t>(i), total, "Importing soundings");
+            if (!imp.take(soundings[i])) break;
+        }
+    });
     if (options.progress) options.progress->step(total, total, {});
     return r;
 }
@@ -587,7 +647,7 @@ ImportResult importSource(const std::string& appDir, const core::SourceName& sou
     const std::optional<long> named = wmo ? wmo : numberAtNameStart(namePath);
 
     StationImport imp(appDir, station.wmo, options, prompter);
-    if (!imp.opened()) return failedToOpen(station.wmo);
+    if (!imp.opened()) return imp.notOpened();
     std::int64_t count = 0;
     auto stepped = [&] {
         if (options.soundingsRead) ++*options.soundingsRead;
@@ -595,28 +655,25 @@ ImportResult importSource(const std::string& appDir, const core::SourceName& sou
             options.progress->step(static_cast<std::int64_t>(bytes->position()),
                                    static_cast<std::int64_t>(bytes->size()), "Importing soundings");
     };
-    bool going = true;
-    for (const auto& s : first) {
-        stepped();
-        if (!imp.take(s)) {
-            going = false;
-            break;
+    auto r = imp.run([&] {
+        for (const auto& s : first) {
+            stepped();
+            if (!imp.take(s)) return;
         }
-    }
-    first.clear();
-    if (going && damaged.empty()) {
+        first.clear();
+        if (!damaged.empty()) return;
         try {
             ParsedSounding s;
             while (in->next(s)) {
                 stepped();
                 placeUnnamed(s, named, options);
-                if (!imp.take(s)) break;
+                if (!imp.take(s)) return;
             }
         } catch (const core::SourceDamaged& e) {
             damaged = e.what();
         }
-    }
-    auto r = imp.finish();
+    });
+    if (r.failed) return r;
     if (options.progress)
         options.progress->step(static_cast<std::int64_t>(bytes->size()), static_cast<std::int64_t>(bytes->size()), {});
     if (!damaged.empty()) {

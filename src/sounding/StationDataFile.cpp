@@ -10,6 +10,7 @@
 #include "core/FileOps.h"
 #include "core/Prompter.h"
 #include "core/SqlUtil.h"
+#include "core/WholeFile.h"
 
 namespace skyloom::sounding {
 
@@ -43,7 +44,7 @@ void createStationSchema(SQLite::Database& db) {
     std::string levels;
     for (int l = 0; l < kLevelCount; ++l)
         for (Quantity q : {Speed, Direction, Temperature, Pressure}) levels += ", \"" + levelColumn(l, q) + "\" INTEGER";
-    SQLite::Transaction tx(db);
+    SQLite::Transaction tx(db, SQLite::TransactionBehavior::IMMEDIATE);
     db.exec("CREATE TABLE soundings (Key INTEGER PRIMARY KEY AUTOINCREMENT, Hrs INTEGER NOT NULL, "
             "stationwmo INTEGER NOT NULL, Date TEXT NOT NULL, Time TEXT NOT NULL" +
             levels +
@@ -64,8 +65,33 @@ void createStationSchema(SQLite::Database& db) {
 }
 
 void StationDataFile::createEmpty(const std::string& path) {
-    SQLite::Database db = core::openGuardedDatabase(path, true);
-    createStationSchema(db);
+    const auto building = core::makeTemporaryBeside(path, "making");
+    try {
+        {
+            SQLite::Database db = core::openGuardedDatabase(building.string(), true);
+            createStationSchema(db);
+        }
+        core::replaceWithWhole(building, path);
+    } catch (...) {
+        std::error_code ec;
+        std::filesystem::remove(building, ec);
+        std::filesystem::remove(building.string() + "-journal", ec);
+        throw;
+    }
+}
+
+std::string StationDataFile::emptyFileProblem(const std::string& path) {
+    std::string problem = core::databaseFileProblem(path, {"soundings", "deleted", "stations", "HaveData"});
+    if (!problem.empty()) return problem;
+    try {
+        SQLite::Database db = core::openGuardedDatabase(path, false);
+        for (const char* table : {"soundings", "deleted", "stations", "HaveData"})
+            if (db.execAndGet(std::string("SELECT count(*) FROM ") + table).getInt64() != 0)
+                return std::string("it is not empty (its table '") + table + "' holds rows)";
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return {};
 }
 
 std::unique_ptr<StationDataFile> StationDataFile::open(const std::string& path, bool quiet,
@@ -80,7 +106,7 @@ std::unique_ptr<StationDataFile> StationDataFile::open(const std::string& path, 
             throw SQLite::Exception("not a station data file (tables missing)", 26);
         if (!db.tableExists("HaveData")) {
             // Older files keep their summary only in `stations`.
-            SQLite::Transaction tx(db);
+            SQLite::Transaction tx(db, SQLite::TransactionBehavior::IMMEDIATE);
             int rows = db.execAndGet("SELECT count(*) FROM stations").getInt();
             if (rows > 1)
                 throw SQLite::Exception("its stations table describes " + std::to_string(rows) +
@@ -131,7 +157,7 @@ void insertHaveDataRow(SQLite::Database& db, const std::string& table, const Hav
 }
 
 void StationDataFile::writeHaveData(const HaveDataRow& r) {
-    SQLite::Transaction tx(db_);
+    SQLite::Transaction tx(db_, SQLite::TransactionBehavior::IMMEDIATE);
     db_.exec("DELETE FROM HaveData");
     insertHaveDataRow(db_, "HaveData", r);
     tx.commit();
@@ -156,7 +182,7 @@ void carryOverUserDeletions(const std::string& appDir, long wmo, core::Prompter&
                 auto& db = newFile->db();
                 const std::string date = rows.getColumn(2).getString();
                 const std::string time = rows.getColumn(3).getString();
-                SQLite::Transaction tx(db);
+                SQLite::Transaction tx(db, SQLite::TransactionBehavior::IMMEDIATE);
                 SQLite::Statement del(db, "DELETE FROM soundings WHERE stationwmo = ? AND Date = ? AND Time = ?");
                 del.bind(1, static_cast<std::int64_t>(wmo));
                 del.bind(2, date);

@@ -43,8 +43,13 @@ public:
     // message (none when quiet). An older file without `HaveData` gets the table,
     // filled from its `stations` row.
     static std::unique_ptr<StationDataFile> open(const std::string& path, bool quiet, core::Prompter& prompter);
-    // Creates an empty station data file (the program's "empty.dat").
+    // Creates an empty station data file (the program's "empty.dat"), written
+    // whole: built under a temporary name and renamed. Throws when it cannot.
     static void createEmpty(const std::string& path);
+    // What is wrong with a file that should be an empty station data file (a
+    // damaged or partial file, a missing table, soundings in it), or empty when
+    // it is one.
+    static std::string emptyFileProblem(const std::string& path);
 
     SQLite::Database& db() { return db_; }
     const std::string& path() const { return path_; }

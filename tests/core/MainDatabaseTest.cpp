@@ -66,35 +66,3 @@ TEST(MainDatabase, newFileIsGuardedAndHoldsTheWholeSchema) {
     EXPECT_EQ(g.getColumnCount(), 31);
     for (int i = 2; i <= 30; ++i) EXPECT_STREQ(g.getColumnName(i), d.getColumnName(i)) << i;
 }
-
-TEST(MainDatabase, repairCompactsAndReopensEvenWithStaleTempAndBackupFiles) {
-    test::TempFolder tmp;
-    core::MainDatabase::create(tmp.dir() + "Skyloom.dat");
-    test::ScriptedPrompter p;
-    core::MainDatabase db(tmp.dir());
-    ASSERT_TRUE(db.open(p));
-    db.db().exec("CREATE TABLE big (x TEXT)");
-    for (int i = 0; i < 200; ++i) db.db().exec("INSERT INTO big VALUES (hex(randomblob(1000)))");
-    db.db().exec("DELETE FROM big");
-    db.db().exec("INSERT INTO urls (Name, Link) VALUES ('Keep', 'me')");
-    auto before = core::fileSize(db.path());
-    test::writeFile(tmp.dir() + "temp.mdb", "stale temp from an earlier failed repair");
-    ASSERT_TRUE(db.repair(p));
-    EXPECT_LT(core::fileSize(db.path()), before);
-    EXPECT_FALSE(core::fileExists(tmp.dir() + "temp.mdb"));
-    EXPECT_FALSE(core::fileExists(db.path() + "x"));
-    EXPECT_FALSE(core::fileHeaderIsPlain(db.path()));
-    EXPECT_EQ(db.db().execAndGet("SELECT Link FROM urls WHERE Name = 'Keep'").getString(), "me");
-    EXPECT_TRUE(p.messages.empty());
-}
-
-TEST(MainDatabase, interruptedCompactionIsRecoveredFromTheBackup) {
-    test::TempFolder tmp;
-    const std::string path = tmp.dir() + "Skyloom.dat";
-    core::MainDatabase::create(path);
-    fs::rename(path, path + "x");  // killed after the rename, before the copy-back
-    test::ScriptedPrompter p;
-    core::MainDatabase db(tmp.dir());
-    EXPECT_TRUE(db.open(p));
-    EXPECT_FALSE(core::fileExists(path + "x"));
-}

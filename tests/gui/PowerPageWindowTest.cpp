@@ -359,7 +359,10 @@ private slots:
         QCOMPARE(w.powerPage().site().fileReads(), reads);
         std::sort(times.begin(), times.end());
         qInfo() << "page update after an input change, median" << times[2] << "us";
-        QVERIFY2(times[2] < 50000, qPrintable(QString::number(times[2])));
+        // About 20 ms on a quiet machine; the bound leaves room for a test run that
+        // shares the cores with others, and still catches a page that reads or
+        // recomputes the whole record again (seconds).
+        QVERIFY2(times[2] < 150000, qPrintable(QString::number(times[2])));
     }
 
     void aRealStationReadsWholeOnThePage() {

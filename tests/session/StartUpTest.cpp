@@ -232,9 +232,12 @@ TEST(SuppliedGeneratorTable, initSaysSoWhenTheTableCannotBeRead) {
     ::setenv("SKYLOOM_DATA_DIR", data.dir().c_str(), 1);
     test::ScriptedPrompter prompter;
     core::NullProgress progress;
-    const bool made = session::initProgramFolder(tmp.dir(), prompter, progress);
+    const auto made = session::initProgramFolder(tmp.dir(), prompter, progress);
     ::unsetenv("SKYLOOM_DATA_DIR");
-    EXPECT_FALSE(made);
-    EXPECT_EQ(prompter.lastMessage().rfind("The supplied generators were not added: the supplied generator table '", 0), 0u)
+    EXPECT_EQ(made, session::InitResult::Failed);
+    // Nothing half made: the folder has no main database, so the next init starts again.
+    EXPECT_FALSE(fs::exists(tmp / "Skyloom.dat"));
+    EXPECT_NE(prompter.lastMessage().find("the supplied generators were not added: the supplied generator table '"),
+              std::string::npos)
         << prompter.lastMessage();
 }

@@ -98,6 +98,11 @@ TEST_F(StationListImportTest, aLargeListImportsInLinearTime) {
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     // Under 2 s on a quiet machine; the bound leaves room for a busy one (the
     // quadratic line-break rewrite took 87 s).
-    EXPECT_LT(seconds, 15.0);
+#ifdef SKYLOOM_SANITIZED
+    constexpr double kBound = 150.0;  // the instrumented build runs ten times slower
+#else
+    constexpr double kBound = 15.0;
+#endif
+    EXPECT_LT(seconds, kBound);
     EXPECT_EQ(stations(), 89999);
 }

@@ -12,6 +12,9 @@ ScriptedPrompter& ScriptedPrompter::cancelQuestion() { queue_.push_back({Item::C
 ScriptedPrompter& ScriptedPrompter::file(std::string path) { queue_.push_back({Item::File, std::move(path)}); return *this; }
 ScriptedPrompter& ScriptedPrompter::noFile() { queue_.push_back({Item::NoFile, {}}); return *this; }
 
+ScriptedPrompter& ScriptedPrompter::ok() { queue_.push_back({Item::Ok, {}}); return *this; }
+ScriptedPrompter& ScriptedPrompter::giveUp() { queue_.push_back({Item::GiveUp, {}}); return *this; }
+
 ScriptedPrompter::Item ScriptedPrompter::next(const char* what, std::string_view shownText) {
     if (queue_.empty()) {
         ADD_FAILURE() << "unexpected " << what << ": " << shownText;
@@ -49,6 +52,14 @@ bool ScriptedPrompter::ask(std::string_view question, std::string_view, bool) {
     if (item.kind != Item::Yes && item.kind != Item::No)
         ADD_FAILURE() << "question answered with a non-Yes/No item: " << question;
     return item.kind == Item::Yes;
+}
+
+bool ScriptedPrompter::okCancel(std::string_view text, std::string_view title) {
+    message(text, title);
+    Item item = next("OK/Cancel message", text);
+    if (item.kind != Item::Ok && item.kind != Item::GiveUp)
+        ADD_FAILURE() << "OK/Cancel message answered with another item: " << text;
+    return item.kind == Item::Ok;
 }
 
 core::Prompter::Answer ScriptedPrompter::askYesNoCancel(std::string_view question, std::string_view) {

@@ -21,12 +21,16 @@ public:
     ScriptedPrompter& cancelQuestion();              // next Yes/No/Cancel: Cancel
     ScriptedPrompter& file(std::string path);        // next file choice
     ScriptedPrompter& noFile();                      // next file choice cancelled
+    ScriptedPrompter& ok();                          // next OK/Cancel message: OK
+    ScriptedPrompter& giveUp();                      // next OK/Cancel message: Cancel
 
     void message(std::string_view text, std::string_view title = {}) override;
     void longMessage(std::string_view text, std::string_view title = {}) override;
     std::optional<std::string> input(std::string_view prompt, std::string_view defaultValue = {}) override;
     bool ask(std::string_view question, std::string_view title = {}, bool noIsDefault = false) override;
     Answer askYesNoCancel(std::string_view question, std::string_view title = {}) override;
+    // Shown as a message; the answer comes from the queue (ok() or giveUp()).
+    bool okCancel(std::string_view text, std::string_view title = {}) override;
     std::optional<std::string> openFile(std::string_view title, std::string_view filter,
                                         std::string_view startFolder = {}) override;
     std::optional<std::string> saveFile(std::string_view title, std::string_view filter,
@@ -44,7 +48,7 @@ public:
     std::string lastMessage() const { return messages.empty() ? std::string() : messages.back(); }
 
 private:
-    struct Item { enum Kind { Text, Cancel, Yes, No, CancelQ, File, NoFile } kind; std::string text; };
+    struct Item { enum Kind { Text, Cancel, Yes, No, CancelQ, File, NoFile, Ok, GiveUp } kind; std::string text; };
     Item next(const char* what, std::string_view shownText);
     std::deque<Item> queue_;
 };
