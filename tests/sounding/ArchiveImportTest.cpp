@@ -10,6 +10,7 @@
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
 
+#include "DiskFull.h"
 #include "PeriodOfRecord.h"
 #include "ScriptedPrompter.h"
 #include "TempFolder.h"
@@ -172,4 +173,43 @@ TEST(ArchiveImport, aKilledImportLeavesWholeFilesAndASecondRunCompletesIt) {
         EXPECT_EQ(f.soundings(72518), reference.soundings(72518)) << "round " << round;
         EXPECT_EQ(db.db().execAndGet("SELECT NumSoundings FROM havedata WHERE wmo = 72518").getInt64(), all.added);
     }
+}
+
+// A disk that fills while a later batch is stored: the batches before it stay,
+// the report says how many soundings were kept, and a second run adds the rest.
+TEST(ArchiveImport, aDiskThatFillsAfterTheFirstBatchKeepsItAndSaysHowMany) {
+    test::TempFolder text;
+    const auto path = text / "72518 Albany 1960-1971.fsl";
+    test::writePeriodOfRecord(path, 12);
+    FixedReviewDecider accept(true);
+    ImportOptions opt;
+    opt.decider = &accept;
+    Folder reference;
+    long writes = 0;
+    {
+        test::DiskFillsAt never(1L << 40);
+        ASSERT_FALSE(reference.import(path, opt).failed);
+        writes = never.writes();
+    }
+    bool seen = false;
+    for (long n = writes - 1; n > 0 && !seen; n -= std::max(1L, writes / 25)) {
+        Folder f;
+        ImportResult r;
+        {
+            test::DiskFillsAt full(n);
+            r = f.import(path, opt);
+        }
+        if (r.report.rfind("Only the first ", 0) != 0) continue;
+        seen = true;
+        EXPECT_TRUE(r.failed);
+        const long kept = std::stol(r.report.substr(15));
+        EXPECT_GE(kept, static_cast<long>(kImportBatch));
+        EXPECT_EQ(f.count(72518, "SELECT (SELECT count(*) FROM soundings) + (SELECT count(*) FROM deleted)"), kept);
+        EXPECT_EQ(f.count(72518, "SELECT NumSoundings FROM HaveData"), f.count(72518, "SELECT count(*) FROM soundings"));
+        EXPECT_NE(r.report.find("importing the file again adds them"), std::string::npos) << r.report;
+        EXPECT_EQ(f.prompter.lastMessage(), r.report);
+        EXPECT_FALSE(f.import(path, opt).failed);
+        EXPECT_EQ(f.soundings(72518), reference.soundings(72518));
+    }
+    EXPECT_TRUE(seen) << "no fill point fell after the first batch";
 }
