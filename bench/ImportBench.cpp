@@ -70,6 +70,13 @@ void BM_ImportIgra2(benchmark::State& state) {
 BENCHMARK(BM_ImportFslMs32767)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_ImportFslKt99999)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_ImportIgra2)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+// What every file costs whatever its length (making and opening the station
+// file, the commits, the main database's row): about a quarter of the time of
+// the small real samples above.
+void BM_ImportThreeSoundings(benchmark::State& state) {
+    importFileEachTime(state, test::sample("igra2/USM00070026-data_3soundings.txt").string(), 70026);
+}
+BENCHMARK(BM_ImportThreeSoundings)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 
 // The same samples as plain text, as a user's unpacked files are: without the
 // gzip decompression, which takes about a fifth of the time above.
