@@ -1,7 +1,9 @@
 #include <benchmark/benchmark.h>
 
+#include <filesystem>
 #include <memory>
 
+#include "PeriodOfRecord.h"
 #include "StationFileBuilder.h"
 #include "TempFolder.h"
 #include "core/MainDatabase.h"
@@ -11,6 +13,7 @@
 #include "session/SiteAnalysis.h"
 #include "sounding/LevelStatistics.h"
 #include "sounding/SoundingRetrieval.h"
+#include "sounding/SoundingImport.h"
 #include "sounding/StationDataFile.h"
 
 using namespace skyloom;
@@ -112,4 +115,47 @@ void BM_OpenOnly(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_OpenOnly)->Unit(benchmark::kMillisecond);
+}  // namespace
+
+namespace {
+// A 60-year period of record (about 47,000 real-shaped soundings of Albany,
+// 1960-2019) made by the import itself, then read and analysed whole, as a
+// click on the station does.
+struct SixtyYearStation {
+    SixtyYearStation() {
+        std::filesystem::create_directories(folder / "data");
+        sounding::StationDataFile::createEmpty((folder / "empty.dat").string());
+        core::MainDatabase::create(folder.dir() + core::MainDatabase::kFileName);
+        db.open(prompter);
+        const auto text = folder / "72518 Albany 1960-2019.fsl";
+        test::writePeriodOfRecord(text, 60);
+        sounding::FixedReviewDecider accept(true);
+        sounding::ImportOptions opt;
+        opt.decider = &accept;
+        opt.mainDb = &db;
+        sounding::importFile(folder.dir(), text.string(), opt, prompter);
+        std::filesystem::remove(text);
+        // The import has described the station from its file in the station list.
+        stations.load(db);
+        analysis = std::make_unique<session::SiteAnalysis>(db, settings, prompter, stations);
+        analysis->setSiteString(analysis->siteEntryText(kWmo));
+    }
+    test::TempFolder folder;
+    core::SilentPrompter prompter;
+    core::MainDatabase db{folder.dir()};
+    core::Settings settings{db};
+    core::StationIndex stations;
+    std::unique_ptr<session::SiteAnalysis> analysis;
+};
+
+void BM_RetrieveAndAnalyse60YearsImported(benchmark::State& state) {
+    static SixtyYearStation s;
+    for (auto _ : state) {
+        s.analysis->invalidateLoadedSet();
+        auto outcome = s.analysis->retrieveAndAnalyse(s.analysis->siteString(), "1960-01-01", "2020-01-02");
+        if (outcome != session::AnalysisOutcome::Analysed) state.SkipWithError("analysis failed");
+    }
+    state.counters["soundings"] = s.analysis->soundings().count();
+}
+BENCHMARK(BM_RetrieveAndAnalyse60YearsImported)->Unit(benchmark::kMillisecond)->UseRealTime();
 }  // namespace

@@ -61,13 +61,14 @@ std::optional<std::string> TerminalPrompter::openFile(std::string_view title, st
 void TerminalProgress::step(std::int64_t done, std::int64_t total, std::string_view text) {
     if (total <= 0 || !::isatty(STDERR_FILENO)) return;
     int percent = static_cast<int>(100 * done / total);
-    if (percent == lastPercent_) return;
+    if (percent == lastPercent_ && text == lastText_) return;
     lastPercent_ = percent;
+    lastText_ = text;
     constexpr int width = 40;
     int filled = percent * width / 100;
     std::cerr << "\r[" << std::string(static_cast<std::size_t>(filled), '#')
               << std::string(static_cast<std::size_t>(width - filled), ' ') << "] " << percent << "% "
-              << std::string(text.substr(0, 30)) << "\033[K" << std::flush;
+              << std::string(text.substr(0, 60)) << "\033[K" << std::flush;
     drawn_ = true;
 }
 
@@ -75,6 +76,7 @@ void TerminalProgress::finish() {
     if (drawn_) std::cerr << "\r\033[K" << std::flush;
     drawn_ = false;
     lastPercent_ = -1;
+    lastText_.clear();
 }
 
 std::string CliContext::appDir() const {

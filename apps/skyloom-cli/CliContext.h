@@ -41,6 +41,7 @@ public:
     void finish();
 private:
     int lastPercent_ = -1;
+    std::string lastText_;
     bool drawn_ = false;
 };
 

@@ -2,6 +2,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <thread>
 
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 #include "session/ProgramFolder.h"
 #include "session/ShippedSamples.h"
 #include "sounding/DemoData.h"
+#include "sounding/ImportJob.h"
 #include "sounding/SoundingImport.h"
 
 namespace fs = std::filesystem;
@@ -139,10 +141,11 @@ void addImportCommands(CLI::App& app, CliContext& ctx) {
     static long wmo = 0;
     static sounding::ReviewCriteria criteria;
     static std::string maltText;
-    imp->add_option("FILE", files, "Files to import (plain or .gz); the station is the WMO number and blank a name begins with, "
-                                  "else the one station the file names")
+    imp->add_option("PATH", files, "Files or folders to import: plain, .gz or .zip files, and folders with every "
+                                  "sounding file inside; the station is the WMO number and blank a name begins "
+                                  "with, else the one station the file names")
         ->required()
-        ->check(CLI::ExistingFile);
+        ->check(CLI::ExistingPath);
     imp->add_option("--review", review,
                     "Soundings that need review: ask (the default on a terminal), accept or reject; without a "
                     "terminal and without this option the import stops before the first one")
@@ -169,31 +172,62 @@ void addImportCommands(CLI::App& app, CliContext& ctx) {
                                                                    : &ask;
         opt.progress = &ctx.progress;
         opt.mainDb = &s.mainDb();
-        std::vector<std::string> failures;
-        for (const auto& f : files) {
-            // The counts come first; the closing report is the last line of each file.
-            auto r = sounding::importFile(s.appDir(), f, opt, ctx.prompter,
-                                          wmo > 0 ? std::optional<long>(wmo) : std::nullopt);
-            ctx.progress.finish();
-            if (r.failed) {
-                failures.push_back(fs::path(f).filename().string());
+        std::vector<std::string> failures, damaged;
+        std::vector<sounding::InputProblem> problems;
+        const auto inputs = sounding::collectInputs(files, problems);
+        for (const auto& p : problems) {
+            ctx.prompter.message(p.message);
+            failures.push_back(fs::path(p.name).filename().string());
+        }
+        // The files of different stations import side by side, one bar for the whole job.
+        const auto outcomes = sounding::importJob(s.appDir(), inputs, opt, ctx.prompter,
+                                                  wmo > 0 ? std::optional<long>(wmo) : std::nullopt,
+                                                  std::max(1u, std::thread::hardware_concurrency()));
+        ctx.progress.finish();
+        std::string stopped;
+        long passedOver = 0;
+        for (const auto& o : outcomes) {
+            const std::string name = o.input.source.shortName();
+            const auto& r = o.result;
+            if (!o.ran) {
+                failures.push_back(name + " (after a file of its station that stopped)");
                 continue;
             }
-            std::cout << countsLine(fs::path(f).filename().string(), r) << std::endl;
+            if (r.skipped) {
+                ++passedOver;
+                continue;
+            }
+            if (r.failed) {
+                failures.push_back(name);
+                continue;
+            }
+            // The counts come first; the closing report is the last line of each file.
+            std::cout << countsLine(name, r) << std::endl;
             if (!r.undecided.empty()) {
-                s.reloadStationIndex();
-                throw CliError(fs::path(f).filename().string() + ": the import stopped because " + r.undecided +
-                               "; the soundings before it are stored. Choose with --review=accept or "
-                               "--review=reject.");
+                if (stopped.empty())
+                    stopped = name + ": the import stopped because " + r.undecided +
+                              "; the soundings before it are stored. Choose with --review=accept or "
+                              "--review=reject.";
+                continue;
             }
             ctx.prompter.message(r.report);
+            if (!r.damaged.empty()) damaged.push_back(name + " (" + r.damaged + ")");
         }
+        if (passedOver > 0)
+            std::cout << "Passed over " << passedOver << " file(s) of the folders that hold no soundings." << std::endl;
         s.reloadStationIndex();
-        if (!failures.empty()) {
-            std::string names;
-            for (const auto& n : failures) names += (names.empty() ? "" : ", ") + n;
-            throw CliError(std::to_string(failures.size()) + " file(s) not imported: " + names);
-        }
+        if (!stopped.empty()) throw CliError(stopped);
+        std::string why;
+        auto list = [](const std::vector<std::string>& names) {
+            std::string out;
+            for (const auto& n : names) out += (out.empty() ? "" : ", ") + n;
+            return out;
+        };
+        if (!failures.empty()) why = std::to_string(failures.size()) + " file(s) not imported: " + list(failures);
+        if (!damaged.empty())
+            why += (why.empty() ? "" : "; ") + std::to_string(damaged.size()) +
+                   " file(s) damaged, imported up to the damage: " + list(damaged);
+        if (!why.empty()) throw CliError(why);
     });
 
     auto* demo = app.add_subcommand("demo-data", "Write DEMO soundings (synthetic, not observations) and import them");

@@ -39,7 +39,10 @@ std::vector<std::string> stationTextFiles(const std::string& appDir, long wmo) {
         const std::string name = entry.path().filename().string();
         if (name.size() < number.size() + 4 || name.compare(0, number.size(), number) != 0) continue;
         if (std::isdigit(static_cast<unsigned char>(name[number.size()]))) continue;
-        if (!core::iequals(std::string_view(name).substr(name.size() - 4), ".txt")) continue;
+        const auto ends = [&name](std::string_view end) {
+            return name.size() >= end.size() && core::iequals(std::string_view(name).substr(name.size() - end.size()), end);
+        };
+        if (!ends(".txt") && !ends(".zip") && !ends(".gz")) continue;
         out.push_back(entry.path().string());
     }
     std::sort(out.begin(), out.end());

@@ -27,8 +27,9 @@ struct ImportCounts {
     bool operator==(const ImportCounts&) const = default;
 };
 
-// Real archives name their files as they like (".fsl", ".gz", "-data.txt"): all files can be chosen too.
-inline constexpr const char* kTextFilesFilter = "Text Files|*.txt|All Files|*";
+// Real archives name their files as they like (".fsl", "-data.txt") and pack them (the IGRA station zips,
+// gzip-compressed years): archives and all files can be chosen too.
+inline constexpr const char* kTextFilesFilter = "Text Files|*.txt|Archives|*.zip *.gz|All Files|*";
 inline constexpr const char* kTextDataFolder = "Text Data Files/";
 inline constexpr const char* kImportThisFile = "Import this file? : ";
 inline constexpr const char* kStartImportOf = "Start Import of '";
@@ -42,7 +43,8 @@ sounding::ReviewCriteria criteriaFromTexts(std::string_view lalt, std::string_vi
 
 // The raw text files of a station in "Text Data Files" under appDir: names that
 // start with the station's number (not followed by another digit, so that 72518
-// does not take 725180's files) and end in ".txt", in name order, full paths.
+// does not take 725180's files) and end in ".txt", or are archives (".zip",
+// ".gz"), in name order, full paths.
 std::vector<std::string> stationTextFiles(const std::string& appDir, long wmo);
 
 // Makes set hold record as its only sounding (number 1), with the top wind level

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <cmath>
 
+#include "core/ByteSource.h"
+#include "core/LineReader.h"
 #include "core/Text.h"
 #include "sounding/RawTextReader.h"
 
@@ -19,13 +21,26 @@ std::string columns(std::string_view line, std::size_t first, std::size_t last) 
 }
 
 std::optional<double> value(std::string_view line, std::size_t first, std::size_t last) {
+    if (line.size() < first) return std::nullopt;
+    const std::string_view f = line.substr(first - 1, last - first + 1);
+    // Blanks, a sign and digits, read in one pass; anything else the general way.
+    std::size_t i = 0;
+    while (i < f.size() && f[i] == ' ') ++i;
+    const bool negative = i < f.size() && f[i] == '-';
+    if (i < f.size() && (f[i] == '-' || f[i] == '+')) ++i;
+    const std::size_t digits = i;
     long long v = 0;
-    if (!core::parseInteger(columns(line, first, last), v) || v == -9999 || v == -8888) return std::nullopt;
+    while (i < f.size() && f[i] >= '0' && f[i] <= '9') v = v * 10 + (f[i++] - '0');
+    const bool simple = i > digits && f.find_first_not_of(' ', i) == std::string_view::npos;
+    if (simple) v = negative ? -v : v;
+    else if (!textfields::toInteger(f, v)) return std::nullopt;
+    if (v == -9999 || v == -8888) return std::nullopt;
     return static_cast<double>(v);
 }
 
 struct Builder {
-    ParsedSounding s;
+    explicit Builder(ParsedSounding& target) : s(target) {}
+    ParsedSounding& s;
     std::optional<double> surfaceHeight;
     std::vector<std::size_t> surfaceWithoutHeight;
 
@@ -45,14 +60,13 @@ struct Builder {
         surfaceHeight = *ref->heightM + 29.27 * kelvin * std::log(*ref->pressureMb / *surface->pressureMb);
     }
 
-    void finish(std::vector<ParsedSounding>& out, std::optional<double>& lastElevation) {
+    void finish(std::optional<double>& lastElevation) {
         if (!surfaceHeight) surfaceFromPressure();
         if (surfaceHeight) lastElevation = surfaceHeight;
         s.elevationM = surfaceHeight ? surfaceHeight : lastElevation;
         if (s.elevationM)
             for (std::size_t i : surfaceWithoutHeight) s.points[i].heightM = s.elevationM;
         if (s.readProblem.empty() && !s.elevationM) s.readProblem = "No station elevation in sounding.";
-        out.push_back(std::move(s));
     }
 };
 
@@ -94,34 +108,64 @@ bool looksLike(std::string_view text) {
     return core::parseInteger(core::trim(text.substr(13, 4)), y);
 }
 
-std::vector<ParsedSounding> read(std::string_view text) {
-    std::vector<ParsedSounding> out;
-    std::optional<Builder> b;
-    std::optional<double> lastElevation;
-    for (std::string_view line : rawtext::lines(text)) {
-        if (!line.empty() && line[0] == '#') {
-            if (b) b->finish(out, lastElevation);
-            b.emplace();
-            readHeader(line, b->s);
-            b->s.rawText.append(line).append("\r\n");
-            continue;
+namespace {
+
+class Stream final : public SoundingStream {
+public:
+    explicit Stream(core::LineReader& lines) : lines_(lines) {}
+
+    bool next(ParsedSounding& s) override {
+        std::string_view line;
+        while (pending_.empty()) {
+            if (!lines_.next(line)) return false;
+            if (!line.empty() && line[0] == '#') pending_.assign(line);
         }
-        if (!b || core::trim(line).empty()) continue;
-        b->s.rawText.append(line).append("\r\n");
-        RawPoint p;
-        if (auto v = value(line, 10, 15); v && *v > 0) p.pressureMb = *v / 100.0;
-        p.heightM = value(line, 17, 21);
-        if (auto v = value(line, 23, 27)) p.temperatureC = *v / 10.0;
-        p.directionDeg = value(line, 41, 45);
-        if (auto v = value(line, 47, 51)) p.speedKnots = *v / 10.0 * kKnotsPerMetrePerSecond;
-        const bool surface = columns(line, 2, 2) == "1";
-        if (surface) {
-            if (p.heightM && !b->surfaceHeight) b->surfaceHeight = p.heightM;
-            if (!p.heightM) b->surfaceWithoutHeight.push_back(b->s.points.size());
+        s.clear();
+        Builder b(s);
+        readHeader(pending_, s);
+        s.rawText.append(pending_).append("\r\n");
+        pending_.clear();
+        while (lines_.next(line)) {
+            if (!line.empty() && line[0] == '#') {
+                pending_.assign(line);
+                break;
+            }
+            if (textfields::trimmed(line).empty()) continue;
+            s.rawText.append(line).append("\r\n");
+            RawPoint p;
+            if (auto v = value(line, 10, 15); v && *v > 0) p.pressureMb = *v / 100.0;
+            p.heightM = value(line, 17, 21);
+            if (auto v = value(line, 23, 27)) p.temperatureC = *v / 10.0;
+            p.directionDeg = value(line, 41, 45);
+            if (auto v = value(line, 47, 51)) p.speedKnots = *v / 10.0 * kKnotsPerMetrePerSecond;
+            const bool surface = line.size() >= 2 && line[1] == '1';
+            if (surface) {
+                if (p.heightM && !b.surfaceHeight) b.surfaceHeight = p.heightM;
+                if (!p.heightM) b.surfaceWithoutHeight.push_back(s.points.size());
+            }
+            s.points.push_back(p);
         }
-        b->s.points.push_back(p);
+        b.finish(lastElevation_);
+        return true;
     }
-    if (b) b->finish(out, lastElevation);
+
+private:
+    core::LineReader& lines_;
+    std::string pending_;
+    std::optional<double> lastElevation_;
+};
+
+}  // namespace
+
+std::unique_ptr<SoundingStream> stream(core::LineReader& lines) { return std::make_unique<Stream>(lines); }
+
+std::vector<ParsedSounding> read(std::string_view text) {
+    core::MemorySource source(text);
+    core::LineReader reader(source);
+    Stream in(reader);
+    std::vector<ParsedSounding> out;
+    ParsedSounding s;
+    while (in.next(s)) out.push_back(std::move(s));
     return out;
 }
 

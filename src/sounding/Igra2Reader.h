@@ -1,9 +1,13 @@
 #pragma once
 
+#include <memory>
 #include <string_view>
 #include <vector>
 
 #include "sounding/ImportTypes.h"
+#include "sounding/SoundingStream.h"
+
+namespace skyloom::core { class LineReader; }
 
 namespace skyloom::sounding::igra2 {
 
@@ -16,6 +20,8 @@ bool looksLike(std::string_view text);
 // m/s; -9999 missing and -8888 removed. The station's elevation is the height of
 // its surface level (the last one found when a sounding reports none).
 std::vector<ParsedSounding> read(std::string_view text);
+// The same, sounding by sounding from a stream of lines.
+std::unique_ptr<SoundingStream> stream(core::LineReader& lines);
 
 // The read problem of a sounding whose station id is not WMO-based (ICAO, WBAN,
 // ship or constructed ids): the import may still learn its station elsewhere.

@@ -35,6 +35,19 @@ struct ParsedSounding {
     std::vector<RawPoint> points;
     std::string rawText;                  // the sounding's lines joined with CR LF
     std::string readProblem;              // non-empty: the reader could not make a sounding of it
+
+    // Empties it for the next sounding, keeping its buffers.
+    void clear() {
+        date.reset();
+        hour = 0;
+        wmo = 0;
+        lat = lon = 0;
+        elevationM.reset();
+        for (std::string* f : {&wban, &rtime, &staid, &sonde, &hydro, &mxwd, &tropl, &tindex, &source, &rawText,
+                               &readProblem})
+            f->clear();
+        points.clear();
+    }
 };
 
 // Review criteria of the import control frame, in their units (feet AGL, knots).

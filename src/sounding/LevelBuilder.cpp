@@ -30,11 +30,10 @@ struct Sample {
 
 // The points carrying one quantity, in height order.
 template <class Get>
-std::vector<Sample> samplesOf(const std::vector<CollectedPoint>& pts, Get get) {
-    std::vector<Sample> out;
+void samplesOf(const std::vector<CollectedPoint>& pts, Get get, std::vector<Sample>& out) {
+    out.clear();
     for (const auto& p : pts)
         if (auto v = get(p)) out.push_back({p.feet, *v});
-    return out;
 }
 
 // The samples bracketing h (indices, -1 when none). A sample exactly at h is
@@ -99,10 +98,18 @@ double interpolateDirection(double d1, double d2, double fraction) {
 }
 
 std::vector<CollectedPoint> collect(const ParsedSounding& s) {
-    std::vector<RawPoint> raw = s.points;
-    heightsFromPressure(raw);
+    // Heights are filled from pressures only in a copy, and only when some point lacks one.
+    std::vector<RawPoint> filled;
+    const bool fill = std::any_of(s.points.begin(), s.points.end(),
+                                  [](const RawPoint& p) { return !p.heightM && p.pressureMb; });
+    if (fill) {
+        filled = s.points;
+        heightsFromPressure(filled);
+    }
+    const std::vector<RawPoint>& raw = fill ? filled : s.points;
     const double elev = s.elevationM.value_or(0.0);
     std::vector<CollectedPoint> out;
+    out.reserve(raw.size());
     for (const auto& r : raw) {
         if (!r.heightM) continue;
         double feet = (*r.heightM - elev) * kFeetPerMetre;
@@ -120,7 +127,9 @@ std::vector<CollectedPoint> collect(const ParsedSounding& s) {
         if (r.pressureMb && *r.pressureMb > 0 && *r.pressureMb < kMaxPressureMb) p.pressureMb = r.pressureMb;
         if (p.speedKnots || p.temperatureC || p.pressureMb) out.push_back(p);
     }
-    std::stable_sort(out.begin(), out.end(), [](const auto& a, const auto& b) { return a.feet < b.feet; });
+    // Reports usually come in height order already: sorting (and its buffer) only when they do not.
+    const auto lower = [](const CollectedPoint& a, const CollectedPoint& b) { return a.feet < b.feet; };
+    if (!std::is_sorted(out.begin(), out.end(), lower)) std::stable_sort(out.begin(), out.end(), lower);
     if (out.size() > static_cast<std::size_t>(kMaxPoints)) out.resize(kMaxPoints);
     return out;
 }
@@ -130,10 +139,12 @@ LevelBuild build(const ParsedSounding& s) {
     r.points = collect(s);
     r.bands = bands(r.points);
 
-    auto winds = samplesOf(r.points, [](const CollectedPoint& p) { return p.speedKnots; });
-    auto dirs = samplesOf(r.points, [](const CollectedPoint& p) { return p.directionDeg; });
-    auto temps = samplesOf(r.points, [](const CollectedPoint& p) { return p.temperatureC; });
-    auto press = samplesOf(r.points, [](const CollectedPoint& p) { return p.pressureMb; });
+    // Kept from one sounding to the next: no allocation per sounding.
+    thread_local std::vector<Sample> winds, dirs, temps, press;
+    samplesOf(r.points, [](const CollectedPoint& p) { return p.speedKnots; }, winds);
+    samplesOf(r.points, [](const CollectedPoint& p) { return p.directionDeg; }, dirs);
+    samplesOf(r.points, [](const CollectedPoint& p) { return p.temperatureC; }, temps);
+    samplesOf(r.points, [](const CollectedPoint& p) { return p.pressureMb; }, press);
     if (!winds.empty()) r.firstWindFeet = winds.front().feet;
     r.groundWindExtrapolated = winds.empty() || winds.front().feet > 0;
 

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <cmath>
 
+#include "core/ByteSource.h"
+#include "core/LineReader.h"
 #include "core/Text.h"
 
 namespace skyloom::sounding::rawtext {
@@ -20,13 +22,6 @@ bool hasControlCharacter(std::string_view line) {
 // The type field as written in columns 1 to 7 (any line, before splitting).
 std::string typeColumns(std::string_view line) {
     return core::trim(line.substr(0, std::min<std::size_t>(7, line.size())));
-}
-
-std::optional<double> numberOf(const std::string& field, std::string_view marker) {
-    if (field.empty() || field == marker) return std::nullopt;
-    double v = 0;
-    if (!core::parseNumber(field, v) || !std::isfinite(v)) return std::nullopt;
-    return v;
 }
 
 // A latitude or longitude with an optional hemisphere letter. negativeLetter is
@@ -64,30 +59,6 @@ std::optional<core::Days> headerDate(const Fields& f, int& hour) {
     hour = static_cast<int>(h);
     return std::chrono::sys_days{ymd};
 }
-
-// Collects one sounding; data values are converted once the type-3 units are known.
-struct Builder {
-    ParsedSounding s;
-    std::vector<std::optional<double>> rawSpeed;
-    std::optional<double> surfaceHeight;
-    std::string units;
-    bool sawHeader = false;
-    bool sawStation = false;
-
-    void finish(std::vector<ParsedSounding>& out) {
-        bool ms = core::iequals(units, "ms");
-        for (std::size_t i = 0; i < s.points.size(); ++i)
-            if (rawSpeed[i]) s.points[i].speedKnots = ms ? *rawSpeed[i] / 10.0 * kKnotsPerMetrePerSecond
-                                                         : *rawSpeed[i];
-        if (!s.elevationM) s.elevationM = surfaceHeight;
-        if (s.readProblem.empty()) {
-            if (!sawHeader || !s.date) s.readProblem = "Unreadable sounding header.";
-            else if (!sawStation || s.wmo <= 0) s.readProblem = "No station line in sounding.";
-            else if (!s.elevationM) s.readProblem = "No station elevation in sounding.";
-        }
-        out.push_back(std::move(s));
-    }
-};
 
 }  // namespace
 
@@ -145,72 +116,239 @@ Fields splitLine(std::string_view line, std::string_view marker) {
     return f;
 }
 
-std::vector<ParsedSounding> read(std::string_view text) {
-    const std::string marker = missingMarker(text);
-    const bool wholeMillibars = marker == "32767";
-    std::vector<ParsedSounding> out;
-    std::optional<Builder> b;
-    for (std::string_view line : lines(text)) {
-        if (startsSounding(line)) {
-            if (b) b->finish(out);
-            b.emplace();
+namespace {
+
+using FieldViews = std::array<std::string_view, 7>;
+
+// splitLine without copies: the fields point into the line (or at the marker).
+void splitView(std::string_view line, std::string_view marker, std::string_view type, FieldViews& f) {
+    f.fill({});
+    if (hasControlCharacter(line)) {
+        f.fill(marker);
+        return;
+    }
+    if (type == "3") {
+        for (std::size_t i = 0; i < f.size(); ++i)
+            if (i * 7 < line.size()) f[i] = textfields::trimmed(line.substr(i * 7, 7));
+        return;
+    }
+    // A type-1 line is split as if a blank stood behind its 29th character.
+    std::size_t n = 0;
+    auto split = [&](std::string_view part) {
+        std::size_t i = 0;
+        while (i < part.size() && n < f.size()) {
+            while (i < part.size() && (part[i] == ' ' || part[i] == '\t' || part[i] == '\r' || part[i] == '\n')) ++i;
+            std::size_t b = i;
+            while (i < part.size() && !(part[i] == ' ' || part[i] == '\t' || part[i] == '\r' || part[i] == '\n')) ++i;
+            if (i > b) f[n++] = part.substr(b, i - b);
         }
-        if (!b) continue;
-        if (core::trim(line).empty()) continue;
-        b->s.rawText.append(line).append("\r\n");
-        Fields f = splitLine(line, marker);
-        long long type = 0;
-        if (!core::parseInteger(f[0], type)) continue;
-        switch (type) {
+    };
+    if (type == "1" && line.size() > 29) {
+        split(line.substr(0, 29));
+        split(line.substr(29));
+    } else {
+        split(line);
+    }
+}
+
+std::optional<double> numberOfView(std::string_view field, std::string_view marker) {
+    if (field.empty() || field == marker) return std::nullopt;
+    double v = 0;
+    if (!textfields::toNumber(field, v) || !std::isfinite(v)) return std::nullopt;
+    return v;
+}
+
+class Stream final : public SoundingStream {
+public:
+    Stream(core::LineReader& lines, std::string marker)
+        : lines_(lines), marker_(std::move(marker)), wholeMillibars_(marker_ == "32767") {}
+
+    bool next(ParsedSounding& s) override {
+        std::string_view line;
+        // Lines before the first sounding are skipped.
+        while (!started_) {
+            if (!lines_.next(line)) return false;
+            if (startsSounding(line)) {
+                started_ = true;
+                pending_.assign(line);
+            }
+        }
+        if (!havePending_ && pending_.empty()) return false;
+        begin(s);
+        take(s, pending_);
+        pending_.clear();
+        havePending_ = false;
+        while (lines_.next(line)) {
+            if (startsSounding(line)) {
+                pending_.assign(line);
+                havePending_ = true;
+                break;
+            }
+            take(s, line);
+        }
+        finish(s);
+        return true;
+    }
+
+private:
+    void begin(ParsedSounding& s) {
+        s.clear();
+        rawSpeed_.clear();
+        surfaceHeight_.reset();
+        units_.clear();
+        sawHeader_ = sawStation_ = false;
+    }
+
+    // The data lines (types 4 to 9), nearly all of a file, read in one pass: the
+    // type alone in columns 1 to 7, then whole numbers between blanks. False for
+    // a line that needs the general splitting (control characters, other text).
+    bool takeDataLine(ParsedSounding& s, std::string_view line) {
+        if (line.size() < 7 || line.substr(0, 6) != "      " || line[6] < '4' || line[6] > '9' ||
+            (line.size() > 7 && line[7] != ' '))
+            return false;
+        std::array<long long, 7> v{};
+        std::array<bool, 7> known{};
+        std::size_t n = 1;
+        const char* p = line.data() + 7;
+        const char* end = line.data() + line.size();
+        while (p < end) {
+            if (*p == ' ') {
+                ++p;
+                continue;
+            }
+            const char* b = p;
+            bool negative = false;
+            if (*p == '-') {
+                negative = true;
+                ++p;
+            }
+            long long x = 0;
+            const char* digits = p;
+            while (p < end && *p >= '0' && *p <= '9' && p - digits < 15) x = x * 10 + (*p++ - '0');
+            if (p == digits || (p < end && *p != ' ')) return false;
+            if (n < v.size()) {
+                known[n] = std::string_view(b, static_cast<std::size_t>(p - b)) != marker_;
+                v[n] = negative ? -x : x;
+            }
+            ++n;
+        }
+        s.rawText.append(line).append("\r\n");
+        auto val = [&](std::size_t i) -> std::optional<double> {
+            if (!known[i]) return std::nullopt;
+            return static_cast<double>(v[i]);
+        };
+        RawPoint pt;
+        if (auto x = val(1)) pt.pressureMb = wholeMillibars_ ? *x : *x / 10.0;
+        pt.heightM = val(2);
+        if (auto x = val(3)) pt.temperatureC = *x / 10.0;
+        pt.directionDeg = val(5);
+        rawSpeed_.push_back(val(6));
+        if (line[6] == '9' && pt.heightM && !surfaceHeight_) surfaceHeight_ = pt.heightM;
+        s.points.push_back(pt);
+        return true;
+    }
+
+    void take(ParsedSounding& s, std::string_view line) {
+        if (takeDataLine(s, line)) return;
+        if (textfields::trimmed(line).empty()) return;
+        s.rawText.append(line).append("\r\n");
+        const std::string_view type = textfields::trimmed(line.substr(0, std::min<std::size_t>(7, line.size())));
+        splitView(line, marker_, type, f_);
+        long long t = 0;
+        if (!textfields::toInteger(f_[0], t)) return;
+        switch (t) {
         case 254:
-            if (!b->sawHeader) {
-                b->sawHeader = true;
-                b->s.date = headerDate(f, b->s.hour);
+            if (!sawHeader_) {
+                sawHeader_ = true;
+                Fields whole;
+                for (std::size_t i = 0; i < whole.size(); ++i) whole[i] = std::string(f_[i]);
+                s.date = headerDate(whole, s.hour);
             }
             break;
         case 1: {
-            if (b->sawStation) break;
-            b->sawStation = true;
-            b->s.wban = f[1];
+            if (sawStation_) break;
+            sawStation_ = true;
+            s.wban = f_[1];
             long long wmo = 0;
-            if (core::parseInteger(f[2], wmo) && wmo > 0 && wmo < 100000000) b->s.wmo = static_cast<long>(wmo);
-            auto lat = coordinate(f[3], 'N', 'S', false);
-            auto lon = coordinate(f[4], 'E', 'W', true);
-            if (lat && std::fabs(*lat) <= 90) b->s.lat = *lat;
-            if (lon && std::fabs(*lon) <= 360) b->s.lon = *lon;
-            auto elev = numberOf(f[5], marker);
-            if (elev && *elev > -500 && *elev < 9000) b->s.elevationM = elev;
-            b->s.rtime = f[6];
+            if (textfields::toInteger(f_[2], wmo) && wmo > 0 && wmo < 100000000) s.wmo = static_cast<long>(wmo);
+            auto lat = coordinate(std::string(f_[3]), 'N', 'S', false);
+            auto lon = coordinate(std::string(f_[4]), 'E', 'W', true);
+            if (lat && std::fabs(*lat) <= 90) s.lat = *lat;
+            if (lon && std::fabs(*lon) <= 360) s.lon = *lon;
+            auto elev = numberOfView(f_[5], marker_);
+            if (elev && *elev > -500 && *elev < 9000) s.elevationM = elev;
+            s.rtime = f_[6];
             break;
         }
         case 2:
-            b->s.hydro = f[1];
-            b->s.mxwd = f[2];
-            b->s.tropl = f[3];
-            b->s.tindex = f[5];
-            b->s.source = f[6];
+            s.hydro = f_[1];
+            s.mxwd = f_[2];
+            s.tropl = f_[3];
+            s.tindex = f_[5];
+            s.source = f_[6];
             break;
         case 3:
-            b->s.staid = f[2];
-            b->s.sonde = f[5];
-            b->units = f[6];
+            s.staid = f_[2];
+            s.sonde = f_[5];
+            units_ = f_[6];
             break;
         case 4: case 5: case 6: case 7: case 8: case 9: {
             RawPoint p;
-            if (auto v = numberOf(f[1], marker)) p.pressureMb = wholeMillibars ? *v : *v / 10.0;
-            p.heightM = numberOf(f[2], marker);
-            if (auto v = numberOf(f[3], marker)) p.temperatureC = *v / 10.0;
-            p.directionDeg = numberOf(f[5], marker);
-            b->rawSpeed.push_back(numberOf(f[6], marker));
-            if (type == 9 && p.heightM && !b->surfaceHeight) b->surfaceHeight = p.heightM;
-            b->s.points.push_back(p);
+            if (auto v = numberOfView(f_[1], marker_)) p.pressureMb = wholeMillibars_ ? *v : *v / 10.0;
+            p.heightM = numberOfView(f_[2], marker_);
+            if (auto v = numberOfView(f_[3], marker_)) p.temperatureC = *v / 10.0;
+            p.directionDeg = numberOfView(f_[5], marker_);
+            rawSpeed_.push_back(numberOfView(f_[6], marker_));
+            if (t == 9 && p.heightM && !surfaceHeight_) surfaceHeight_ = p.heightM;
+            s.points.push_back(p);
             break;
         }
         default:
             break;
         }
     }
-    if (b) b->finish(out);
+
+    // Data values are converted once the type-3 units are known.
+    void finish(ParsedSounding& s) {
+        const bool ms = core::iequals(units_, "ms");
+        for (std::size_t i = 0; i < s.points.size(); ++i)
+            if (rawSpeed_[i]) s.points[i].speedKnots = ms ? *rawSpeed_[i] / 10.0 * kKnotsPerMetrePerSecond : *rawSpeed_[i];
+        if (!s.elevationM) s.elevationM = surfaceHeight_;
+        if (s.readProblem.empty()) {
+            if (!sawHeader_ || !s.date) s.readProblem = "Unreadable sounding header.";
+            else if (!sawStation_ || s.wmo <= 0) s.readProblem = "No station line in sounding.";
+            else if (!s.elevationM) s.readProblem = "No station elevation in sounding.";
+        }
+    }
+
+    core::LineReader& lines_;
+    std::string marker_;
+    bool wholeMillibars_;
+    bool started_ = false, havePending_ = false;
+    std::string pending_;
+    FieldViews f_;
+    std::vector<std::optional<double>> rawSpeed_;
+    std::optional<double> surfaceHeight_;
+    std::string units_;
+    bool sawHeader_ = false, sawStation_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<SoundingStream> stream(core::LineReader& lines) {
+    std::string_view first = lines.prefix();
+    // The marker is decided on whole lines of the beginning.
+    if (auto lf = first.rfind('\n'); lf != std::string_view::npos) first = first.substr(0, lf + 1);
+    return std::make_unique<Stream>(lines, missingMarker(first));
+}
+
+std::vector<ParsedSounding> read(std::string_view text) {
+    core::MemorySource source(text);
+    core::LineReader reader(source);
+    auto in = stream(reader);
+    std::vector<ParsedSounding> out;
+    ParsedSounding s;
+    while (in->next(s)) out.push_back(std::move(s));
     return out;
 }
 

@@ -1,11 +1,15 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "sounding/ImportTypes.h"
+#include "sounding/SoundingStream.h"
+
+namespace skyloom::core { class LineReader; }
 
 namespace skyloom::sounding {
 
@@ -33,6 +37,10 @@ bool startsSounding(std::string_view line);
 
 // Reads every sounding of the text. Lines before the first sounding are ignored.
 std::vector<ParsedSounding> read(std::string_view text);
+
+// The same, sounding by sounding from a stream of lines; the missing-value
+// marker is taken from the stream's first chunk.
+std::unique_ptr<SoundingStream> stream(core::LineReader& lines);
 
 }  // namespace rawtext
 }  // namespace skyloom::sounding

@@ -1,13 +1,18 @@
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/Dates.h"
+#include "core/ByteSource.h"
 #include "sounding/ImportTypes.h"
+#include "sounding/SoundingStream.h"
 
 namespace skyloom::core {
 class MainDatabase;
@@ -17,10 +22,6 @@ class Prompter;
 
 namespace skyloom::sounding {
 
-enum class SourceFormat { RawText, Igra2, Wyoming };
-
-// Which reader a text needs, from its contents.
-SourceFormat detectFormat(std::string_view text);
 std::vector<ParsedSounding> readSoundings(std::string_view text, SourceFormat format);
 
 // The WMO number a raw text file's name begins with: digits followed by a blank
@@ -42,6 +43,13 @@ struct ImportOptions {
     // Told the counts so far each time a sounding has been stored (in `soundings`
     // or `deleted`), for windows that show them while the import runs.
     std::function<void(const ImportResult&)> counted;
+    // Held while the main database is used, when imports of several stations run
+    // at once (the main database has one writer at a time).
+    std::mutex* mainDbLock = nullptr;
+    // Counts every sounding read, for the soundings-per-second of a progress bar.
+    std::atomic<std::int64_t>* soundingsRead = nullptr;
+    // A file that holds no soundings is passed over quietly (files found in a folder).
+    bool skipNonSoundingFiles = false;
 };
 
 // What one import did, with the report shown at its end.
@@ -61,12 +69,17 @@ struct ImportResult {
     // could decide (the decider's ReviewUndecided text); what was done before is kept.
     std::string undecided;
     bool failed = false;        // nothing imported (file name, file or database problem)
+    bool skipped = false;       // a file of a folder that holds no soundings: passed over
+    // Non-empty: the file could not be read to its end (truncated or damaged);
+    // the soundings before the damage were imported.
+    std::string damaged;
     std::string report;         // the closing message
 };
 
 // Imports soundings into the station data file of wmo in the program folder
-// appDir (ending in "/"): all of it in one transaction, so an interrupted import
-// leaves the file as it was and a repeated one completes it.
+// appDir (ending in "/"). The soundings are stored in batches, each committed
+// whole with the file's summary, so an interrupted import leaves the file as it
+// was after its last batch and a repeated one completes it.
 ImportResult importSoundings(const std::string& appDir, long wmo, const std::vector<ParsedSounding>& soundings,
                              const ImportOptions& options, core::Prompter& prompter);
 
@@ -81,8 +94,16 @@ ImportResult importText(const std::string& appDir, long wmo, std::string_view te
 // (unreadable, empty, UTF-16, not text, no format the import reads, no station
 // or an implausible one) makes nothing and is reported through the prompter in
 // one line naming it; the closing report of an import is left to the caller to show.
+// A zip archive's members are imported one after the other. The file is read as
+// a stream, in bounded memory whatever its size.
 ImportResult importFile(const std::string& appDir, const std::string& path, const ImportOptions& options,
                         core::Prompter& prompter, std::optional<long> wmo = std::nullopt);
+// One input: a plain or gzip file or one zip member.
+ImportResult importSource(const std::string& appDir, const core::SourceName& source, const ImportOptions& options,
+                          core::Prompter& prompter, std::optional<long> wmo = std::nullopt);
+
+// Soundings stored per committed batch.
+inline constexpr std::size_t kImportBatch = 8192;
 
 // The closing messages.
 inline constexpr const char* kNeedWmoInName = "Need WMO at start with space after it, rename it.";

@@ -16,6 +16,7 @@
 
 #include "../sounding/ImportTestText.h"
 #include "TempFolder.h"
+#include "ZipFile.h"
 #include "core/DatabaseFile.h"
 #include "core/Progress.h"
 #include "core/Prompter.h"
@@ -304,4 +305,32 @@ TEST_F(CommandLineTest, filesWithoutSoundingsMakeNoStationAndAreNamed) {
     EXPECT_FALSE(std::filesystem::exists(folder / "data/87576.dat"));
     EXPECT_EQ(count("SELECT count(*) FROM stations"), stations);
     EXPECT_EQ(count("SELECT count(*) FROM havedata"), 0);
+}
+
+TEST_F(CommandLineTest, aFolderOfArchivesImportsWholeAndADamagedFileIsNamed) {
+    const auto archive = scratch / "archive";
+    std::filesystem::create_directories(archive / "igra");
+    std::filesystem::copy_file(albanyFile, archive / "ncdc-cdrom_ALB_72518_1990_ms_32767.fsl.gz");
+    test::writeFile(archive / "ncdc-cdrom_PWM_72606_1990_ms_32767.fsl",
+                    test::readSample("fsl/ncdc-cdrom_PWM_72606_1990_ms_32767.fsl"));
+    test::writeZip(archive / "igra/CAM00071701-data.zip", "CAM00071701-data.txt",
+                   test::readSample("igra2/CAM00071701-data.txt"));
+    test::writeFile(archive / "igra/notes.txt", "Balloon launched at noon.\n");
+    CliRun r = run({"import", archive.string(), "--review=accept"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    for (const char* line : {"ncdc-cdrom_ALB_72518_1990_ms_32767.fsl.gz: station 72518, added 787,",
+                             "ncdc-cdrom_PWM_72606_1990_ms_32767.fsl: station 72606, added 774,",
+                             "CAM00071701-data.zip:CAM00071701-data.txt: station 71701, added 242,",
+                             "Passed over 1 file(s) of the folders that hold no soundings."})
+        EXPECT_TRUE(contains(r.out, line)) << line << "\n" << r.out;
+    EXPECT_EQ(count("SELECT count(*) FROM havedata WHERE wmo IN (72518, 72606, 71701)"), 3);
+
+    // A gzip file cut short: what comes before the cut is kept, and the command says so.
+    const std::string gz = test::readFile(test::sample("fsl/ncdc-cdrom_CHH_74494_1990_ms_32767.fsl"));
+    test::writeFile(scratch / "cut.fsl.gz", gz.substr(0, gz.size() / 3));
+    r = run({"import", (scratch / "cut.fsl.gz").string(), "--review=accept"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "skyloom-cli: 1 file(s) damaged, imported up to the damage: cut.fsl.gz (the compressed file "
+                     "ends early (it is truncated))\n");
+    EXPECT_GT(count("SELECT max(NumSoundings) FROM havedata WHERE wmo = 74494"), 200);
 }

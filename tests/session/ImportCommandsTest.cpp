@@ -10,6 +10,7 @@
 
 #include "../sounding/ImportTestText.h"
 #include "StartedFolder.h"
+#include "ZipFile.h"
 #include "core/DatabaseFile.h"
 #include "sounding/SoundingImport.h"
 #include "sounding/SoundingSet.h"
@@ -97,6 +98,17 @@ TEST(ImportCommands, beginImportsTheChosenFileAndStartImportsItAgain) {
     EXPECT_EQ(f.numberOf(kEzeiza, "SELECT count(*) FROM soundings"), 2);
 }
 
+TEST(ImportCommands, beginImportsAZipArchive) {
+    Folder f;
+    const auto zip = f.tmp / "Text Data Files" / "87576 Ezeiza.zip";
+    test::writeZip(zip, "87576 Ezeiza.txt", good(3) + good(2));
+    f.prompter.file(zip.string());
+    ASSERT_TRUE(f.cmd.begin());
+    EXPECT_EQ(f.prompter.lastMessage(),
+              " Added 2 unique soundings from Wednesday Jan-02-2019 to Thursday Jan-03-2019 with 14 data points.");
+    EXPECT_EQ(f.shown, (session::ImportCounts{2, 14, 0, 0}));
+}
+
 TEST(ImportCommands, countsRunWhileTheImportWaitsForReview) {
     Folder f;
     CountingDecider deleteIt(false, f.shown);
@@ -154,10 +166,14 @@ TEST(ImportCommands, stationTextFilesAreTheStationsTxtFilesInNameOrder) {
     f.writeTextFile("87576 notes.doc", "");
     f.writeTextFile("x87576.txt", "");
     f.writeTextFile("87576.txt", "");
+    f.writeTextFile("87576 2019.fsl.gz", "");
+    f.writeTextFile("87576 period.ZIP", "");
+    f.writeTextFile("87576 zip", "");
     std::vector<std::string> names;
     for (const auto& p : session::stationTextFiles(f.tmp.dir(), kEzeiza))
         names.push_back(std::filesystem::path(p).filename().string());
-    EXPECT_EQ(names, (std::vector<std::string>{"87576 a.TXT", "87576 b.txt", "87576.txt"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"87576 2019.fsl.gz", "87576 a.TXT", "87576 b.txt", "87576 period.ZIP",
+                                               "87576.txt"}));
     EXPECT_TRUE(session::stationTextFiles(f.tmp.dir() + "missing/", kEzeiza).empty());
 }
 
