@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -25,7 +26,10 @@ private:
     bool fill();
 
     ByteSource& source_;
-    std::string buffer_;
+    // Not zero-filled: only the bytes read into it are ever looked at, and a
+    // file of a few soundings should not pay for clearing half a megabyte.
+    std::unique_ptr<char[]> buffer_;
+    std::size_t capacity_;
     std::size_t begin_ = 0, end_ = 0;
     bool eof_ = false;
     std::size_t chunk_;
