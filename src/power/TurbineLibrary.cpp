@@ -197,7 +197,7 @@ std::vector<LibraryTurbine> readTurbineLibrary(const fs::path& root, std::string
 
         const fs::path curveFile = root / t.source;
         fs::path rel = fs::path(t.source).lexically_relative("data");
-        const fs::path sheetFile = (root / "specs" / rel).replace_extension(".yaml");
+        const fs::path sheetFile = (root / "sheets" / rel).replace_extension(".yaml");
         const std::string stem = curveFile.stem().string();
         t.turbineClass = core::toLower(rel.begin()->string());
 

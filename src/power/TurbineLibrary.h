@@ -53,7 +53,7 @@ struct LibraryTurbine {
 };
 
 // Reads the library: every curve file under root/data with its data sheet under
-// root/specs, named by the project's name list (lines "source,name", '#' starts
+// root/sheets, named by the project's name list (lines "source,name", '#' starts
 // a comment). Throws std::runtime_error, naming the file, when a curve has no
 // name, a named file is missing, or a file cannot be read.
 std::vector<LibraryTurbine> readTurbineLibrary(const std::filesystem::path& root, std::string_view nameList);

@@ -114,10 +114,10 @@ TEST(TurbineLibrary, factsComeFromTheDataSheetOrTheirStatedStandIns) {
     const auto root = tmp.path() / "turbines";
     std::filesystem::create_directories(root / "data" / "Distributed");
     std::filesystem::create_directories(root / "data" / "Onshore");
-    std::filesystem::create_directories(root / "specs" / "Onshore");
+    std::filesystem::create_directories(root / "sheets" / "Onshore");
     test::writeFile(root / "data/Distributed/Small_5kW_5.csv", "Wind Speed [m/s],Power [kW]\n2,-0.1\n3,0.2\n10,5\n18,4\n");
     test::writeFile(root / "data/Onshore/Big_normalized.csv", "Wind Speed [m/s],Power [-]\n3,0\n4,0.1\n12,1\n22,1\n23,0\n25,0\n");
-    test::writeFile(root / "specs/Onshore/Big_normalized.yaml",
+    test::writeFile(root / "sheets/Onshore/Big_normalized.yaml",
                     "rated_power: 2000 #kW\ncut_out_wind_speed: 25\nhub_height: 100\norigin: 'reference model'\n"
                     "power_curve_type: 'experimental'\n");
     const std::string names = "# comment\ndata/Distributed/Small_5kW_5.csv,Small (5 kW)\ndata/Onshore/Big_normalized.csv,Big (2 MW)\n";
