@@ -17,6 +17,9 @@ bool startsWith(std::string_view s, std::string_view prefix);
 bool endsWith(std::string_view s, std::string_view suffix);
 // Splits at every occurrence of sep (empty pieces kept).
 std::vector<std::string> split(std::string_view s, char sep);
+// The lines of a text, each without its line feed or a carriage return before
+// it; a final line feed ends the last line rather than starting an empty one.
+std::vector<std::string> splitLines(std::string_view text);
 // Splits at runs of blanks, ignoring leading and trailing blanks.
 std::vector<std::string> splitBlanks(std::string_view s);
 std::string replaceAll(std::string s, std::string_view from, std::string_view to);

@@ -19,20 +19,6 @@ namespace {
 constexpr std::string_view kEol = "\r\n";
 constexpr std::string_view kMarkerStart = "The above lines";
 
-std::vector<std::string> fileLines(std::string_view text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines.emplace_back(line);
-        start = end + 1;
-    }
-    return lines;
-}
-
 }  // namespace
 
 SettingLine splitSettingLine(std::string_view line) {
@@ -72,7 +58,7 @@ bool writeGeneratorFile(const std::filesystem::path& path, const GeneratorRecord
 GeneratorRecord parseGeneratorFile(std::string_view text, GeneratorFileLines* where) {
     GeneratorRecord g;
     GeneratorFileLines at;
-    const std::vector<std::string> lines = fileLines(text);
+    const std::vector<std::string> lines = core::splitLines(text);
     at.count = static_cast<int>(lines.size());
     std::size_t next = 0;
     auto more = [&] { return next < lines.size(); };
@@ -164,7 +150,7 @@ std::optional<std::string> generatorFileProblem(std::string_view text) {
     if (core::trim(text).empty()) return std::string("the file is empty");
     GeneratorFileLines at;
     const GeneratorRecord g = parseGeneratorFile(text, &at);
-    const std::vector<std::string> lines = fileLines(text);
+    const std::vector<std::string> lines = core::splitLines(text);
     auto problem = [&](int line, const std::string& rule) {
         return std::optional<std::string>(problemAt(lines, line, rule));
     };

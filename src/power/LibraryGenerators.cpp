@@ -174,14 +174,8 @@ std::string libraryTableText(const std::vector<LibraryGenerator>& generators) {
 
 std::vector<std::string> libraryTableNames(std::string_view text) {
     std::vector<std::string> out;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) end = text.size();
-        const std::string_view line = text.substr(start, end - start);
+    for (const std::string& line : core::splitLines(text))
         if (!line.empty() && line[0] != '#' && line.substr(0, 5) != "name,") out.emplace_back(line.substr(0, line.find(',')));
-        start = end + 1;
-    }
     return out;
 }
 

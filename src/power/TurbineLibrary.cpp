@@ -29,13 +29,6 @@ std::string readText(const fs::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::vector<std::string> lines(std::string_view text) {
-    std::vector<std::string> out = core::split(text, '\n');
-    for (auto& l : out)
-        if (!l.empty() && l.back() == '\r') l.pop_back();
-    return out;
-}
-
 // The value of a YAML scalar: a quoted text up to its closing quote, else the text
 // before a comment.
 std::string scalarValue(std::string_view raw) {
@@ -90,7 +83,7 @@ void factsFromFileName(const std::string& stem, double& ratedKW, double& rotor) 
 
 TurbineSheet parseTurbineSheet(std::string_view yaml) {
     TurbineSheet sheet;
-    for (const std::string& line : lines(yaml)) {
+    for (const std::string& line : core::splitLines(yaml)) {
         if (line.empty() || line[0] == ' ' || line[0] == '\t' || line[0] == '-' || line[0] == '#') continue;
         const auto colon = line.find(':');
         if (colon == std::string::npos) continue;
@@ -118,7 +111,7 @@ std::vector<double> numbersOf(std::string_view value) {
 }
 
 PublishedCurve parsePublishedCurve(std::string_view csv) {
-    const auto rows = lines(csv);
+    const auto rows = core::splitLines(csv);
     if (rows.empty()) throw std::runtime_error("the curve file is empty");
     const auto header = core::split(rows[0], ',');
     int speedCol = -1, powerCol = -1;
@@ -185,7 +178,7 @@ std::vector<CurvePoint> cleanPublishedCurve(const std::vector<CurvePoint>& point
 std::vector<LibraryTurbine> readTurbineLibrary(const fs::path& root, std::string_view nameList) {
     std::vector<LibraryTurbine> out;
     std::set<std::string> named;
-    for (const std::string& raw : lines(nameList)) {
+    for (const std::string& raw : core::splitLines(nameList)) {
         const std::string line = core::trim(raw);
         if (line.empty() || line[0] == '#') continue;
         const auto comma = line.find(',');
