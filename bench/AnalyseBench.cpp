@@ -22,27 +22,37 @@ namespace {
 
 constexpr long kWmo = 72518;
 
-// A program folder with one station of 30 years of twice-daily soundings (about 22,000).
-struct ThirtyYearStation {
-    ThirtyYearStation() {
+// A program folder with its main database and the analysis of one station.
+struct AnalysedFolder {
+    AnalysedFolder() {
         core::MainDatabase::create(folder.dir() + core::MainDatabase::kFileName);
         db.open(prompter);
-        test::StationFileBuilder builder(test::StationFileBuilder::pathFor(folder.dir(), kWmo), kWmo);
-        builder.addTwiceDaily(core::makeDate(1990, 1, 1), core::makeDate(2019, 12, 31),
-                              [](int n) { return (n * 7919) % 400; });
-        have = builder.write();
-        test::registerStation(db, have, "ALBANY", "US", 42.75, -73.8);
+    }
+    // Once the station is in the station list: the analysis of it, as a pick makes it.
+    void pick(long wmo) {
         stations.load(db);
         analysis = std::make_unique<session::SiteAnalysis>(db, settings, prompter, stations);
-        analysis->setSiteString(analysis->siteEntryText(kWmo));
+        analysis->setSiteString(analysis->siteEntryText(wmo));
     }
     test::TempFolder folder;
     core::SilentPrompter prompter;
     core::MainDatabase db{folder.dir()};
     core::Settings settings{db};
     core::StationIndex stations;
-    sounding::HaveDataRow have;
     std::unique_ptr<session::SiteAnalysis> analysis;
+};
+
+// One station of 30 years of twice-daily soundings (about 22,000).
+struct ThirtyYearStation : AnalysedFolder {
+    ThirtyYearStation() {
+        test::StationFileBuilder builder(test::StationFileBuilder::pathFor(folder.dir(), kWmo), kWmo);
+        builder.addTwiceDaily(core::makeDate(1990, 1, 1), core::makeDate(2019, 12, 31),
+                              [](int n) { return (n * 7919) % 400; });
+        have = builder.write();
+        test::registerStation(db, have, "ALBANY", "US", 42.75, -73.8);
+        pick(kWmo);
+    }
+    sounding::HaveDataRow have;
 };
 
 ThirtyYearStation& station() {
@@ -121,12 +131,10 @@ namespace {
 // A 60-year period of record (about 47,000 real-shaped soundings of Albany,
 // 1960-2019) made by the import itself, then read and analysed whole, as a
 // click on the station does.
-struct SixtyYearStation {
+struct SixtyYearStation : AnalysedFolder {
     SixtyYearStation() {
         std::filesystem::create_directories(folder / "data");
         sounding::StationDataFile::createEmpty((folder / "empty.dat").string());
-        core::MainDatabase::create(folder.dir() + core::MainDatabase::kFileName);
-        db.open(prompter);
         const auto text = folder / "72518 Albany 1960-2019.fsl";
         test::writePeriodOfRecord(text, 60);
         sounding::FixedReviewDecider accept(true);
@@ -136,16 +144,8 @@ struct SixtyYearStation {
         sounding::importFile(folder.dir(), text.string(), opt, prompter);
         std::filesystem::remove(text);
         // The import has described the station from its file in the station list.
-        stations.load(db);
-        analysis = std::make_unique<session::SiteAnalysis>(db, settings, prompter, stations);
-        analysis->setSiteString(analysis->siteEntryText(kWmo));
+        pick(kWmo);
     }
-    test::TempFolder folder;
-    core::SilentPrompter prompter;
-    core::MainDatabase db{folder.dir()};
-    core::Settings settings{db};
-    core::StationIndex stations;
-    std::unique_ptr<session::SiteAnalysis> analysis;
 };
 
 void BM_RetrieveAndAnalyse60YearsImported(benchmark::State& state) {
