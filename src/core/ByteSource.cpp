@@ -3,42 +3,204 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <utility>
 
+#include <cerrno>
+
+#include <fcntl.h>
+#include <isa-l/igzip_lib.h>
+#include <unistd.h>
 #include <zip.h>
-#include <zlib.h>
 
 namespace skyloom::core {
 
 namespace {
 
-// A plain or gzip file through zlib's gz reader, which passes plain files through.
-class GzipFileSource final : public ByteSource {
+// A file read as it lies, in the chunks the reader asks for.
+class PlainFileSource : public ByteSource {
 public:
-    GzipFileSource(gzFile f, std::uint64_t size) : f_(f), size_(size) {}
-    ~GzipFileSource() override { gzclose(f_); }
+    PlainFileSource(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+    ~PlainFileSource() override { ::close(fd_); }
     std::size_t read(char* buffer, std::size_t n) override {
-        if (done_) return 0;
-        const int got = gzread(f_, buffer, static_cast<unsigned>(std::min<std::size_t>(n, 1u << 30)));
-        if (got > 0) return static_cast<std::size_t>(got);
-        int err = Z_OK;
-        const char* text = gzerror(f_, &err);
-        done_ = true;
-        if (got == 0 && (err == Z_OK || err == Z_STREAM_END)) return 0;
-        // zlib says "unexpected end of file" for a compressed stream cut short.
-        if (err == Z_BUF_ERROR) throw SourceDamaged("the compressed file ends early (it is truncated)");
-        if (err == Z_ERRNO) throw SourceDamaged(std::string("the file could not be read: ") + std::strerror(errno));
-        throw SourceDamaged(std::string("the compressed data is damaged (") + (text ? text : "zlib error") + ")");
+        for (;;) {
+            const ssize_t got = ::read(fd_, buffer, std::min<std::size_t>(n, 1u << 30));
+            if (got >= 0) {
+                position_ += static_cast<std::uint64_t>(got);
+                return static_cast<std::size_t>(got);
+            }
+            if (errno != EINTR) throw SourceDamaged(std::string("the file could not be read: ") + std::strerror(errno));
+        }
     }
-    std::uint64_t position() const override {
-        const auto at = gzoffset(f_);
-        return at < 0 ? 0 : static_cast<std::uint64_t>(at);
-    }
+    std::uint64_t position() const override { return position_; }
     std::uint64_t size() const override { return size_; }
 
 private:
-    gzFile f_;
-    std::uint64_t size_;
-    bool done_ = false;
+    int fd_;
+    std::uint64_t size_, position_ = 0;
+};
+
+// Deflate data inflated with ISA-L's inflater, about three times as fast as
+// zlib's on these text files. Its input comes from next(): the compressed
+// bytes of a gzip file, or of a zip member read raw.
+class Inflater {
+public:
+    explicit Inflater(std::uint32_t wrapper) : wrapper_(wrapper) { restart(); }
+    Inflater(const Inflater&) = delete;
+    Inflater& operator=(const Inflater&) = delete;
+    virtual ~Inflater() = default;
+
+protected:
+    // Up to n inflated bytes; 0 when the stream has ended. fill() gives more
+    // compressed bytes (0 at the end of them); damaged() names a fault.
+    std::size_t inflate(char* buffer, std::size_t n) {
+        if (!fault_.empty()) {
+            finished_ = true;
+            throw SourceDamaged(std::exchange(fault_, {}));
+        }
+        if (finished_) return 0;
+        state_.next_out = reinterpret_cast<std::uint8_t*>(buffer);
+        state_.avail_out = static_cast<std::uint32_t>(std::min<std::size_t>(n, 1u << 30));
+        const std::uint32_t room = state_.avail_out;
+        for (;;) {
+            if (state_.avail_in == 0 && !inputEnded_) refill();
+            const int rc = isal_inflate(&state_);
+            const std::size_t produced = room - state_.avail_out;
+            try {
+                if (rc < 0) throw SourceDamaged(faultText(rc));
+                if (state_.block_state == ISAL_BLOCK_FINISH) memberEnded();
+            } catch (const SourceDamaged& e) {
+                // What was inflated before the fault is given first.
+                if (produced == 0) {
+                    finished_ = true;
+                    throw;
+                }
+                fault_ = e.what();
+                return produced;
+            }
+            if (finished_ || produced > 0) return produced;
+            if (state_.block_state == ISAL_BLOCK_FINISH) continue;
+            if (produced > 0) return produced;
+            if (state_.avail_in == 0 && inputEnded_)
+                throw SourceDamaged(wrapper_ == ISAL_GZIP ? "the compressed file ends early (it is truncated)"
+                                                          : "the zip member is damaged (its data ends early)");
+        }
+    }
+    std::uint64_t inflatedBytes() const { return inflated_ + state_.total_out; }
+    std::uint32_t crc() const { return state_.crc; }
+
+private:
+    virtual std::size_t fill(std::uint8_t* buffer, std::size_t n) = 0;
+    // The stream's end was reached: a check of what it gave (a zip member's CRC).
+    virtual void ended() {}
+
+    void restart() {
+        const std::uint8_t* in = state_.next_in;
+        const std::uint32_t avail = state_.avail_in;
+        isal_inflate_init(&state_);
+        state_.crc_flag = wrapper_;
+        state_.next_in = const_cast<std::uint8_t*>(in);
+        state_.avail_in = avail;
+    }
+
+    // Keeps the bytes not yet inflated and reads more behind them.
+    void refill() {
+        std::size_t keep = state_.avail_in;
+        if (keep > 0) std::memmove(input_.data(), state_.next_in, keep);
+        while (keep < input_.size() && !inputEnded_) {
+            const std::size_t got = fill(input_.data() + keep, input_.size() - keep);
+            if (got == 0) inputEnded_ = true;
+            keep += got;
+            if (keep >= 2) break;
+        }
+        state_.next_in = input_.data();
+        state_.avail_in = static_cast<std::uint32_t>(keep);
+    }
+
+    // A gzip file may hold several members one after another, as gzip and zlib
+    // read it; anything else behind the last member is passed over, as they do.
+    void memberEnded() {
+        if (wrapper_ != ISAL_GZIP) {
+            finished_ = true;
+            ended();
+            return;
+        }
+        if (state_.avail_in < 2 && !inputEnded_) refill();
+        const bool another = state_.avail_in >= 2 && state_.next_in[0] == 0x1f && state_.next_in[1] == 0x8b;
+        if (!another) {
+            finished_ = true;
+            ended();
+            return;
+        }
+        inflated_ += state_.total_out;
+        restart();
+    }
+
+    std::string faultText(int rc) const {
+        const std::string what = wrapper_ == ISAL_GZIP ? "the compressed data is damaged (" : "the zip member is damaged (";
+        switch (rc) {
+            case ISAL_INCORRECT_CHECKSUM: return what + "its checksum does not match)";
+            case ISAL_INVALID_WRAPPER: return what + "its gzip header is not valid)";
+            case ISAL_UNSUPPORTED_METHOD: return what + "it uses an unknown compression method)";
+            default: return what + "invalid deflate data)";
+        }
+    }
+
+    std::uint32_t wrapper_;
+    inflate_state state_{};
+    std::vector<std::uint8_t> input_ = std::vector<std::uint8_t>(1 << 17);
+    bool inputEnded_ = false, finished_ = false;
+    std::string fault_;  // found while inflating bytes not yet given
+    std::uint64_t inflated_ = 0;
+};
+
+// A gzip file, inflated as it is read.
+class GzipFileSource final : public ByteSource, private Inflater {
+public:
+    GzipFileSource(int fd, std::uint64_t size) : Inflater(ISAL_GZIP), file_(fd, size) {}
+    std::size_t read(char* buffer, std::size_t n) override { return inflate(buffer, n); }
+    std::uint64_t position() const override { return file_.position(); }
+    std::uint64_t size() const override { return file_.size(); }
+
+private:
+    std::size_t fill(std::uint8_t* buffer, std::size_t n) override {
+        return file_.read(reinterpret_cast<char*>(buffer), n);
+    }
+    PlainFileSource file_;
+};
+
+// A zip member stored with deflate, read raw from the archive and inflated
+// here; its CRC and length are checked at its end as libzip checks them.
+class DeflatedMemberSource final : public ByteSource, private Inflater {
+public:
+    DeflatedMemberSource(zip_t* archive, zip_file_t* file, const zip_stat_t& st)
+        : Inflater(ISAL_GZIP_NO_HDR), archive_(archive), file_(file), st_(st) {}
+    ~DeflatedMemberSource() override {
+        zip_fclose(file_);
+        zip_discard(archive_);
+    }
+    std::size_t read(char* buffer, std::size_t n) override { return inflate(buffer, n); }
+    std::uint64_t position() const override { return packedRead_; }
+    std::uint64_t size() const override { return st_.comp_size; }
+
+private:
+    std::size_t fill(std::uint8_t* buffer, std::size_t n) override {
+        const zip_int64_t got = zip_fread(file_, buffer, n);
+        if (got < 0)
+            throw SourceDamaged(std::string("the zip member is damaged (") +
+                                zip_error_strerror(zip_file_get_error(file_)) + ")");
+        packedRead_ += static_cast<std::uint64_t>(got);
+        return static_cast<std::size_t>(got);
+    }
+    void ended() override {
+        if ((st_.valid & ZIP_STAT_SIZE) && inflatedBytes() != st_.size)
+            throw SourceDamaged("the zip member is damaged (its length does not match)");
+        if ((st_.valid & ZIP_STAT_CRC) && crc() != st_.crc)
+            throw SourceDamaged("the zip member is damaged (its checksum does not match)");
+    }
+    zip_t* archive_;
+    zip_file_t* file_;
+    zip_stat_t st_;
+    std::uint64_t packedRead_ = 0;
 };
 
 // One member of a zip archive, inflated as it is read.
@@ -149,23 +311,33 @@ std::unique_ptr<ByteSource> openSource(const SourceName& name, std::string& why)
         zip_stat_t st;
         zip_stat_init(&st);
         const auto index = static_cast<zip_uint64_t>(name.memberIndex);
-        zip_file_t* f = zip_stat_index(z, index, 0, &st) == 0 ? zip_fopen_index(z, index, 0) : nullptr;
+        const bool stat = zip_stat_index(z, index, 0, &st) == 0;
+        // A deflated member is inflated here, faster than libzip would; others
+        // (stored, other methods, encrypted) are left to libzip.
+        const bool raw = stat && (st.valid & ZIP_STAT_COMP_METHOD) && st.comp_method == ZIP_CM_DEFLATE &&
+                         (st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method == ZIP_EM_NONE &&
+                         (st.valid & ZIP_STAT_COMP_SIZE);
+        zip_file_t* f = stat ? zip_fopen_index(z, index, raw ? ZIP_FL_COMPRESSED : 0) : nullptr;
         if (!f) {
             why = std::string("the zip member cannot be read (") + zip_strerror(z) + ")";
             zip_discard(z);
             return nullptr;
         }
+        if (raw) return std::make_unique<DeflatedMemberSource>(z, f, st);
         const std::uint64_t packed = (st.valid & ZIP_STAT_COMP_SIZE) ? st.comp_size : size;
         const std::uint64_t unpacked = (st.valid & ZIP_STAT_SIZE) ? st.size : 0;
         return std::make_unique<ZipMemberSource>(z, f, packed, unpacked);
     }
-    gzFile f = gzopen(name.path.c_str(), "rb");
-    if (!f) {
+    const int fd = ::open(name.path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
         why = std::strerror(errno);
         return nullptr;
     }
-    gzbuffer(f, 1 << 17);
-    return std::make_unique<GzipFileSource>(f, size);
+    // A gzip file begins with 1f 8b; any other file is read as it lies.
+    unsigned char magic[2] = {};
+    const bool gzip = ::pread(fd, magic, 2, 0) == 2 && magic[0] == 0x1f && magic[1] == 0x8b;
+    if (gzip) return std::make_unique<GzipFileSource>(fd, size);
+    return std::make_unique<PlainFileSource>(fd, size);
 }
 
 }  // namespace skyloom::core

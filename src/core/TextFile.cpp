@@ -1,29 +1,22 @@
 #include "core/TextFile.h"
 
-#include <zlib.h>
+#include "core/ByteSource.h"
 
 namespace skyloom::core {
 
 std::optional<std::string> readPlainOrGzip(const std::string& path) {
-    // gzread passes a file that is not gzip through unchanged.
-    gzFile f = gzopen(path.c_str(), "rb");
-    if (!f) return std::nullopt;
-    gzbuffer(f, 1 << 17);
+    std::string why;
+    auto source = openSource(SourceName{path, {}, -1, 0}, why);
+    if (!source) return std::nullopt;
     std::string text;
+    text.reserve(static_cast<std::size_t>(source->size()));
     char buffer[1 << 16];
-    for (;;) {
-        const int n = gzread(f, buffer, sizeof buffer);
-        if (n < 0) {
-            gzclose(f);
-            return std::nullopt;
-        }
-        if (n == 0) break;
-        text.append(buffer, static_cast<std::size_t>(n));
+    try {
+        // A file cut short gives nothing rather than its beginning.
+        while (const std::size_t n = source->read(buffer, sizeof buffer)) text.append(buffer, n);
+    } catch (const SourceDamaged&) {
+        return std::nullopt;
     }
-    int err = Z_OK;
-    gzerror(f, &err);
-    gzclose(f);
-    if (err != Z_OK && err != Z_BUF_ERROR) return std::nullopt;
     return text;
 }
 
