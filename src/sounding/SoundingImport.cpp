@@ -288,7 +288,7 @@ std::unique_ptr<StationDataFile> openOrCreate(const std::string& appDir, long wm
         if (core::fileExists(empty)) {
             // A damaged "empty.dat" would make a damaged station file, or give
             // every new station another one's soundings.
-            if (const std::string bad = StationDataFile::emptyFileProblem(empty); !bad.empty()) {
+            if (const std::string bad = StationDataFile::emptyFileProblemOnce(empty); !bad.empty()) {
                 problem = cannot + "'" + empty + "' is damaged (" + bad +
                           "). Run init on the program folder to make it again.";
                 return nullptr;
@@ -333,10 +333,12 @@ public:
         file_ = openOrCreate(appDir, wmo, prompter, problem_);
         if (!file_) return;
         auto& db = file_->db();
+        // The file's summary and keys are read inside the first batch's
+        // transaction: under one lock, and nobody can change them in between.
+        tx_.emplace(db, SQLite::TransactionBehavior::IMMEDIATE);
         summary_.load(db);
         w_.emplace(db);
         exactKeys_ = w_->loadKeys(db, wmo, keys_);
-        tx_.emplace(db, SQLite::TransactionBehavior::IMMEDIATE);
     }
 
     bool opened() const { return file_ != nullptr; }
