@@ -23,6 +23,7 @@
 #include "sounding/LevelBuilder.h"
 #include "sounding/QualityCheck.h"
 #include "sounding/RawTextReader.h"
+#include "sounding/RecordGaps.h"
 #include "sounding/StationDataFile.h"
 #include "sounding/WyomingReader.h"
 
@@ -467,6 +468,8 @@ public:
 
     // Commits the last batch and refreshes the main database's row of the station.
     ImportResult finish() {
+        // The gap share of the whole record, once the import has added to it.
+        if (result_.added > 0) summary_.gaps = recordGapPercent(file_->db());
         commit(false);
         result_.report = reportOf(result_);
         return result_;

@@ -12,6 +12,7 @@
 #include "StartedFolder.h"
 #include "ZipFile.h"
 #include "core/DatabaseFile.h"
+#include "session/SiteAnalysis.h"
 #include "sounding/SoundingImport.h"
 #include "sounding/SoundingSet.h"
 
@@ -232,4 +233,38 @@ TEST(ImportCommands, oneSoundingSetDrawsUpToItsTopWind) {
     EXPECT_EQ(set.pressure(1, 0), 100000);
     EXPECT_EQ(std::string(set.bandCode[1].begin(), set.bandCode[1].end()), "011111110000");
     EXPECT_EQ(set.pointCount[1], 12);
+}
+
+// The gap share of a station nobody has analysed yet is that of its whole
+// record, as the analysis of the whole record finds it, not "0.0% gaps".
+TEST(ImportGaps, theGapShareStoredAtImportIsTheOneTheWholeRecordsAnalysisFinds) {
+    test::StartedFolder f;
+    auto& db = f.s->mainDb();
+    sounding::FixedReviewDecider accept(true);
+    sounding::ImportOptions opt;
+    opt.decider = &accept;
+    opt.mainDb = &db;
+    auto gaps = [&] { return db.db().execAndGet("SELECT TimeGaps FROM havedata WHERE wmo = 72518").getDouble(); };
+    // Albany 1990 in two parts: the first half of the year, then the whole year.
+    const std::string text = test::readSample("fsl/ncdc-cdrom_ALB_72518_1990_ms_32767.fsl");
+    const std::size_t july = text.find("    254      0      2      JUL    1990");
+    ASSERT_NE(july, std::string::npos);
+    const std::string half = f.writeTextFile("72518 first half.fsl", text.substr(0, july));
+    ASSERT_FALSE(sounding::importFile(f.s->appDir(), half, opt, f.prompter).failed);
+    const double firstHalf = gaps();
+    ASSERT_FALSE(
+        sounding::importFile(f.s->appDir(), test::sample("fsl/ncdc-cdrom_ALB_72518_1990_ms_32767.fsl").string(), opt,
+                             f.prompter)
+            .failed);
+    const double wholeYear = gaps();
+    EXPECT_GT(wholeYear, 0.0);
+    EXPECT_NE(firstHalf, wholeYear);
+
+    f.s->stations().load(db);
+    session::SiteAnalysis analysis(*f.s);
+    analysis.setSiteString(analysis.siteEntryText(72518));
+    ASSERT_EQ(analysis.reanalyseSite(true), session::AnalysisOutcome::Analysed);
+    EXPECT_TRUE(analysis.wholeRange());
+    EXPECT_EQ(analysis.statistics().gapPercent, wholeYear);
+    EXPECT_EQ(gaps(), wholeYear);
 }
