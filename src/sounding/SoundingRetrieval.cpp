@@ -159,10 +159,9 @@ StatementPtr prepareRows(sqlite3* db, const BoundRange& range, bool throughDateI
 
 // The rows of the range whose key lies between parameters 4 and 5 (both
 // included); a bound on the row key is a seek in the table itself, allowed
-// despite NOT INDEXED. One statement serves every part a reader takes.
-StatementPtr prepareKeySpan(sqlite3* db, const BoundRange& range) {
-    return prepareBound(db, retrievalSql(range.ignoreZero) + " AND Key >= ?4 AND Key <= ?5", range);
-}
+// despite NOT INDEXED. One statement serves every part a reader takes. The
+// rows go to the row function when rowFunction is set.
+StatementPtr prepareKeySpan(sqlite3* db, const BoundRange& range, bool rowFunction);
 
 // The number of soundings the read will give, for the progress display.
 std::int64_t countRows(sqlite3* db, const BoundRange& range) {
@@ -240,50 +239,131 @@ ConnectionPtr openReader(const ReaderSource& source) {
     return owner;
 }
 
-// The wide rows are read through the engine's own calls: one column fetch per
-// value without a wrapper object, which halves the time of a load.
-void decodeRow(sqlite3_stmt* row, SoundingSet& set, int n) {
+// One row's values, fetched from the statement's result columns.
+struct ResultColumns {
+    sqlite3_stmt* row;
+    int integer(int column) const { return sqlite3_column_int(row, column); }
+    const unsigned char* text(int column) const { return sqlite3_column_text(row, column); }
+    int bytes(int column) const { return sqlite3_column_bytes(row, column); }
+};
+
+// One row's values, handed to a function of the query as its arguments.
+struct FunctionArguments {
+    sqlite3_value** argv;
+    int integer(int column) const { return sqlite3_value_int(argv[column]); }
+    const unsigned char* text(int column) const { return sqlite3_value_text(argv[column]); }
+    int bytes(int column) const { return sqlite3_value_bytes(argv[column]); }
+};
+
+// The wide rows are read through the engine's own calls, one fetch per value
+// without a wrapper object. Writes every element of sounding n.
+template <class Row>
+void decodeRow(const Row& row, SoundingSet& set, int n) {
     const auto i = static_cast<std::size_t>(n);
-    set.key[i] = sqlite3_column_int(row, kKeyColumn);
-    set.time[i] = {static_cast<double>(sqlite3_column_int(row, kHrsColumn)), 0, 0, 0, 0};
-    set.badTemperature[i] = static_cast<std::int16_t>(sqlite3_column_int(row, kBadTemperatureColumn));
-    set.badPressure[i] = static_cast<std::int16_t>(sqlite3_column_int(row, kBadPressureColumn));
+    set.key[i] = row.integer(kKeyColumn);
+    set.time[i] = {static_cast<double>(row.integer(kHrsColumn)), 0, 0, 0, 0};
+    set.badTemperature[i] = static_cast<std::int16_t>(row.integer(kBadTemperatureColumn));
+    set.badPressure[i] = static_cast<std::int16_t>(row.integer(kBadPressureColumn));
     auto& levels = set.level[i];
     std::int16_t top = 0;
     int column = kFirstLevelColumn;
     for (int l = 0; l < kLevelCount; ++l) {
         auto& values = levels[static_cast<std::size_t>(l)];
         values[0] = 0;
-        for (Quantity quantity : kQuantities) values[quantity] = sqlite3_column_int(row, column++);
+        for (Quantity quantity : kQuantities) values[quantity] = row.integer(column++);
         if (l > 0 && values[Speed] != 0 && values[Direction] != 0) top = static_cast<std::int16_t>(l);
     }
     set.topWindLevel[i] = top;
     auto& band = set.bandCode[i];
     band.fill(' ');
-    if (const unsigned char* text = sqlite3_column_text(row, kBandsColumn)) {
-        const auto bytes = static_cast<std::size_t>(sqlite3_column_bytes(row, kBandsColumn));
+    if (const unsigned char* text = row.text(kBandsColumn)) {
+        const auto bytes = static_cast<std::size_t>(row.bytes(kBandsColumn));
         std::copy_n(text, std::min(bytes, band.size()), band.begin());
     }
-    set.pointCount[i] = sqlite3_column_int(row, kPointsColumn);
+    set.pointCount[i] = row.integer(kPointsColumn);
+}
+
+// On a connection of the retrieval's own, each row is decoded by a function
+// of the query that takes the selected values as its arguments: the engine
+// hands them over in one call, where fetching 50 result columns one by one
+// costs each a pass through the engine's checks. Where the row goes is set
+// before each step; a row beyond `last` is refused, so no part ever writes
+// into another's slice.
+constexpr const char* kTakeRowFunction = "skyloom_take_sounding_row";
+constexpr int kSelectedColumns = kPointsColumn + 1;
+
+struct RowTarget {
+    SoundingSet* set = nullptr;
+    int at = 0;
+    int last = -1;
+};
+
+void takeRow(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    auto* target = static_cast<RowTarget*>(sqlite3_user_data(context));
+    if (argc != kSelectedColumns || !target->set || target->at > target->last) {
+        sqlite3_result_error(context, "a sounding row with no place to go", -1);
+        return;
+    }
+    decodeRow(FunctionArguments{argv}, *target->set, target->at);
+}
+
+// A connection of the retrieval's own, with the row function bound to target.
+struct OwnReader {
+    ConnectionPtr connection;
+    std::unique_ptr<RowTarget> target = std::make_unique<RowTarget>();
+};
+
+std::optional<OwnReader> openOwnReader(const ReaderSource& source) {
+    OwnReader reader{openReader(source)};
+    if (!reader.connection) return std::nullopt;
+    if (sqlite3_create_function_v2(reader.connection.get(), kTakeRowFunction, kSelectedColumns,
+                                   SQLITE_UTF8 | SQLITE_DIRECTONLY, reader.target.get(), takeRow, nullptr, nullptr,
+                                   nullptr) != SQLITE_OK)
+        return std::nullopt;
+    return reader;
+}
+
+// The query of retrievalSql with the selected values handed to the row function.
+std::string rowFunctionSql(bool ignoreZeroGroundWind) {
+    std::string sql = retrievalSql(ignoreZeroGroundWind);
+    const auto from = sql.find(" FROM ");
+    return "SELECT " + std::string(kTakeRowFunction) + "(" + sql.substr(7, from - 7) + ")" + sql.substr(from);
+}
+
+StatementPtr prepareKeySpan(sqlite3* db, const BoundRange& range, bool rowFunction) {
+    const std::string sql = rowFunction ? rowFunctionSql(range.ignoreZero) : retrievalSql(range.ignoreZero);
+    return prepareBound(db, sql + " AND Key >= ?4 AND Key <= ?5", range);
 }
 
 // Decodes every row of stmt into set from sounding number `first` on: at
 // most `room` rows into arrays already sized for them, or (room < 0) growing
-// the arrays as the rows come. keepGoing(n) is asked whenever `before` (the
-// rows this thread read earlier) + n reaches a multiple of kProgressEvery;
-// false stops the read, which then gives -1. Otherwise gives the number of rows read.
+// the arrays as the rows come; through the row function when target is given
+// (stmt then selects it), else column by column. keepGoing(n) is asked
+// whenever `before` (the rows this thread read earlier) + n reaches a multiple
+// of kProgressEvery; false stops the read, which then gives -1. Otherwise
+// gives the number of rows read.
 template <class KeepGoing>
 int readRows(sqlite3* db, sqlite3_stmt* stmt, SoundingSet& set, int first, int room, int before,
-             KeepGoing&& keepGoing) {
+             RowTarget* target, KeepGoing&& keepGoing) {
     int n = 0;
     int rc = SQLITE_OK;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    for (;;) {
+        if (target) {
+            if (room < 0) set.ensureCapacity(first + n);
+            *target = {&set, first + n, room < 0 ? set.upperBound() : first + room - 1};
+        }
+        if ((rc = sqlite3_step(stmt)) != SQLITE_ROW) break;
         ++n;
-        if ((before + n) % kProgressEvery == 0 && !keepGoing(n)) return -1;
+        if ((before + n) % kProgressEvery == 0 && !keepGoing(n)) {
+            if (target) target->set = nullptr;
+            return -1;
+        }
+        if (target) continue;
         if (room < 0) set.ensureCapacity(first + n - 1);
         else if (n > room) throw std::logic_error("more soundings in a span of keys than keys in it");
-        decodeRow(stmt, set, first + n - 1);
+        decodeRow(ResultColumns{stmt}, set, first + n - 1);
     }
+    if (target) target->set = nullptr;
     if (rc != SQLITE_DONE) throw SQLite::Exception(db, rc);
     return n;
 }
@@ -295,8 +375,9 @@ bool reportAndGoOn(core::Progress* progress, std::int64_t done, std::int64_t tot
 }
 
 // Reads the range in parts by row key, shared out between this thread and a
-// worker with a connection of its own: each takes the next part not yet taken
-// until none is left, so that a worker that gets no processor costs little.
+// worker, each on a read-only connection of its own (this thread on the
+// caller's when the file cannot be opened again): each takes the next part not
+// yet taken until none is left, so that a worker that gets no processor costs little.
 // The keys from plan.firstKey on, up to the range's last, are cut into kSlices
 // spans; as keys are unique, a span of k keys holds at most k rows, so each span
 // is read straight into its own slice of set, and the slices are then moved
@@ -336,25 +417,39 @@ int readInParts(sqlite3* db, const ReaderSource& source, const BoundRange& range
     std::atomic<bool> stop{false};
     std::exception_ptr workerError;
 
-    // Reads part p on stmt; gives its row count or -1 when told to stop.
-    auto readPart = [&](sqlite3* connection, sqlite3_stmt* stmt, int p, int ownRows, auto&& keepGoing) {
+    // One thread's way to the rows: a connection of its own with the row
+    // function, else (this thread only) the caller's, column by column.
+    struct Reader {
+        sqlite3* db;
+        StatementPtr rows;
+        RowTarget* target;
+    };
+    auto readerOn = [&](std::optional<OwnReader>& own, sqlite3* fallback) -> std::optional<Reader> {
+        if (own) return Reader{own->connection.get(), prepareKeySpan(own->connection.get(), range, true),
+                               own->target.get()};
+        if (!fallback) return std::nullopt;
+        return Reader{fallback, prepareKeySpan(fallback, range, false), nullptr};
+    };
+    // Reads part p; gives its row count or -1 when told to stop.
+    auto readPart = [&](Reader& reader, int p, int ownRows, auto&& keepGoing) {
         const Part& part = partOf[static_cast<std::size_t>(p)];
         if (part.highKey < part.lowKey) return 0;
+        sqlite3_stmt* stmt = reader.rows.get();
         sqlite3_reset(stmt);
         sqlite3_bind_int64(stmt, 4, part.lowKey);
         sqlite3_bind_int64(stmt, 5, part.highKey);
-        return readRows(connection, stmt, setOf(p), part.first, part.room, ownRows, keepGoing);
+        return readRows(reader.db, stmt, setOf(p), part.first, part.room, ownRows, reader.target, keepGoing);
     };
 
     auto work = [&] {
         try {
-            const ConnectionPtr other = openReader(source);
-            if (!other) return;
-            const StatementPtr rows = prepareKeySpan(other.get(), range);
+            std::optional<OwnReader> own = openOwnReader(source);
+            std::optional<Reader> reader = readerOn(own, nullptr);
+            if (!reader) return;
             int ownRows = 0;
             for (int p; !stop.load() && (p = nextPart.fetch_add(1)) < kParts;) {
                 int reported = 0;
-                const int n = readPart(other.get(), rows.get(), p, ownRows, [&](int done) {
+                const int n = readPart(*reader, p, ownRows, [&](int done) {
                     workerRows.fetch_add(done - reported, std::memory_order_relaxed);
                     reported = done;
                     return !stop.load(std::memory_order_relaxed);
@@ -381,10 +476,11 @@ int readInParts(sqlite3* db, const ReaderSource& source, const BoundRange& range
 
     bool cancelled = false;
     try {
-        const StatementPtr rows = prepareKeySpan(db, range);
+        std::optional<OwnReader> own = openOwnReader(source);
+        std::optional<Reader> reader = readerOn(own, db);
         int ownRows = 0;
         for (int p = 0; !stop.load() && p < kParts; p = nextPart.fetch_add(1)) {
-            const int n = readPart(db, rows.get(), p, ownRows, [&](int done) {
+            const int n = readPart(*reader, p, ownRows, [&](int done) {
                 return reportAndGoOn(progress, ownRows + done + workerRows.load(std::memory_order_relaxed), total);
             });
             if (n < 0) {
@@ -493,7 +589,7 @@ int readRange(sqlite3* db, const RetrievalQuery& query, SoundingSet& set, core::
             if (!throughDateIndex) throw;
             rows = prepareRows(db, range, false);   // a file without the date index
         }
-        n = readRows(db, rows.get(), set, 1, -1, 0, [&](int done) { return reportAndGoOn(progress, done, total); });
+        n = readRows(db, rows.get(), set, 1, -1, 0, nullptr, [&](int done) { return reportAndGoOn(progress, done, total); });
     }
     if (n < 0) return -1;
     sortByTime(set, n);

@@ -34,9 +34,9 @@ enum class RetrievalStrategy {
 };
 
 // Ranges estimated to hold at least this many soundings are read by two
-// readers at once: the caller's thread and a worker thread on a read-only
-// connection of its own take parts of the range in turn. Below it the thread
-// and the connection cost more than they save.
+// readers at once: the caller's thread and a worker thread, each on a
+// read-only connection of its own, take parts of the range in turn. Below it
+// the thread and the connections cost more than they save.
 inline constexpr int kSplitReadRows = 4000;
 
 // The SQL of the query: parameters 1 wmo, 2 first day, 3 the day after the last
