@@ -123,15 +123,17 @@ void rebuildHaveData(core::MainDatabase& db, core::Prompter& prompter, core::Pro
 }
 
 void refreshHaveDataRow(core::MainDatabase& db, StationDataFile& file) {
-    auto row = file.haveData();
-    if (!row) return;
+    if (auto row = file.haveData()) refreshHaveDataRow(db, file, *row);
+}
+
+void refreshHaveDataRow(core::MainDatabase& db, StationDataFile& file, const HaveDataRow& row) {
     auto& main = db.db();
     core::NestedTransaction tx(main, "refresh_havedata");
     SQLite::Statement del(main, "DELETE FROM havedata WHERE wmo = ?");
-    del.bind(1, static_cast<std::int64_t>(row->wmo));
+    del.bind(1, static_cast<std::int64_t>(row.wmo));
     del.exec();
-    insertHaveDataRow(main, "havedata", *row);
-    markStation(main, file, *row);
+    insertHaveDataRow(main, "havedata", row);
+    markStation(main, file, row);
     tx.commit();
 }
 

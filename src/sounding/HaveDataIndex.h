@@ -12,6 +12,7 @@ class Progress;
 namespace skyloom::sounding {
 
 class StationDataFile;
+struct HaveDataRow;
 
 // The station data files in the program folder's `data` folder ("*.dat"), in directory order.
 std::vector<std::string> listDataFiles(const std::string& appDir);
@@ -31,5 +32,8 @@ void rebuildHaveData(core::MainDatabase& db, core::Prompter& prompter, core::Pro
 
 // Replaces the `havedata` row of one station by the summary of its open file.
 void refreshHaveDataRow(core::MainDatabase& db, StationDataFile& file);
+// The same with the row the caller has just written to the file's `HaveData`
+// (not read back from the file).
+void refreshHaveDataRow(core::MainDatabase& db, StationDataFile& file, const HaveDataRow& row);
 
 }  // namespace skyloom::sounding

@@ -61,15 +61,16 @@ void heightsFromPressure(std::vector<RawPoint>& pts) {
     std::sort(known.begin(), known.end(), [](auto& a, auto& b) { return a.first > b.first; });
     for (auto& p : pts) {
         if (p.heightM || !p.pressureMb || *p.pressureMb <= 0) continue;
-        double pr = *p.pressureMb;
-        for (std::size_t i = 0; i + 1 < known.size(); ++i) {
-            auto [p1, h1] = known[i];
-            auto [p2, h2] = known[i + 1];
-            if (pr <= p1 && pr >= p2) {
-                p.heightM = p1 == p2 ? h1 : h1 + (h2 - h1) * std::log(p1 / pr) / std::log(p1 / p2);
-                break;
-            }
-        }
+        const double pr = *p.pressureMb;
+        // The first neighbours (in falling pressure) that hold pr: the last known
+        // pressure above pr and the one after it, found by halving.
+        const auto atOrBelow =
+            std::partition_point(known.begin(), known.end(), [pr](const auto& k) { return k.first > pr; });
+        const std::size_t i = atOrBelow == known.begin() ? 0 : static_cast<std::size_t>(atOrBelow - known.begin()) - 1;
+        if (i + 1 >= known.size()) continue;
+        auto [p1, h1] = known[i];
+        auto [p2, h2] = known[i + 1];
+        if (pr <= p1 && pr >= p2) p.heightM = p1 == p2 ? h1 : h1 + (h2 - h1) * std::log(p1 / pr) / std::log(p1 / p2);
     }
 }
 

@@ -94,7 +94,9 @@ std::string missingMarker(std::string_view text) {
 }
 
 bool startsSounding(std::string_view line) {
-    return typeColumns(line) == "254" && !hasControlCharacter(line.substr(0, std::min<std::size_t>(7, line.size())));
+    // Asked of every line of a file: no copy of the type columns.
+    const std::string_view type = line.substr(0, std::min<std::size_t>(7, line.size()));
+    return textfields::trimmed(type) == "254" && !hasControlCharacter(type);
 }
 
 Fields splitLine(std::string_view line, std::string_view marker) {

@@ -207,6 +207,14 @@ struct FileSummary {
     std::int64_t n = 0, points = 0, nDel = 0, pointsDel = 0;
     double gaps = 0;
 
+    // True when the file holds no soundings and no deleted ones (its summary
+    // then is all zero), in one look at each table.
+    static bool emptyFile(SQLite::Database& db) {
+        return !db.execAndGet("SELECT EXISTS (SELECT 1 FROM soundings) OR EXISTS (SELECT 1 FROM deleted) OR "
+                              "EXISTS (SELECT 1 FROM HaveData WHERE TimeGaps <> 0)")
+                    .getInt();
+    }
+
     void load(SQLite::Database& db) {
         SQLite::Statement s(db, "SELECT min(Date), max(Date), count(*), coalesce(sum(numpoints), 0) FROM soundings");
         s.executeStep();
@@ -232,7 +240,7 @@ struct FileSummary {
         pointsDel += numpoints;
     }
 
-    void write(SQLite::Database& db, long wmo, const SoundingRecord* station) const {
+    HaveDataRow write(SQLite::Database& db, long wmo, const SoundingRecord* station) const {
         SQLite::Statement has(db, "SELECT count(*) FROM stations");
         has.executeStep();
         if (has.getColumn(0).getInt64() == 0) {
@@ -272,15 +280,18 @@ struct FileSummary {
         row.numDeletedSoundings = static_cast<long>(nDel);
         row.timeGaps = gaps;
         insertHaveDataRow(db, "HaveData", row);
+        return row;
     }
 };
 
 // The station's file, made from "empty.dat" when it does not exist yet. When it
 // cannot be made or opened, problem names the file and says why.
 std::unique_ptr<StationDataFile> openOrCreate(const std::string& appDir, long wmo, core::Prompter& prompter,
-                                              std::string& problem) {
+                                              std::string& problem, bool& made) {
     const std::string path = appDir + "data/" + std::to_string(wmo) + ".dat";
+    made = false;
     if (!core::fileExists(path)) {
+        made = true;
         std::error_code ec;
         fs::create_directories(appDir + "data", ec);
         const std::string empty = appDir + "empty.dat";
@@ -288,7 +299,7 @@ std::unique_ptr<StationDataFile> openOrCreate(const std::string& appDir, long wm
         if (core::fileExists(empty)) {
             // A damaged "empty.dat" would make a damaged station file, or give
             // every new station another one's soundings.
-            if (const std::string bad = StationDataFile::emptyFileProblem(empty); !bad.empty()) {
+            if (const std::string bad = StationDataFile::emptyFileProblemOnce(empty); !bad.empty()) {
                 problem = cannot + "'" + empty + "' is damaged (" + bad +
                           "). Run init on the program folder to make it again.";
                 return nullptr;
@@ -330,13 +341,22 @@ public:
     StationImport(const std::string& appDir, long wmo, const ImportOptions& options, core::Prompter& prompter)
         : options_(options), appDir_(appDir), prompter_(prompter) {
         result_.wmo = wmo;
-        file_ = openOrCreate(appDir, wmo, prompter, problem_);
+        bool made = false;
+        file_ = openOrCreate(appDir, wmo, prompter, problem_, made);
         if (!file_) return;
         auto& db = file_->db();
-        summary_.load(db);
-        w_.emplace(db);
-        exactKeys_ = w_->loadKeys(db, wmo, keys_);
+        // The file's summary and keys are read inside the first batch's
+        // transaction: under one lock, and nobody can change them in between.
         tx_.emplace(db, SQLite::TransactionBehavior::IMMEDIATE);
+        w_.emplace(db);
+        // A file just made from the checked "empty.dat" holds nothing to read,
+        // unless another import filled it in the moment before this lock.
+        if (made && summary_.emptyFile(db)) {
+            exactKeys_ = true;
+            return;
+        }
+        summary_.load(db);
+        exactKeys_ = w_->loadKeys(db, wmo, keys_);
     }
 
     bool opened() const { return file_ != nullptr; }
@@ -473,7 +493,7 @@ private:
 
     void commit(bool more) {
         auto& db = file_->db();
-        summary_.write(db, result_.wmo, lastStation_ ? &*lastStation_ : nullptr);
+        const HaveDataRow written = summary_.write(db, result_.wmo, lastStation_ ? &*lastStation_ : nullptr);
         tx_->commit();
         tx_.reset();
         sinceCommit_ = 0;
@@ -482,7 +502,7 @@ private:
             std::unique_lock<std::mutex> lock;
             if (options_.mainDbLock) lock = std::unique_lock<std::mutex>(*options_.mainDbLock);
             try {
-                if (options_.mainDb->isOpen()) refreshHaveDataRow(*options_.mainDb, *file_);
+                if (options_.mainDb->isOpen()) refreshHaveDataRow(*options_.mainDb, *file_, written);
             } catch (const SQLite::Exception& e) {
                 throw std::runtime_error("The soundings were stored in '" + file_->path() +
                                          "', but the index of station data files in the main database could not "

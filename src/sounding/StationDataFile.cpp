@@ -1,6 +1,10 @@
 #include "sounding/StationDataFile.h"
 
 #include <filesystem>
+#include <map>
+#include <mutex>
+
+#include <sys/stat.h>
 
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
@@ -94,6 +98,40 @@ std::string StationDataFile::emptyFileProblem(const std::string& path) {
     return {};
 }
 
+namespace {
+// What identifies one state of a file: any write changes its change time.
+struct FileState {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    std::int64_t modified = 0, changed = 0;
+    bool operator==(const FileState&) const = default;
+};
+std::optional<FileState> stateOf(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    auto ns = [](const timespec& t) { return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec; };
+    return FileState{st.st_dev, st.st_ino, st.st_size, ns(st.st_mtim), ns(st.st_ctim)};
+}
+}  // namespace
+
+std::string StationDataFile::emptyFileProblemOnce(const std::string& path) {
+    static std::mutex lock;
+    static std::map<std::string, FileState> passed;
+    const auto before = stateOf(path);
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        if (auto it = passed.find(path); before && it != passed.end() && it->second == *before) return {};
+    }
+    std::string problem = emptyFileProblem(path);
+    // Only a file that did not change while it was checked is remembered.
+    if (problem.empty() && before && stateOf(path) == before) {
+        std::lock_guard<std::mutex> guard(lock);
+        passed[path] = *before;
+    }
+    return problem;
+}
+
 std::unique_ptr<StationDataFile> StationDataFile::open(const std::string& path, bool quiet,
                                                        core::Prompter& prompter) {
     if (!core::fileExists(path)) {
@@ -102,9 +140,19 @@ std::unique_ptr<StationDataFile> StationDataFile::open(const std::string& path, 
     }
     try {
         SQLite::Database db = core::openGuardedDatabase(path, false);
-        if (!db.tableExists("soundings") || !db.tableExists("deleted") || !db.tableExists("stations"))
+        // One look at the schema for the four tables (each look is a lock taken and let go).
+        SQLite::Statement names(db, "SELECT name FROM sqlite_master WHERE type = 'table' AND name IN "
+                                    "('soundings', 'deleted', 'stations', 'HaveData')");
+        int tables = 0;
+        bool haveDataTable = false;
+        while (names.executeStep()) {
+            ++tables;
+            if (names.getColumn(0).getString() == "HaveData") haveDataTable = true;
+        }
+        names.reset();
+        if (tables - (haveDataTable ? 1 : 0) != 3)
             throw SQLite::Exception("not a station data file (tables missing)", 26);
-        if (!db.tableExists("HaveData")) {
+        if (!haveDataTable) {
             // Older files keep their summary only in `stations`.
             SQLite::Transaction tx(db, SQLite::TransactionBehavior::IMMEDIATE);
             int rows = db.execAndGet("SELECT count(*) FROM stations").getInt();

@@ -50,6 +50,10 @@ public:
     // damaged or partial file, a missing table, soundings in it), or empty when
     // it is one.
     static std::string emptyFileProblem(const std::string& path);
+    // The same check, made once for as long as the file stays exactly as it was
+    // when it passed (same file, length, modification and change times): an
+    // import of many files checks "empty.dat" once, not once per new station.
+    static std::string emptyFileProblemOnce(const std::string& path);
 
     SQLite::Database& db() { return db_; }
     const std::string& path() const { return path_; }

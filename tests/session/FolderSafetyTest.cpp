@@ -1,5 +1,7 @@
 // The program folder under faults and races: several runs on one folder, a
 // damaged or half-made folder, a disk that fills up.
+#include <cstdio>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -271,6 +273,32 @@ TEST_F(FolderSafety, anImportThatCannotMakeTheStationFileSaysWhichFileAndWhy) {
     EXPECT_NE(r.report.find("Run init on the program folder to make it again."), std::string::npos);
     EXPECT_EQ(p.lastMessage(), r.report);
     EXPECT_FALSE(core::fileExists(dir + "data/72518.dat"));
+}
+
+// "empty.dat" is checked once while it stays as it was; damaged afterwards (in
+// place, its length kept), the next new station's file is refused all the same.
+TEST_F(FolderSafety, anEmptyFileDamagedAfterAnImportIsFoundAtTheNextNewStation) {
+    auto s = start(p);
+    sounding::ImportOptions opt;
+    opt.mainDb = &s->mainDb();
+    sounding::FixedReviewDecider accept(true);
+    opt.decider = &accept;
+    const auto first =
+        sounding::importFile(dir, test::sample("fsl/ncdc-cdrom_ALB_72518_1990_ms_32767.fsl").string(), opt, p, 72518);
+    ASSERT_FALSE(first.failed) << first.report;
+    std::string bytes = test::readFile(dir + "empty.dat");
+    for (std::size_t i = 100; i < 400; ++i) bytes[i] = 'x';
+    {
+        std::FILE* f = std::fopen((dir + "empty.dat").c_str(), "r+b");
+        ASSERT_NE(f, nullptr);
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+    }
+    const auto second =
+        sounding::importFile(dir, test::sample("fsl/ncdc-cdrom_PWM_72606_1990_ms_32767.fsl").string(), opt, p, 72606);
+    EXPECT_TRUE(second.failed);
+    EXPECT_NE(second.report.find("empty.dat' is damaged ("), std::string::npos) << second.report;
+    EXPECT_FALSE(core::fileExists(dir + "data/72606.dat"));
 }
 
 TEST_F(FolderSafety, aDiskThatFillsDuringAnImportLeavesEveryFileWholeAndSaysWhatFailed) {

@@ -1,8 +1,18 @@
 // The eleven level winds of one real sounding of every source format, against
 // values worked out by hand from the file's lines (shown with each case).
+#include <filesystem>
+#include <tuple>
+
 #include <gtest/gtest.h>
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
+#include <fmt/format.h>
 
 #include "TempFolder.h"
+#include "core/DatabaseFile.h"
+#include "core/Prompter.h"
+#include "sounding/SoundingImport.h"
+#include "sounding/StationDataFile.h"
 #include "sounding/Igra2Reader.h"
 #include "sounding/LevelBuilder.h"
 #include "sounding/QualityCheck.h"
@@ -124,4 +134,51 @@ TEST(RealSoundingLevels, rivertonWyomingBelowGroundRowsAndKnots) {
     // 5000 ft: 4751..5801 ft, f=249/1050=0.2371: 5 kt; 76->148: 93.07 -> {50, 93}
     expectWinds(v[0], {{{80, 55}, {71, 43}, {63, 30}, {57, 23}, {42, 44}, {32, 58}, {45, 48}, {60, 40}, {57, 43},
                         {50, 59}, {50, 93}}});
+}
+
+// Every value the import stores for every real sample, as one fingerprint of
+// the rows of `soundings` and `deleted`: a change of the reading, the level
+// building, the checks or the storing that moves any stored figure shows here.
+// When a change is meant to move figures, the new fingerprints are printed.
+namespace {
+
+std::uint64_t fingerprintOf(const std::string& dataFile) {
+    SQLite::Database db = core::openGuardedDatabase(dataFile, false);
+    std::uint64_t h = 1469598103934665603ull;
+    auto add = [&h](std::string_view text) {
+        for (unsigned char c : text) h = (h ^ c) * 1099511628211ull;
+        h = (h ^ 0xffu) * 1099511628211ull;
+    };
+    for (const char* sql : {"SELECT * FROM soundings ORDER BY Date, Time", "SELECT * FROM deleted ORDER BY id"}) {
+        SQLite::Statement q(db, sql);
+        while (q.executeStep())
+            for (int c = 1; c < q.getColumnCount(); ++c)
+                add(q.getColumn(c).isNull() ? std::string("NULL") : q.getColumn(c).getString());
+    }
+    return h;
+}
+
+}  // namespace
+
+TEST(RealSoundingLevels, everyStoredValueOfEverySampleIsAsBefore) {
+    const std::vector<std::tuple<const char*, long, const char*>> samples = {
+        {"fsl/ncdc-cdrom_ALB_72518_1990_ms_32767.fsl", 72518, "79bda46c6efbfba9"},
+        {"fsl/ncdc-cdrom_CHH_74494_1990_ms_32767.fsl", 74494, "b9c43676837ef686"},
+        {"fsl/ncdc-cdrom_PWM_72606_1990_ms_32767.fsl", 72606, "90d58aabeb799e79"},
+        {"fsl/esrl_87576_SAEZ_2019_kt_99999.fsl", 87576, "0bb97650468d859f"},
+        {"igra2/CAM00071701-data.txt", 71701, "792913a691e38866"},
+    };
+    test::TempFolder folder;
+    std::filesystem::create_directories(folder / "data");
+    StationDataFile::createEmpty((folder / "empty.dat").string());
+    FixedReviewDecider accept(true);
+    ImportOptions opt;
+    opt.decider = &accept;
+    core::SilentPrompter quiet;
+    for (const auto& [file, wmo, expected] : samples) {
+        const auto r = importFile(folder.dir(), test::sample(file).string(), opt, quiet, wmo);
+        ASSERT_FALSE(r.failed) << file << ": " << r.report;
+        const auto got = fingerprintOf(folder.dir() + "data/" + std::to_string(wmo) + ".dat");
+        EXPECT_EQ(fmt::format("{:016x}", got), expected) << file;
+    }
 }
