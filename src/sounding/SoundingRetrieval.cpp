@@ -309,12 +309,13 @@ void takeRow(sqlite3_context* context, int argc, sqlite3_value** argv) {
 
 // A connection of the retrieval's own, with the row function bound to target.
 struct OwnReader {
-    ConnectionPtr connection;
-    std::unique_ptr<RowTarget> target = std::make_unique<RowTarget>();
+    std::unique_ptr<RowTarget> target = std::make_unique<RowTarget>();   // outlives the connection
+    ConnectionPtr connection{nullptr, sqlite3_close_v2};
 };
 
 std::optional<OwnReader> openOwnReader(const ReaderSource& source) {
-    OwnReader reader{openReader(source)};
+    OwnReader reader;
+    reader.connection = openReader(source);
     if (!reader.connection) return std::nullopt;
     if (sqlite3_create_function_v2(reader.connection.get(), kTakeRowFunction, kSelectedColumns,
                                    SQLITE_UTF8 | SQLITE_DIRECTONLY, reader.target.get(), takeRow, nullptr, nullptr,
@@ -550,7 +551,9 @@ void sortByTime(SoundingSet& set, int n) {
 std::string retrievalSql(bool ignoreZeroGroundWind) {
     std::string sql = "SELECT Key, Hrs, BadTemperatureData, BadPressureData";
     for (int l = 0; l < kLevelCount; ++l)
-        for (Quantity q : kQuantities) sql += ", \"" + levelColumn(l, q) + "\"";
+        // In brackets, a name is only ever a column: a double-quoted name the
+        // table lacks would be taken as a text and read as a number.
+        for (Quantity q : kQuantities) sql += ", [" + levelColumn(l, q) + "]";
     sql += ", bands, numpoints" + whereClause(ignoreZeroGroundWind);
     return sql;
 }

@@ -368,3 +368,16 @@ TEST_F(Retrieval, cancelLeavesTheSetEmpty) {
     EXPECT_EQ(cancel.steps, std::vector<std::int64_t>{1024});
     EXPECT_EQ(cancel.lastTotal, 1462);   // 731 days (2020 is a leap year), twice a day
 }
+
+TEST_F(Retrieval, aFailedReadLeavesTheSetEmpty) {
+    twiceDailyFile(folder, day(2020, 1, 1), day(2020, 12, 31));
+    ASSERT_EQ(load(day(2020, 1, 1), day(2020, 12, 31)), RetrievalResult::Loaded);
+    auto file = openFile(path);
+    ASSERT_TRUE(file);
+    // A file whose soundings lack a level's columns cannot be read.
+    file->db().exec("ALTER TABLE soundings DROP COLUMN \"5000press\"");
+    EXPECT_THROW(retrieveSoundings(file->db(), span(day(2020, 1, 1), day(2020, 12, 31)), set), SQLite::Exception);
+    EXPECT_EQ(set.count(), 0);
+    EXPECT_EQ(set.upperBound(), 1000);
+    EXPECT_EQ(std::count(set.key.begin(), set.key.end(), 0), 1001);
+}
