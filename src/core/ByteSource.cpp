@@ -17,7 +17,7 @@ namespace skyloom::core {
 namespace {
 
 // A file read as it lies, in the chunks the reader asks for.
-class PlainFileSource : public ByteSource {
+class PlainFileSource final : public ByteSource {
 public:
     PlainFileSource(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
     ~PlainFileSource() override { ::close(fd_); }
@@ -40,7 +40,7 @@ private:
 };
 
 // Deflate data inflated with ISA-L's inflater, about three times as fast as
-// zlib's on these text files. Its input comes from next(): the compressed
+// zlib's on these text files. Its input comes from fill(): the compressed
 // bytes of a gzip file, or of a zip member read raw.
 class Inflater {
 public:
@@ -50,8 +50,8 @@ public:
     virtual ~Inflater() = default;
 
 protected:
-    // Up to n inflated bytes; 0 when the stream has ended. fill() gives more
-    // compressed bytes (0 at the end of them); damaged() names a fault.
+    // Up to n inflated bytes; 0 when the stream has ended. A fault throws
+    // SourceDamaged, once the bytes inflated before it have been given.
     std::size_t inflate(char* buffer, std::size_t n) {
         if (!fault_.empty()) {
             finished_ = true;
@@ -63,10 +63,15 @@ protected:
         const std::uint32_t room = state_.avail_out;
         for (;;) {
             if (state_.avail_in == 0 && !inputEnded_) refill();
+            const std::uint32_t inputBefore = state_.avail_in;
             const int rc = isal_inflate(&state_);
             const std::size_t produced = room - state_.avail_out;
             try {
-                if (rc < 0) throw SourceDamaged(faultText(rc));
+                // Any other answer (a dictionary wanted, no step forward) is not a gzip stream or zip member.
+                if (rc < 0 || (rc != ISAL_DECOMP_OK && rc != ISAL_END_INPUT) ||
+                    (produced == 0 && state_.avail_in == inputBefore && inputBefore > 0 &&
+                     state_.block_state != ISAL_BLOCK_FINISH))
+                    throw SourceDamaged(faultText(rc < 0 ? rc : ISAL_INVALID_BLOCK));
                 if (state_.block_state == ISAL_BLOCK_FINISH) memberEnded();
             } catch (const SourceDamaged& e) {
                 // What was inflated before the fault is given first.
@@ -78,8 +83,6 @@ protected:
                 return produced;
             }
             if (finished_ || produced > 0) return produced;
-            if (state_.block_state == ISAL_BLOCK_FINISH) continue;
-            if (produced > 0) return produced;
             if (state_.avail_in == 0 && inputEnded_)
                 throw SourceDamaged(wrapper_ == ISAL_GZIP ? "the compressed file ends early (it is truncated)"
                                                           : "the zip member is damaged (its data ends early)");
@@ -153,19 +156,20 @@ private:
     std::uint64_t inflated_ = 0;
 };
 
-// A gzip file, inflated as it is read.
-class GzipFileSource final : public ByteSource, private Inflater {
+// gzip-compressed bytes, inflated as they are read.
+class GzipSource final : public ByteSource, private Inflater {
 public:
-    GzipFileSource(int fd, std::uint64_t size) : Inflater(ISAL_GZIP), file_(fd, size) {}
+    explicit GzipSource(std::unique_ptr<ByteSource> compressed)
+        : Inflater(ISAL_GZIP), compressed_(std::move(compressed)) {}
     std::size_t read(char* buffer, std::size_t n) override { return inflate(buffer, n); }
-    std::uint64_t position() const override { return file_.position(); }
-    std::uint64_t size() const override { return file_.size(); }
+    std::uint64_t position() const override { return compressed_->position(); }
+    std::uint64_t size() const override { return compressed_->size(); }
 
 private:
     std::size_t fill(std::uint8_t* buffer, std::size_t n) override {
-        return file_.read(reinterpret_cast<char*>(buffer), n);
+        return compressed_->read(reinterpret_cast<char*>(buffer), n);
     }
-    PlainFileSource file_;
+    std::unique_ptr<ByteSource> compressed_;
 };
 
 // A zip member stored with deflate, read raw from the archive and inflated
@@ -269,6 +273,10 @@ std::string SourceName::shortName() const {
     return member.empty() ? file : file + ":" + member;
 }
 
+std::unique_ptr<ByteSource> gunzipped(std::unique_ptr<ByteSource> compressed) {
+    return std::make_unique<GzipSource>(std::move(compressed));
+}
+
 bool isZipFile(const std::string& path) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return false;
@@ -336,8 +344,9 @@ std::unique_ptr<ByteSource> openSource(const SourceName& name, std::string& why)
     // A gzip file begins with 1f 8b; any other file is read as it lies.
     unsigned char magic[2] = {};
     const bool gzip = ::pread(fd, magic, 2, 0) == 2 && magic[0] == 0x1f && magic[1] == 0x8b;
-    if (gzip) return std::make_unique<GzipFileSource>(fd, size);
-    return std::make_unique<PlainFileSource>(fd, size);
+    auto file = std::make_unique<PlainFileSource>(fd, size);
+    if (gzip) return gunzipped(std::move(file));
+    return file;
 }
 
 }  // namespace skyloom::core

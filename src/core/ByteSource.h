@@ -53,6 +53,11 @@ struct SourceName {
     std::string shortName() const;
 };
 
+// gzip-compressed bytes (one member or several) inflated as they are read. A
+// stream cut short or damaged throws SourceDamaged once the bytes before the
+// fault have been given.
+std::unique_ptr<ByteSource> gunzipped(std::unique_ptr<ByteSource> compressed);
+
 // True when the file begins like a zip archive.
 bool isZipFile(const std::string& path);
 
