@@ -1,6 +1,8 @@
 #include "sounding/LevelStatistics.h"
 
 #include <algorithm>
+#include <optional>
+#include <vector>
 
 #include "core/Progress.h"
 #include "core/Rounding.h"
@@ -14,6 +16,45 @@ constexpr double kStretchBreakHours = 24;
 // Soundings between two looks at the progress (and at a cancel request).
 constexpr int kProgressEvery = 1024;
 
+
+// The middle speed of each level is taken over the soundings still in the
+// station data file (one ignored since loading no longer counts): the speed at
+// a position of their sorted speeds. Speeds of 0 to 409.5 knots are counted per
+// value during the pass, so that the position is found by adding up counts
+// instead of by a pass over the set and a partial sort per level; a level with
+// a speed outside them is sorted as before.
+class MedianCounts {
+public:
+    static constexpr int kCountedSpeeds = 4096;   // stored tenths of a knot
+
+    MedianCounts() : counts_(static_cast<std::size_t>(kLevelCount) * kCountedSpeeds) {}
+
+    void add(const std::array<std::array<std::int32_t, 5>, kLevelCount>& levels) {
+        ++kept;
+        for (std::size_t l = 0; l < levels.size(); ++l) {
+            const std::int32_t speed = levels[l][Speed];
+            if (speed >= 0 && speed < kCountedSpeeds) ++counts_[l * kCountedSpeeds + static_cast<std::size_t>(speed)];
+            else uncounted_[l] = true;
+        }
+    }
+    // The speed at position (0-based) of the level's sorted speeds; none when
+    // the level has a speed that was not counted.
+    std::optional<std::int32_t> at(int level, int position) const {
+        const auto l = static_cast<std::size_t>(level);
+        if (uncounted_[l]) return std::nullopt;
+        std::int64_t seen = 0;
+        for (std::size_t v = 0; v < kCountedSpeeds; ++v) {
+            seen += counts_[l * kCountedSpeeds + v];
+            if (seen > position) return static_cast<std::int32_t>(v);
+        }
+        return std::nullopt;
+    }
+    int kept = 0;   // soundings counted
+
+private:
+    std::vector<std::int32_t> counts_;
+    std::array<bool, kLevelCount> uncounted_{};
+};
 
 int yearOfHours(core::HoursSince1930 t) { return core::yearOf(core::dateOfHours(t)); }
 
@@ -133,6 +174,7 @@ bool computeLevelStatistics(SoundingSet& set, const AnalysisPeriod& period, Leve
     std::array<double, kLevelCount> directionSum{};
     double badTemperatureHours = 0;
     double badPressureHours = 0;
+    MedianCounts medians;
     if (visitor) visitor->begin(set);
 
     for (int n = 1; n <= count; ++n) {
@@ -150,6 +192,7 @@ bool computeLevelStatistics(SoundingSet& set, const AnalysisPeriod& period, Leve
             speedSum[l] += speed;
             directionSum[l] += levels[l][Direction];
         }
+        if (set.key[static_cast<std::size_t>(n)] >= 0) medians.add(levels);
         if (visitor)
             for (int lvl = 0; lvl < kLevelCount; ++lvl) visitor->visit(set, n, lvl);
         const double hours = set.hoursRepresented(n);
@@ -158,10 +201,7 @@ bool computeLevelStatistics(SoundingSet& set, const AnalysisPeriod& period, Leve
         out.totalDataPoints += set.pointCount[static_cast<std::size_t>(n)];
     }
 
-    // The middle speed of each level is taken over the soundings still in the
-    // station data file: one ignored since loading no longer counts.
     std::vector<std::int32_t> speeds;
-    speeds.reserve(static_cast<std::size_t>(count));
     for (int lvl = 0; lvl < kLevelCount; ++lvl) {
         const auto l = static_cast<std::size_t>(lvl);
         const auto& bins = out.histogram[l];
@@ -170,14 +210,19 @@ bool computeLevelStatistics(SoundingSet& set, const AnalysisPeriod& period, Leve
             out.averageSpeed[l] = speedSum[l] / count;
             out.averageDirection[l] = directionSum[l] / count;
         }
+        if (medians.kept == 0) continue;
+        const int position = medianPosition(medians.kept);
+        if (const auto counted = medians.at(lvl, position)) {
+            out.median[l] = *counted;
+            continue;
+        }
         speeds.clear();
+        speeds.reserve(static_cast<std::size_t>(medians.kept));
         for (int n = 1; n <= count; ++n)
             if (set.key[static_cast<std::size_t>(n)] >= 0) speeds.push_back(set.level[static_cast<std::size_t>(n)][l][Speed]);
-        if (!speeds.empty()) {
-            const auto middle = speeds.begin() + medianPosition(static_cast<int>(speeds.size()));
-            std::nth_element(speeds.begin(), middle, speeds.end());
-            out.median[l] = *middle;
-        }
+        const auto middle = speeds.begin() + position;
+        std::nth_element(speeds.begin(), middle, speeds.end());
+        out.median[l] = *middle;
     }
 
     setPeriodFigures(out, period, badTemperatureHours, badPressureHours);

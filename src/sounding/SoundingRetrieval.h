@@ -34,9 +34,9 @@ enum class RetrievalStrategy {
 };
 
 // Ranges estimated to hold at least this many soundings are read by two
-// readers at once: the caller's thread and a worker thread on a read-only
-// connection of its own take parts of the range in turn. Below it the thread
-// and the connection cost more than they save.
+// readers at once: the caller's thread and a worker thread, each on a
+// read-only connection of its own, take parts of the range in turn. Below it
+// the thread and the connections cost more than they save.
 inline constexpr int kSplitReadRows = 4000;
 
 // The SQL of the query: parameters 1 wmo, 2 first day, 3 the day after the last
@@ -44,12 +44,14 @@ inline constexpr int kSplitReadRows = 4000;
 // The caller gets the soundings in ascending time order from retrieveSoundings.
 std::string retrievalSql(bool ignoreZeroGroundWind);
 
-// Reads the soundings of the range into set (emptied first), growing its arrays
-// in steps of 1000, and sets each sounding's top wind level. Reports through
-// progress (when given; only ever called on the caller's thread) and stops when
-// it asks to cancel (the set is then left empty). A second connection is only
-// opened when db is a file without an open transaction, so that both readers see
-// the same committed rows.
+// Reads the soundings of the range into set, and sets each sounding's top wind
+// level. The set ends as an emptied set grown in steps of 1000 would (sounding 0
+// and the room after the count zero, the derived table empty) but keeps the
+// memory it had, so a reused set is filled without clearing or fresh pages.
+// Reports through progress (when given; only ever called on the caller's
+// thread) and stops when it asks to cancel (the set is then left empty, as
+// after a failed read). Other connections are only opened when db is a file
+// without an open transaction, so that every reader sees the same committed rows.
 RetrievalResult retrieveSoundings(SQLite::Database& db, const RetrievalQuery& query, SoundingSet& set,
                                   core::Progress* progress = nullptr,
                                   RetrievalStrategy strategy = RetrievalStrategy::Automatic);

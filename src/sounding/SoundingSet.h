@@ -12,6 +12,8 @@ namespace skyloom::sounding {
 constexpr int kLevelCount = 11;          // ground, 500, 1000, ... 5000 feet above ground
 constexpr int kLevelStepFeet = 500;
 
+class SetOverwrite;
+
 // Quantities held per level, in the stored units of the station data file.
 enum Quantity : int { Speed = 1, Direction = 2, Temperature = 3, Pressure = 4 };
 
@@ -56,6 +58,9 @@ public:
     void resetDerived();
 
 private:
+    // The retrieval fills a set through SetOverwrite, which writes every element
+    // of every array itself and so skips the clearing a reset would do.
+    friend class SetOverwrite;
     void resizeAll(int upper);
     int upperBound_ = 0;
     int count_ = 0;

@@ -150,6 +150,13 @@ TEST(Median, readsTheSortedSpeedsAtThatPosition) {
     EXPECT_DOUBLE_EQ(run({90, 30}), 90);           // sorted 30, 90: row 1
     EXPECT_DOUBLE_EQ(run({50, 90, 10}), 90);       // sorted 10, 50, 90: row 2
     EXPECT_DOUBLE_EQ(run({50, 90, 10, 20, 40}), 40);
+    EXPECT_DOUBLE_EQ(run({4095, 0, 4095, 0, 0}), 0);
+    EXPECT_DOUBLE_EQ(run({4095, 0, 4095, 0, 4095, 0, 4095}), 4095);
+    // Speeds no wind reaches (a damaged file) are sorted in all the same.
+    EXPECT_DOUBLE_EQ(run({-5, 5000, 10}), 5000);
+    EXPECT_DOUBLE_EQ(run({4096, 9, -1, 8}), 9);
+    EXPECT_DOUBLE_EQ(run({-5, 30, 10, 20}), 20);
+    EXPECT_DOUBLE_EQ(run({-7, -3, 12, -9, 4100}), -3);
 }
 
 TEST(Median, soundingsIgnoredSinceLoadingAreLeftOut) {

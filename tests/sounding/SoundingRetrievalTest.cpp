@@ -92,10 +92,19 @@ int expectEveryWayAlike(const std::string& path, const RetrievalQuery& q) {
     if (!file) return -1;
     const SoundingSet plain = plainRead(file->db(), q);
     for (const auto& [strategy, name] : kEveryStrategy) {
+        // A reused set keeps its memory but nothing of what it held.
         SoundingSet set;
-        set.ensureCapacity(5000);   // a reused set starts from scratch all the same
+        set.ensureCapacity(plain.count() + 5000);
+        std::fill(set.key.begin(), set.key.end(), 7);
+        std::fill(set.time.begin(), set.time.end(), std::array<double, 5>{7, 7, 7, 7, 7});
+        std::fill(set.badPressure.begin(), set.badPressure.end(), 7);
+        for (auto& levels : set.level) levels[3][Pressure] = 7;
+        std::fill(set.pointCount.begin(), set.pointCount.end(), 7);
+        set.setCount(plain.count() + 5000);
+        set.resetDerived();
         retrieveSoundings(file->db(), q, set, nullptr, strategy);
         expectSameSet(set, plain, name);
+        EXPECT_TRUE(set.derived.empty()) << name;
     }
     return plain.count();
 }
@@ -358,4 +367,17 @@ TEST_F(Retrieval, cancelLeavesTheSetEmpty) {
     EXPECT_EQ(set.count(), 0);
     EXPECT_EQ(cancel.steps, std::vector<std::int64_t>{1024});
     EXPECT_EQ(cancel.lastTotal, 1462);   // 731 days (2020 is a leap year), twice a day
+}
+
+TEST_F(Retrieval, aFailedReadLeavesTheSetEmpty) {
+    twiceDailyFile(folder, day(2020, 1, 1), day(2020, 12, 31));
+    ASSERT_EQ(load(day(2020, 1, 1), day(2020, 12, 31)), RetrievalResult::Loaded);
+    auto file = openFile(path);
+    ASSERT_TRUE(file);
+    // A file whose soundings lack a level's columns cannot be read.
+    file->db().exec("ALTER TABLE soundings DROP COLUMN \"5000press\"");
+    EXPECT_THROW(retrieveSoundings(file->db(), span(day(2020, 1, 1), day(2020, 12, 31)), set), SQLite::Exception);
+    EXPECT_EQ(set.count(), 0);
+    EXPECT_EQ(set.upperBound(), 1000);
+    EXPECT_EQ(std::count(set.key.begin(), set.key.end(), 0), 1001);
 }
