@@ -282,10 +282,11 @@ ViewerResponse SoundingViewer::ignoreCurrentSounding() {
         auto file = sounding::StationDataFile::open(path, false, prompter);
         if (!file) return r;
         SQLite::Database& db = file->db();
+        // Bracketed names: a double-quoted name the file lacks would be read as a text.
         std::string columns = "stationwmo, Date, Time, bands, numpoints";
         for (int lvl = 0; lvl < sounding::kLevelCount; ++lvl)
-            columns += ", \"" + sounding::levelColumn(lvl, sounding::Speed) + "\", \"" +
-                       sounding::levelColumn(lvl, sounding::Direction) + "\"";
+            columns += ", [" + sounding::levelColumn(lvl, sounding::Speed) + "], [" +
+                       sounding::levelColumn(lvl, sounding::Direction) + "]";
         SQLite::Statement row(db, "SELECT " + columns + " FROM soundings WHERE Key = ?");
         row.bind(1, key);
         if (key < 0 || !row.executeStep()) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <functional>
@@ -205,6 +206,17 @@ TEST(Interruption, killedImportStoresAFileWholeOrNotAtAllAndTheNextImportComplet
 
 TEST(Interruption, killedInitIsFinishedByTheNextInit) {
     std::mt19937 random(5);
+    // The kills fall anywhere in the time a whole init takes on this machine.
+    long wholeUs = 0;
+    {
+        test::TempFolder tmp;
+        core::SilentPrompter quiet;
+        core::NullProgress progress;
+        const auto start = std::chrono::steady_clock::now();
+        ASSERT_EQ(session::initProgramFolder(tmp.dir(), quiet, progress), session::InitResult::SetUp);
+        wholeUs = static_cast<long>(
+            std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count());
+    }
     int killed = 0;
     for (int round = 0; round < 14; ++round) {
         test::TempFolder tmp;
@@ -215,7 +227,7 @@ TEST(Interruption, killedInitIsFinishedByTheNextInit) {
                 core::NullProgress progress;
                 session::initProgramFolder(appDir, quiet, progress);
             },
-            std::uniform_int_distribution<long>(1000, 400000)(random));
+            std::uniform_int_distribution<long>(1000, std::max(2000L, wholeUs))(random));
         test::ScriptedPrompter p;
         core::NullProgress progress;
         const auto again = session::initProgramFolder(appDir, p, progress);
