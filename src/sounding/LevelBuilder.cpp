@@ -128,9 +128,24 @@ std::vector<CollectedPoint> collect(const ParsedSounding& s) {
         if (r.pressureMb && *r.pressureMb > 0 && *r.pressureMb < kMaxPressureMb) p.pressureMb = r.pressureMb;
         if (p.speedKnots || p.temperatureC || p.pressureMb) out.push_back(p);
     }
-    // Reports usually come in height order already: sorting (and its buffer) only when they do not.
+    // Reports usually come in height order already, or nearly (a height filled
+    // from its pressure out of step): each point out of place is moved down past
+    // the higher ones, which keeps reports of one height in their order as a
+    // stable sort does, without its buffer. Long, badly ordered lists are sorted.
     const auto lower = [](const CollectedPoint& a, const CollectedPoint& b) { return a.feet < b.feet; };
-    if (!std::is_sorted(out.begin(), out.end(), lower)) std::stable_sort(out.begin(), out.end(), lower);
+    if (!std::is_sorted(out.begin(), out.end(), lower)) {
+        if (out.size() > 1024) {
+            std::stable_sort(out.begin(), out.end(), lower);
+        } else {
+            for (std::size_t i = 1; i < out.size(); ++i) {
+                if (!lower(out[i], out[i - 1])) continue;
+                const CollectedPoint p = out[i];
+                std::size_t j = i;
+                for (; j > 0 && lower(p, out[j - 1]); --j) out[j] = out[j - 1];
+                out[j] = p;
+            }
+        }
+    }
     if (out.size() > static_cast<std::size_t>(kMaxPoints)) out.resize(kMaxPoints);
     return out;
 }

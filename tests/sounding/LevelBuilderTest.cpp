@@ -157,3 +157,36 @@ TEST(LevelBuilder, heightsMissingOnALineAreFoundFromItsPressure) {
     ASSERT_EQ(b.points.size(), 3u);
     EXPECT_NEAR(static_cast<double>(b.points[1].feet), 1640, 2);
 }
+
+// Points out of height order are put in order; reports of one height keep the
+// order they were given in (the first reported one is used), and a long list
+// in reverse order comes out as a stable sort leaves it.
+TEST(LevelBuilder, pointsArePutInHeightOrderKeepingReportsOfOneHeightInTheirOrder) {
+    auto s = soundingOf({{1000, 10, 90, {}, {}},
+                         {0, 1, 10, {}, {}},
+                         {1000, 20, 180, {}, {}},
+                         {500, 5, 45, {}, {}},
+                         {1000, 30, 270, {}, {}},
+                         {0, 2, 20, {}, {}}});
+    const auto pts = levels::collect(s);
+    ASSERT_EQ(pts.size(), 6u);
+    const std::vector<std::pair<long, double>> want = {{0, 1}, {0, 2}, {500, 5}, {1000, 10}, {1000, 20}, {1000, 30}};
+    for (std::size_t i = 0; i < want.size(); ++i) {
+        EXPECT_EQ(pts[i].feet, want[i].first) << i;
+        EXPECT_EQ(pts[i].speedKnots, want[i].second) << i;
+    }
+    for (int count : {600, 1500}) {
+        std::vector<P> reversed;
+        for (int i = count; i > 0; --i)
+            reversed.push_back({static_cast<double>(i / 2 * 10), static_cast<double>(i), 90, {}, {}});
+        const auto many = levels::collect(soundingOf(reversed));
+        ASSERT_EQ(many.size(), static_cast<std::size_t>(levels::kMaxPoints)) << count;
+        EXPECT_EQ(many.front().feet, 0) << count;
+        for (std::size_t i = 1; i < many.size(); ++i) {
+            EXPECT_LE(many[i - 1].feet, many[i].feet) << count << " " << i;
+            if (many[i - 1].feet == many[i].feet) {
+                EXPECT_GT(*many[i - 1].speedKnots, *many[i].speedKnots) << count << " " << i;
+            }
+        }
+    }
+}
