@@ -9,31 +9,30 @@
 namespace skyloom::sounding {
 
 double recordGapPercent(SQLite::Database& stationDb) {
-    SQLite::Statement range(stationDb, "SELECT min(Date), max(Date) FROM soundings");
-    if (!range.executeStep() || range.getColumn(0).isNull()) return 0;
-    const auto from = core::parseIsoDate(range.getColumn(0).getString());
-    const auto to = core::parseIsoDate(range.getColumn(1).getString());
-    if (!from || !to) return 0;
-    // The launch times in order, walked as the analysis walks its soundings.
+    // The launch times in order (from the index), walked as the analysis walks
+    // its soundings; the first and last give the record's days.
     SQLite::Statement times(stationDb, "SELECT Hrs FROM soundings ORDER BY Hrs");
     LevelStatistics figures;
     bool first = true;
-    double previous = 0, previousBefore = 0;
+    core::HoursSince1930 start = 0, previous = 0;
+    double previousBefore = 0;
     while (times.executeStep()) {
-        const double t = static_cast<double>(times.getColumn(0).getInt64());
+        const auto t = static_cast<core::HoursSince1930>(times.getColumn(0).getInt64());
         if (!first) {
             // The sounding before this one now knows its hours after.
-            const double spacing = sideHours(t - previous);
+            const double spacing = sideHours(static_cast<double>(t - previous));
             figures.totalHours += previousBefore + spacing;
             previousBefore = spacing;
         } else {
+            start = t;
             previousBefore = kOuterSideHours;
             first = false;
         }
         previous = t;
     }
+    if (first) return 0;
     figures.totalHours += previousBefore + kOuterSideHours;
-    setPeriodFigures(figures, AnalysisPeriod{*from, *to}, 0, 0);
+    setPeriodFigures(figures, AnalysisPeriod{core::dateOfHours(start), core::dateOfHours(previous)}, 0, 0);
     return figures.gapPercent;
 }
 
